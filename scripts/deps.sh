@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the benchmarks need,
+# and only those that are missing. Sourced by run.sh, test.sh and bench.
+set -euo pipefail
+
+KESTRIN_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins qt6-tools-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool xclip x11-utils imagemagick fonts-dejavu-core
+)
+
+kestrin_install_missing() {
+  local missing=()
+  for p in "${KESTRIN_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+kestrin_build() {
+  local dir=$1
+  shift
+  cmake -S "$KESTRIN_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$dir" -j"$(nproc)"
+}
+
+KESTRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
