@@ -1,0 +1,39 @@
+#pragma once
+// The engine's only way to the user: the window (or the command line) implements it.
+#include <string>
+
+namespace Kestrin
+{
+enum class Answer
+{
+    Yes,
+    No,
+    Cancel
+};
+
+// Message-box styles of the overwrite questions: Yes/No/Cancel or Yes/No, question icon.
+enum class QuestionStyle
+{
+    YesNoCancel = 35,
+    YesNo = 36
+};
+
+class RunHost
+{
+public:
+    virtual ~RunHost() = default;
+    // Modal question titled with the program title; the first button is the default.
+    virtual Answer AskQuestion(const std::string& text, QuestionStyle style) = 0;
+    // The progress bar (0..100); the engine sets it only when the value changes,
+    // and a set value is repainted at once.
+    virtual int ProgressValue() = 0;
+    virtual void SetProgressValue(int value) = 0;
+    // Let the window process its pending events (input, repaint, move).
+    virtual void ProcessEvents() = 0;
+    // Wait about one second while still processing events (list-file retries).
+    virtual void WaitOneSecond() = 0;
+    // The join reads these again for every listed file, as the user may change them mid-run.
+    virtual std::string JoinDelimiter() = 0;
+    virtual bool FileNameLine() = 0;
+};
+} // namespace Kestrin

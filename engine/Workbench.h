@@ -1,0 +1,62 @@
+#pragma once
+// What the window keeps between events: the prepared lists (Fragments, FileList),
+// the readiness computation that fills them and the run that consumes them.
+// All texts are bytes in the locale encoding; paths are native paths.
+#include "RunHost.h"
+
+#include <string>
+
+namespace Kestrin
+{
+struct ReadinessRequest
+{
+    int Tab = 0;                // ssMain.Tab
+    std::string Source;         // ucSource(Tab).Text
+    std::string SplitDelimiter; // tbDelimiter(0).Text
+    bool NamingSelected = true; // one of the two obFileName options is selected
+    std::string JoinTarget;     // ucTarget(1).Text
+};
+
+struct Readiness
+{
+    bool StartEnabled = false;
+    std::string Total; // text for the "Total" panel
+};
+
+struct RunRequest
+{
+    int Tab = 0;
+    std::string Source;          // ucSource(Tab).Text
+    std::string Target;          // ucTarget(Tab).Text
+    bool FirstLineNames = false; // obFileName(1) selected
+    bool Silent = false;         // chSilent = 1
+    bool FileList = false;       // chFileList = 1
+};
+
+enum class RunEnd
+{
+    Finished, // write "Done." into "Info" and hide the progress bar
+    Declined  // the join target was not to be overwritten: leave bar and "Info" as they are
+};
+
+class Workbench
+{
+public:
+    Workbench();
+    ~Workbench();
+    Workbench(const Workbench&) = delete;
+    Workbench& operator=(const Workbench&) = delete;
+
+    // tbDelimiter_Change: recompute the current tab's list. Throws FileError when the
+    // source exists but cannot be read (lists stay as they were).
+    Readiness Update(const ReadinessRequest& request);
+    // obFileName_Click: is Start to be enabled?
+    bool OptionClickEnablesStart() const;
+    // bbRun_Click's body. Throws FileError; what was written before the error stays.
+    RunEnd Run(const RunRequest& request, RunHost& host);
+
+private:
+    struct State;
+    State* state_;
+};
+} // namespace Kestrin
