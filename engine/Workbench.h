@@ -4,6 +4,7 @@
 // All texts are bytes in the locale encoding; paths are native paths.
 #include "RunHost.h"
 
+#include <memory>
 #include <string>
 
 namespace Kestrin
@@ -57,6 +58,6 @@ public:
 
 private:
     struct State;
-    State* state_;
+    std::unique_ptr<State> state_;
 };
 } // namespace Kestrin
