@@ -1,0 +1,42 @@
+#pragma once
+// The settings file: profile (INI) layout, values written only when they changed.
+// None of these report errors: reads give the default, failed writes are ignored.
+#include <cstdint>
+#include <string>
+
+namespace Kestrin
+{
+// Four-decimal fixed-point number, the stored form of every numeric setting.
+struct Fixed4
+{
+    std::int64_t TenThousandths = 0;
+
+    static Fixed4 FromWhole(std::int64_t whole) { return {whole * 10000}; }
+    bool operator==(const Fixed4& other) const { return TenThousandths == other.TenThousandths; }
+    bool operator!=(const Fixed4& other) const { return !(*this == other); }
+};
+
+// Shortest decimal text: "0", "120", "-5", "0.5", "57.3333".
+std::string Fixed4Text(Fixed4 value);
+
+std::string IniReadString(const std::string& file, const std::string& section,
+                          const std::string& key, const std::string& defaultText = "");
+Fixed4 IniReadNumber(const std::string& file, const std::string& section, const std::string& key,
+                     Fixed4 defaultNumber = {}, bool* present = nullptr);
+void IniWriteString(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& value);
+void IniWriteNumber(const std::string& file, const std::string& section, const std::string& key,
+                    Fixed4 value);
+
+// Restore helpers: tab, option and check-box values round halves to even and clamp to 0..1;
+// window edges are stored pixels times twips-per-pixel, rounded halves to even.
+int RestoreSwitch(Fixed4 stored);
+// False when the value in twips does not fit an int (a hand-edited file): treat as missing.
+bool RestoreEdgeTwips(Fixed4 storedPixels, double twipsPerPixel, int& twips);
+// Twips to the stored pixel number, kept to four decimals.
+Fixed4 EdgePixels(int twips, double twipsPerPixel);
+
+// Program folder + executable name + ".dat"; the per-user configuration folder with the
+// same file name where the program folder cannot be written.
+std::string SettingsFilePath(const std::string& executablePath);
+} // namespace Kestrin
