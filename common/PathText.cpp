@@ -74,7 +74,8 @@ std::string SplitPath(const std::string& path, PathParts& parts, PathStyle style
     parts.Drive = drive;
     parts.Folder = folder;
     parts.Name = name;
-    parts.Extension = dot == std::string::npos ? std::string() : TrimTrailingSpaces(name.substr(dot));
+    parts.Extension =
+        dot == std::string::npos ? std::string() : TrimTrailingSpaces(name.substr(dot));
     return path;
 }
 

@@ -62,17 +62,18 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
     {
         const auto* low = reinterpret_cast<const __m256i*>(at);
         const auto* high = reinterpret_cast<const __m256i*>(at + length - 1);
-        const __m256i match0 = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
-                                                _mm256_cmpeq_epi8(_mm256_loadu_si256(high), lastByte));
+        const __m256i match0 =
+            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
+                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high), lastByte));
         const __m256i match1 =
             _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low + 1), first),
                              _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), lastByte));
         if (!_mm256_testz_si256(_mm256_or_si256(match0, match1), _mm256_or_si256(match0, match1)))
         {
-            std::uint64_t mask =
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
-                (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(match1)))
-                 << 32);
+            std::uint64_t mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
+                                 (static_cast<std::uint64_t>(
+                                      static_cast<std::uint32_t>(_mm256_movemask_epi8(match1)))
+                                  << 32);
             while (mask != 0)
             {
                 const char* candidate = at + __builtin_ctzll(mask);
@@ -133,8 +134,7 @@ const char* FindDelimiter(const char* begin, const char* end, std::string_view d
         return end;
     if (delimiter.size() == 1)
     {
-        const void* found =
-            std::memchr(begin, delimiter[0], static_cast<std::size_t>(end - begin));
+        const void* found = std::memchr(begin, delimiter[0], static_cast<std::size_t>(end - begin));
         return found == nullptr ? end : static_cast<const char*>(found);
     }
 #ifdef KESTRIN_X86_SEARCH

@@ -57,8 +57,8 @@ void DelimiterCounter::Add(const char* bytes, std::size_t size)
         lastEnd = at;
     }
     // Keep what the next piece could complete into an occurrence.
-    std::string_view rest = lastEnd ? std::string_view(lastEnd, static_cast<std::size_t>(end - lastEnd))
-                                    : piece;
+    std::string_view rest =
+        lastEnd ? std::string_view(lastEnd, static_cast<std::size_t>(end - lastEnd)) : piece;
     if (lastEnd == nullptr && !before.empty())
     {
         before.append(rest);

@@ -33,7 +33,8 @@ std::string_view FragmentList::Cursor::Next()
         keptStart_ = old[oldTrim_++].second;
     onFragment_ = true;
     ++index_;
-    return std::string_view(text_ + keptStart_, static_cast<std::size_t>(stop - text_) - keptStart_);
+    return std::string_view(text_ + keptStart_,
+                            static_cast<std::size_t>(stop - text_) - keptStart_);
 }
 
 void FragmentList::Cursor::Keep(std::string_view rest)

@@ -40,9 +40,9 @@ public:
         FragmentList& list_;
         const char* text_;
         const char* end_;
-        const char* next_;          // where the next fragment starts in the source
-        std::size_t index_ = 0;     // index of the next fragment
-        std::size_t oldTrim_ = 0;   // first of list_.trims_ not yet passed
+        const char* next_;        // where the next fragment starts in the source
+        std::size_t index_ = 0;   // index of the next fragment
+        std::size_t oldTrim_ = 0; // first of list_.trims_ not yet passed
         bool onFragment_ = false;
         std::uint64_t cutStart_ = 0;  // where the current fragment starts in the cut
         std::uint64_t keptStart_ = 0; // where it starts as stored

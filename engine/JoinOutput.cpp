@@ -45,7 +45,8 @@ std::uint64_t JoinOutput::CopyInKernel(int descriptor, std::uint64_t length)
     std::uint64_t copied = 0;
     while (kernelCopy_ && copied < length)
     {
-        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length - copied, 1u << 30));
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length - copied, 1u << 30));
         const auto done =
             ::copy_file_range(descriptor, nullptr, output_.Descriptor(), nullptr, chunk, 0);
         if (done > 0)

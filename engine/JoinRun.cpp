@@ -17,9 +17,8 @@ namespace Kestrin
 {
 std::string ResolveListLine(std::string_view line, const std::string& listFolder, PathStyle style)
 {
-    const bool relative = style == PathStyle::Windows
-                              ? line.find(':') == std::string_view::npos
-                              : line.empty() || line.front() != '/';
+    const bool relative = style == PathStyle::Windows ? line.find(':') == std::string_view::npos
+                                                      : line.empty() || line.front() != '/';
     return relative ? listFolder + std::string(line) : std::string(line);
 }
 

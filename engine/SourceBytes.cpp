@@ -19,10 +19,10 @@ FileIdentity IdentityOf(const struct stat& info)
     identity.Device = static_cast<std::uint64_t>(info.st_dev);
     identity.Inode = static_cast<std::uint64_t>(info.st_ino);
     identity.Size = static_cast<std::int64_t>(info.st_size);
-    identity.ModifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                          info.st_mtim.tv_nsec;
-    identity.ChangedNs = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 +
-                         info.st_ctim.tv_nsec;
+    identity.ModifiedNs =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    identity.ChangedNs =
+        static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
     return identity;
 }
 
@@ -45,8 +45,8 @@ bool FileIdentity::operator==(const FileIdentity& other) const
            ModifiedNs == other.ModifiedNs && ChangedNs == other.ChangedNs;
 }
 
-std::shared_ptr<const SourceBytes> SourceBytes::Read(
-    const std::string& path, const std::shared_ptr<const SourceBytes>& previous)
+std::shared_ptr<const SourceBytes>
+SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceBytes>& previous)
 {
     auto bytes = std::make_shared<SourceBytes>();
     if (!FileExists(path))

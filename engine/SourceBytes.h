@@ -34,8 +34,8 @@ public:
     // `previous` is given back as it is when it holds the same path and the file has not
     // changed since (device, inode, size, modification and change times). Throws FileError
     // when the file exists but cannot be read.
-    static std::shared_ptr<const SourceBytes> Read(const std::string& path,
-                                                   const std::shared_ptr<const SourceBytes>& previous);
+    static std::shared_ptr<const SourceBytes>
+    Read(const std::string& path, const std::shared_ptr<const SourceBytes>& previous);
 
 private:
     std::unique_ptr<char[]> data_;

@@ -51,8 +51,8 @@ void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& 
     const std::string base = BaseName(source.Name);
     const std::string& extension = source.Extension;
     // A typed folder without its final separator still names that folder.
-    const std::string target = request.Target.empty() ? source.Drive + source.Folder
-                                                      : FolderWithSeparator(request.Target);
+    const std::string target =
+        request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
     const std::string listPath = target + base + "_List" + extension;
     if (request.FileList)
         AppendTextLine(listPath);

@@ -77,7 +77,8 @@ RunEnd Workbench::Run(const RunRequest& request, RunHost& host)
         // the list only when nothing replaced it meanwhile.
         FragmentList fragments = *state.fragments;
         const auto generation = state.fragmentsGeneration;
-        auto keep = [&] {
+        auto keep = [&]
+        {
             if (state.fragments && state.fragmentsGeneration == generation)
                 *state.fragments = std::move(fragments);
         };

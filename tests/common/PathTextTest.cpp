@@ -13,9 +13,15 @@ TEST(SplitPath, BreaksUpPathsInBothStyles)
         bool accepted;
         PathParts parts;
     } cases[] = {
-        {PathStyle::Windows, R"(C:\data\in\notes.txt)", true, {R"(C:\)", R"(data\in\)", "notes.txt", ".txt"}},
+        {PathStyle::Windows,
+         R"(C:\data\in\notes.txt)",
+         true,
+         {R"(C:\)", R"(data\in\)", "notes.txt", ".txt"}},
         {PathStyle::Windows, R"(C:\notes.txt)", true, {R"(C:\)", "", "notes.txt", ".txt"}},
-        {PathStyle::Windows, R"(data\archive.tar.gz)", true, {"", R"(data\)", "archive.tar.gz", ".gz"}},
+        {PathStyle::Windows,
+         R"(data\archive.tar.gz)",
+         true,
+         {"", R"(data\)", "archive.tar.gz", ".gz"}},
         {PathStyle::Windows, R"(C:\x\name.txt  )", true, {R"(C:\)", R"(x\)", "name.txt  ", ".txt"}},
         {PathStyle::Windows, R"(C:\x\README)", true, {R"(C:\)", R"(x\)", "README", ""}},
         {PathStyle::Windows, R"(C:\x\)", true, {R"(C:\)", R"(x\)", "", ""}},

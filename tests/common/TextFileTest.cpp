@@ -150,10 +150,12 @@ TEST(AppendTextLine, RetriesWhileAccessIsDenied)
         GTEST_SKIP() << "no way to deny access here";
     int waits = 0;
     // Locked for three seconds: the fourth attempt succeeds.
-    AppendTextLine(list, "b"s, 60, [&] {
-        if (++waits == 3)
-            lock.Unlock();
-    });
+    AppendTextLine(list, "b"s, 60,
+                   [&]
+                   {
+                       if (++waits == 3)
+                           lock.Unlock();
+                   });
     EXPECT_EQ(waits, 3);
     EXPECT_EQ(ReadBytes(list), "a\r\nb\r\n");
 
@@ -176,8 +178,7 @@ TEST(AppendTextLine, OtherFailuresAreNotRetried)
 {
     KestrinTest::TempFolder temp;
     int waits = 0;
-    EXPECT_THROW(AppendTextLine(temp / "missing/list.txt", "x"s, 60, [&] { ++waits; }),
-                 FileError);
+    EXPECT_THROW(AppendTextLine(temp / "missing/list.txt", "x"s, 60, [&] { ++waits; }), FileError);
     EXPECT_EQ(waits, 0);
 }
 

@@ -11,12 +11,9 @@ TEST(TextProcedures, BeforeAndAfterTheFirstSeparator)
     {
         std::string text, separator, before, after;
     } cases[] = {
-        {"a\nb", "\n", "a", "b"},
-        {"a\nb\nc", "\n", "a", "b\nc"},
-        {"abc", "\n", "abc", "abc"},
-        {"\nx", "\n", "", "x"},
-        {"x\n", "\n", "x", ""},
-        {"key==value", "==", "key", "value"},
+        {"a\nb", "\n", "a", "b"},    {"a\nb\nc", "\n", "a", "b\nc"},
+        {"abc", "\n", "abc", "abc"}, {"\nx", "\n", "", "x"},
+        {"x\n", "\n", "x", ""},      {"key==value", "==", "key", "value"},
         {"abc", "", "abc", "abc"},
     };
     for (const auto& c : cases)
@@ -60,8 +57,7 @@ TEST(TextProcedures, ReplacePatternWithACharacterClass)
         {"a-b]", "[]-]", true, true, "a_b_"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReplacePattern(c.text, c.pattern, "_", c.caseSensitive, false, c.all),
-                  c.expected)
+        EXPECT_EQ(ReplacePattern(c.text, c.pattern, "_", c.caseSensitive, false, c.all), c.expected)
             << c.text << " " << c.pattern;
     for (const char* bad : {"", "ab", "[abc", "(a)", "\\d", "[z-a]", "."})
         EXPECT_THROW(ReplacePattern("x", bad, "_", true, false, true), std::invalid_argument)
