@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <string>
+#include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -53,6 +54,35 @@ public:
 private:
     std::string path_;
     bool locked_ = false;
+};
+
+// File permissions checked as an ordinary user on this thread, also when the tests run
+// as root (whom permission bits do not stop).
+class OrdinaryUser
+{
+public:
+    OrdinaryUser()
+    {
+        if (::geteuid() == 0)
+        {
+            ::setfsuid(65534);
+            ::setfsgid(65534);
+            switched_ = true;
+        }
+    }
+    ~OrdinaryUser()
+    {
+        if (switched_)
+        {
+            ::setfsuid(0);
+            ::setfsgid(0);
+        }
+    }
+    OrdinaryUser(const OrdinaryUser&) = delete;
+    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+private:
+    bool switched_ = false;
 };
 
 // A tmpfs of a few kilobytes mounted on a folder; Mounted() is false where mounting is
