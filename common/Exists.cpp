@@ -22,7 +22,8 @@ bool FileExists(const std::string& path)
 {
     const auto type = TypeOf(path);
     return type != std::filesystem::file_type::not_found &&
-           type != std::filesystem::file_type::none && type != std::filesystem::file_type::unknown &&
+           type != std::filesystem::file_type::none &&
+           type != std::filesystem::file_type::unknown &&
            type != std::filesystem::file_type::directory;
 }
 

@@ -1,4 +1,5 @@
 #include "Exists.h"
+
 #include "../support/TempFolder.h"
 
 #include <filesystem>
