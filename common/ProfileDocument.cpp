@@ -73,8 +73,9 @@ ParsedLine Parse(std::string_view content)
     }
     if (content[start] == '[')
     {
-        const auto close = content.rfind(']');
-        if (close != std::string_view::npos && close > start)
+        // The first "]" closes the name, so a comment after the header may hold one.
+        const auto close = content.find(']', start + 1);
+        if (close != std::string_view::npos)
         {
             line.Kind = LineKind::Section;
             line.Name = Trim(content.substr(start + 1, close - start - 1));

@@ -283,6 +283,17 @@ TEST(ProfileFile, HandEditedFileKeepsEverythingItHad)
     }
 }
 
+TEST(ProfileFile, ByteOrderMarkAndCommentsAfterHeadersAreHarmless)
+{
+    KestrinTest::TempFolder temp;
+    const auto file =
+        temp.Write("kestrin.dat", "\xEF\xBB\xBF[fwMain] ; window [edge]\nLeft=5\n[x]\n");
+    EXPECT_EQ(IniReadNumber(file, "fwMain", "Left"), Fixed4::FromWhole(5));
+    IniWriteNumber(file, "fwMain", "Left", Fixed4::FromWhole(6));
+    IniWriteNumber(file, "fwMain", "Top", Fixed4::FromWhole(7));
+    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF[fwMain] ; window [edge]\nLeft=6\nTop=7\n[x]\n");
+}
+
 TEST(ProfileFile, ReadOnlySettingsFileIsUpdatedAndStaysReadOnly)
 {
     KestrinTest::TempFolder temp;
