@@ -118,7 +118,8 @@ void WriteTextFile(const std::string& path, std::string_view text)
     }
     catch (const FileError& error)
     {
-        if (error.Number() != ENOENT)
+        // Missing folders, or a file where one should be (named by CreateFolderPath).
+        if (error.Number() != ENOENT && error.Number() != ENOTDIR)
             throw;
     }
     if (!output)
@@ -204,8 +205,13 @@ bool CreateFolderPath(const std::string& folder)
     {
         if (FolderExists(step))
             continue;
-        if (::mkdir(step.c_str(), 0777) != 0 && !(errno == EEXIST && FolderExists(step)))
-            throw FileError::FromSystem(errno, step);
+        if (::mkdir(step.c_str(), 0777) == 0)
+            continue;
+        const int error = errno;
+        if (error == EEXIST && FolderExists(step))
+            continue; // made meanwhile by someone else
+        // Something else in the way: say it is not a folder rather than that it exists.
+        throw FileError::FromSystem(error == EEXIST ? ENOTDIR : error, step);
     }
     return true;
 }

@@ -68,7 +68,7 @@ void OpenTarget(std::optional<FileReplacement>& output, const std::string& path)
     }
     catch (const FileError& error)
     {
-        if (error.Number() != ENOENT)
+        if (error.Number() != ENOENT && error.Number() != ENOTDIR)
             throw;
         CreateFolderPath(FolderPart(path));
         output.emplace(path);
