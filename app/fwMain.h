@@ -122,9 +122,10 @@ private:
 
     // Window values.
     std::string SettingsFileValue;
-    int RememberedLeft = 0; // twips
-    int RememberedTop = 0;  // twips
-    Workbench Prepared;     // Fragments and FileList, and the runs over them
+    std::string ProgramFolderValue; // where the browse dialogs open without a path to go by
+    int RememberedLeft = 0;         // twips
+    int RememberedTop = 0;          // twips
+    Workbench Prepared;             // Fragments and FileList, and the runs over them
     bool Running = false;
     bool Loaded = false;
 };
