@@ -122,10 +122,11 @@ private:
 
     // Window values.
     std::string SettingsFileValue;
-    std::string ProgramFolderValue; // where the browse dialogs open without a path to go by
-    int RememberedLeft = 0;         // twips
-    int RememberedTop = 0;          // twips
-    Workbench Prepared;             // Fragments and FileList, and the runs over them
+    int RememberedLeft = 0; // twips
+    int RememberedTop = 0;  // twips
+    Workbench Prepared;     // Fragments and FileList, and the runs over them
+    // Where the browse dialogs open when there is no path to go by.
+    std::string ProgramFolderValue;
     bool Running = false;
     bool Loaded = false;
 };
