@@ -37,8 +37,6 @@ class QPushButton;
 
 namespace Ostrel
 {
-class PictureButton;
-class TextFieldWidget;
 
 class OSTREL_EXPORT BrowseBox : public QWidget
 {
@@ -262,7 +260,17 @@ private:
     void CreateParts();
     void InitProperties();
     void Layout();
+    // Emits the property's <Name>Changed() and PropertyChanged(name).
     void Notify(const char* name);
+    void ApplyColors();
+    void ApplyMousePointers();
+    bool FieldEvent(int index, QEvent* event);
+    bool ButtonEvent(int index, QEvent* event);
+    void ButtonClicked(int index);
+    void FocusTextAfterButton();
+    void SuppressEditMenu(int index);
+    void StartTextDrag();
+    bool PartUsable(const QWidget* part) const;
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
 

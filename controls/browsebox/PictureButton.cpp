@@ -1,0 +1,44 @@
+#include "PictureButton.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace Ostrel
+{
+PictureButton::PictureButton(QWidget* parent) : QPushButton(parent) {}
+
+void PictureButton::SetPicture(const QPixmap& picture)
+{
+    PictureValue = picture;
+    update();
+}
+
+QSize PictureButton::sizeHint() const
+{
+    return QSize(16, 16);
+}
+
+void PictureButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    if (PictureValue.isNull())
+        return;
+
+    QPixmap shown = PictureValue;
+    if (!isEnabled())
+        shown = style()->generatedIconPixmap(QIcon::Disabled, PictureValue, &option);
+    const QSizeF size = shown.deviceIndependentSize();
+    QPointF topLeft((width() - size.width()) / 2.0, (height() - size.height()) / 2.0);
+    if (isDown())
+        topLeft += QPointF(1, 1);
+    painter.setClipRect(rect().adjusted(1, 1, -1, -1));
+    painter.drawPixmap(topLeft.toPoint(), shown);
+}
+} // namespace Ostrel
