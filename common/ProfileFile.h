@@ -3,6 +3,7 @@
 // None of these report errors: reads give the default, failed writes are ignored.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Kestrin
 {
@@ -18,6 +19,10 @@ struct Fixed4
 
 // Shortest decimal text: "0", "120", "-5", "0.5", "57.3333".
 std::string Fixed4Text(Fixed4 value);
+// The leading decimal number of a text ("." as the decimal mark, an optional exponent),
+// kept to four decimals with halves to even; a text that does not begin with a number
+// gives 0. False, value untouched, when the number does not fit the type.
+bool Fixed4FromText(std::string_view text, Fixed4& value);
 
 std::string IniReadString(const std::string& file, const std::string& section,
                           const std::string& key, const std::string& defaultText = "");
@@ -39,4 +44,6 @@ Fixed4 EdgePixels(int twips, double twipsPerPixel);
 // Program folder + executable name + ".dat"; the per-user configuration folder with the
 // same file name where the program folder cannot be written.
 std::string SettingsFilePath(const std::string& executablePath);
+// The same with the per-user folder named by the caller (see UserConfigFolder).
+std::string SettingsFilePath(const std::string& executablePath, const std::string& userFolder);
 } // namespace Kestrin

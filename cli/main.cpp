@@ -1,0 +1,160 @@
+// kestrin-cli: the split and the join from a shell, through the same engine as the window.
+#include "CommandLine.h"
+#include "Exists.h"
+#include "FileCount.h"
+#include "FileError.h"
+#include "Progress.h"
+#include "TerminalHost.h"
+#include "Version.h"
+#include "Workbench.h"
+
+#include <cstdio>
+#include <iostream>
+#include <new>
+
+using namespace Kestrin;
+
+namespace
+{
+constexpr int Success = 0;
+constexpr int Failed = 1;
+constexpr int Usage = 2;
+
+std::string VersionString()
+{
+    char text[32];
+    if (VersionRevision >= 1)
+        std::snprintf(text, sizeof text, "%d.%02d.%04d", VersionMajor, VersionMinor,
+                      VersionRevision);
+    else
+        std::snprintf(text, sizeof text, "%d.%02d", VersionMajor, VersionMinor);
+    return text;
+}
+
+int Refuse(const std::string& path, const std::string& reason)
+{
+    std::cerr << "kestrin-cli: " << (path.empty() ? "" : path + ": ") << reason << "\n";
+    return Failed;
+}
+
+// The window only offers files; say plainly what is wrong with anything else.
+bool CheckInput(const std::string& path, int& status)
+{
+    if (FolderExists(path))
+        status = Refuse(path, "is a folder, not a file");
+    else if (!FileExists(path))
+        status = Refuse(path, "no such file");
+    else
+        return true;
+    return false;
+}
+
+int Split(const CommandLine& line)
+{
+    int status = Success;
+    if (!CheckInput(line.Source, status))
+        return status;
+    Workbench workbench;
+    ReadinessRequest ready;
+    ready.Tab = 0;
+    ready.Source = line.Source;
+    ready.SplitDelimiter = line.Delimiter;
+    const Readiness readiness = workbench.Update(ready);
+    if (!readiness.StartEnabled)
+        return Refuse(line.Source, CountFragmentsInFile(line.Source, line.Delimiter) == 0
+                                       ? "the file is empty; nothing to split"
+                                       : "the delimiter does not occur; nothing to split");
+    RunRequest run;
+    run.Tab = 0;
+    run.Source = line.Source;
+    run.Target = line.Target;
+    run.FirstLineNames = line.FirstLine;
+    run.Silent = line.Silent;
+    run.FileList = line.List;
+    TerminalHost host(std::cin, std::cerr, false, std::string(), false);
+    workbench.Run(run, host);
+    return Success;
+}
+
+int Join(const CommandLine& line)
+{
+    int status = Success;
+    if (!CheckInput(line.Source, status))
+        return status;
+    if (line.Target.empty())
+        return Refuse("", "the target file name is empty; nothing to join");
+    Workbench workbench;
+    ReadinessRequest ready;
+    ready.Tab = 1;
+    ready.Source = line.Source;
+    ready.JoinTarget = line.Target;
+    if (!workbench.Update(ready).StartEnabled)
+        return Refuse(line.Source, "the list holds fewer than two lines; nothing to join");
+    RunRequest run;
+    run.Tab = 1;
+    run.Source = line.Source;
+    run.Target = line.Target;
+    TerminalHost host(std::cin, std::cerr, line.Yes, line.Delimiter, line.FileNames);
+    workbench.Run(run, host);
+    return Success;
+}
+
+int Count(const CommandLine& line)
+{
+    int status = Success;
+    if (!CheckInput(line.Source, status))
+        return status;
+    const std::size_t count = line.What == CommandLine::Action::CountSplit
+                                  ? CountFragmentsInFile(line.Source, line.Delimiter)
+                                  : CountLinesInFile(line.Source);
+    std::cout << TotalText(count) << "\n";
+    return Success;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+    CommandLine line;
+    try
+    {
+        line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    }
+    catch (const UsageError& error)
+    {
+        std::cerr << "kestrin-cli: " << error.Reason << "\nTry 'kestrin-cli --help'.\n";
+        return Usage;
+    }
+    try
+    {
+        switch (line.What)
+        {
+        case CommandLine::Action::Help:
+            std::cout << UsageText();
+            return Success;
+        case CommandLine::Action::Version:
+            std::cout << "kestrin-cli " << VersionString() << "\n";
+            return Success;
+        case CommandLine::Action::Split:
+            return Split(line);
+        case CommandLine::Action::Join:
+            return Join(line);
+        case CommandLine::Action::CountSplit:
+        case CommandLine::Action::CountJoin:
+            return Count(line);
+        }
+    }
+    catch (const FileError& error)
+    {
+        return Refuse(error.Path(), error.Description());
+    }
+    catch (const std::bad_alloc&)
+    {
+        return Refuse(line.Source, "not enough memory");
+    }
+    catch (const std::exception& error)
+    {
+        return Refuse("", error.what());
+    }
+    return Failed;
+}

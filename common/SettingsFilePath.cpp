@@ -1,0 +1,35 @@
+#include "ConfigFolders.h"
+#include "Exists.h"
+#include "ProfileFile.h"
+
+#include <filesystem>
+
+namespace Kestrin
+{
+std::string SettingsFilePath(const std::string& executablePath)
+{
+    return SettingsFilePath(executablePath, UserConfigFolder());
+}
+
+// Beside the program, as it always was; an installed program (a folder the user cannot
+// write to) keeps its settings in the user's configuration folder under the same name, so
+// that it still remembers them. The per-user folder is created here, once, because the
+// file itself is only ever written at shut-down.
+std::string SettingsFilePath(const std::string& executablePath, const std::string& userFolder)
+{
+    namespace fs = std::filesystem;
+    const fs::path program(executablePath);
+    if (!program.has_filename())
+        return {};
+    const auto name = program.stem().string() + ".dat";
+    const auto folder = program.parent_path();
+    const auto besideProgram = (folder / name).string();
+    if (userFolder.empty() || FolderIsWritable(folder.empty() ? "." : folder.string()))
+        return besideProgram;
+    std::error_code ignored;
+    fs::create_directories(userFolder, ignored);
+    if (!FolderExists(userFolder))
+        return besideProgram;
+    return (fs::path(userFolder) / name).string();
+}
+} // namespace Kestrin

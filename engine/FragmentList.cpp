@@ -1,0 +1,61 @@
+#include "FragmentList.h"
+
+#include "DelimiterSearch.h"
+
+#include <cassert>
+
+namespace Kestrin
+{
+FragmentList::FragmentList(std::shared_ptr<const SourceBytes> source, std::string delimiter)
+    : source_(std::move(source)), delimiter_(std::move(delimiter))
+{
+    const auto text = source_->View();
+    count_ = text.empty() ? 0 : CountDelimiters(text, delimiter_) + 1;
+}
+
+FragmentList::Cursor::Cursor(FragmentList& list)
+    : list_(list), text_(list.source_->View().data()),
+      end_(list.source_->View().data() + list.source_->View().size()), next_(text_)
+{
+}
+
+std::string_view FragmentList::Cursor::Next()
+{
+    assert(index_ < list_.count_);
+    SettleCurrent();
+    const char* start = next_;
+    const char* stop = FindDelimiter(start, end_, list_.delimiter_);
+    next_ = stop == end_ ? end_ : stop + list_.delimiter_.size();
+    cutStart_ = static_cast<std::uint64_t>(start - text_);
+    keptStart_ = cutStart_;
+    const auto& old = list_.trims_;
+    if (oldTrim_ < old.size() && old[oldTrim_].first == index_)
+        keptStart_ = old[oldTrim_++].second;
+    onFragment_ = true;
+    ++index_;
+    return std::string_view(text_ + keptStart_,
+                            static_cast<std::size_t>(stop - text_) - keptStart_);
+}
+
+void FragmentList::Cursor::Keep(std::string_view rest)
+{
+    assert(onFragment_ && rest.data() >= text_ + keptStart_);
+    keptStart_ = static_cast<std::uint64_t>(rest.data() - text_);
+}
+
+void FragmentList::Cursor::SettleCurrent()
+{
+    if (onFragment_ && keptStart_ != cutStart_)
+        trims_.emplace_back(index_ - 1, keptStart_);
+    onFragment_ = false;
+}
+
+void FragmentList::Cursor::Finish()
+{
+    SettleCurrent();
+    const auto& old = list_.trims_;
+    trims_.insert(trims_.end(), old.begin() + static_cast<std::ptrdiff_t>(oldTrim_), old.end());
+    list_.trims_ = std::move(trims_);
+    trims_.clear();
+}
+} // namespace Kestrin

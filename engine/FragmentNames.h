@@ -1,0 +1,25 @@
+#pragma once
+// Names of fragment files.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Kestrin
+{
+// Decimal digits of the fragment count: 9 -> 1, 10 -> 2, 100 -> 3.
+int NumberWidth(std::size_t count);
+
+// base + "_" + number (at least `width` digits) + extension: "notes_07.txt".
+std::string NumberedName(const std::string& base, std::size_t number, int width,
+                         const std::string& extension);
+
+// First-line naming. Drops leading CR and LF from the fragment, names it after its first
+// line (trailing NULs and surrounding spaces dropped, characters that cannot be in a file
+// name replaced by "_", CRs removed) and, when that name is not empty, narrows the
+// fragment to what follows its first LF. An empty result means "skip this fragment";
+// the fragment then keeps only the dropped line breaks.
+// A first line that is an absolute path (as a join writes with file names) gives its
+// file name only, so that a fragment never lands outside the target folder; "." and ".."
+// become "_" and "__" for the same reason.
+std::string FirstLineName(std::string_view& fragment);
+} // namespace Kestrin

@@ -1,0 +1,131 @@
+#include "JoinRun.h"
+
+#include "Exists.h"
+#include "FileError.h"
+#include "JoinOutput.h"
+#include "Progress.h"
+#include "SplitRun.h"
+#include "TextFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Kestrin
+{
+std::string ResolveListLine(std::string_view line, const std::string& listFolder, PathStyle style)
+{
+    const bool relative = style == PathStyle::Windows ? line.find(':') == std::string_view::npos
+                                                      : line.empty() || line.front() != '/';
+    return relative ? listFolder + std::string(line) : std::string(line);
+}
+
+namespace
+{
+class InputFile
+{
+public:
+    InputFile() = default;
+    ~InputFile()
+    {
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // False when there is nothing to read: no file there, a folder, not a regular file.
+    bool Open(const std::string& path)
+    {
+        // A NUL cannot be in a path: the system would read a shorter, other name.
+        if (path.find('\0') != std::string::npos || !FileExists(path))
+            return false;
+        descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (descriptor_ < 0)
+            throw FileError::FromSystem(errno, path);
+        if (::fstat(descriptor_, &info_) != 0)
+            throw FileError::FromSystem(errno, path);
+        return S_ISREG(info_.st_mode);
+    }
+    int Descriptor() const { return descriptor_; }
+    const struct stat& Info() const { return info_; }
+
+private:
+    int descriptor_ = -1;
+    struct stat info_
+    {
+    };
+};
+
+// Opens the target like WriteTextFile: missing folders are made when the system says so.
+void OpenTarget(std::optional<FileReplacement>& output, const std::string& path)
+{
+    try
+    {
+        output.emplace(path);
+    }
+    catch (const FileError& error)
+    {
+        if (error.Number() != ENOENT && error.Number() != ENOTDIR)
+            throw;
+        CreateFolderPath(FolderPart(path));
+        output.emplace(path);
+    }
+}
+} // namespace
+
+RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList& lines,
+               RunHost& host)
+{
+    const std::string& target = request.Target;
+    if (FileExists(target) &&
+        host.AskQuestion(OverwriteQuestion(target), QuestionStyle::YesNo) != Answer::Yes)
+        return RunEnd::Declined;
+
+    const std::string listFolder = list.Drive + list.Folder;
+    std::optional<FileReplacement> output;
+    if (!target.empty())
+        OpenTarget(output, target);
+    struct stat written
+    {
+    };
+    if (output && ::fstat(output->Descriptor(), &written) != 0)
+        output->Fail(errno);
+    std::optional<JoinOutput> joined;
+    if (output)
+        joined.emplace(*output);
+
+    const std::size_t count = lines.Count();
+    LineList::Cursor cursor(lines);
+    for (std::size_t index = 0; index < count; ++index)
+    {
+        // The resolved lines are not stored back: resolving again gives the same paths.
+        const std::string path = ResolveListLine(cursor.Next(), listFolder);
+        InputFile input;
+        // The output itself (a new target that is also listed) is not yet there to read.
+        if (input.Open(path) && input.Info().st_size > 0 &&
+            !(output && input.Info().st_dev == written.st_dev &&
+              input.Info().st_ino == written.st_ino))
+        {
+            std::string header = "\r\n" + host.JoinDelimiter();
+            if (host.FileNameLine())
+                header += path + "\r\n";
+            if (joined)
+            {
+                joined->Append(header);
+                joined->AppendFile(input.Descriptor(),
+                                   static_cast<std::uint64_t>(input.Info().st_size), path);
+            }
+        }
+        ReportProgress(host, index, count);
+    }
+    if (joined)
+    {
+        joined->Finish();
+        output->Commit();
+    }
+    return RunEnd::Finished;
+}
+} // namespace Kestrin

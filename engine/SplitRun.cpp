@@ -1,0 +1,104 @@
+#include "SplitRun.h"
+
+#include "Exists.h"
+#include "FragmentNames.h"
+#include "Progress.h"
+#include "TextFile.h"
+
+#include <sys/stat.h>
+
+namespace Kestrin
+{
+namespace
+{
+// How often a locked list file is tried again, a second apart.
+constexpr int ListFileRetries = 60;
+
+struct FileKey
+{
+    bool Known = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+};
+
+FileKey KeyOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+        return {};
+    return {true, info.st_dev, info.st_ino};
+}
+
+bool IsSameFile(const FileKey& key, const std::string& path)
+{
+    if (!key.Known)
+        return false;
+    const FileKey other = KeyOf(path);
+    return other.Known && other.Device == key.Device && other.Inode == key.Inode;
+}
+} // namespace
+
+std::string OverwriteQuestion(const std::string& path)
+{
+    return path + "\r\nA file with this name already exists. Overwrite?";
+}
+
+void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
+              RunHost& host)
+{
+    const std::string base = BaseName(source.Name);
+    const std::string& extension = source.Extension;
+    // A typed folder without its final separator still names that folder.
+    const std::string target =
+        request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
+    const std::string listPath = target + base + "_List" + extension;
+    if (request.FileList)
+        AppendTextLine(listPath);
+
+    const std::size_t count = fragments.Count();
+    const int width = NumberWidth(count);
+    // The source is never replaced without a question, silent or not (first-line names
+    // can name it).
+    const FileKey sourceKey = KeyOf(request.Source);
+    const auto wait = [&host] { host.WaitOneSecond(); };
+
+    FragmentList::Cursor cursor(fragments);
+    struct Finisher
+    {
+        FragmentList::Cursor& cursor;
+        ~Finisher() { cursor.Finish(); }
+    } finisher{cursor};
+
+    for (std::size_t index = 0; index < count; ++index)
+    {
+        std::string_view text = cursor.Next();
+        std::string name;
+        if (!request.FirstLineNames)
+            name = NumberedName(base, index + 1, width, extension);
+        else
+        {
+            name = FirstLineName(text);
+            cursor.Keep(text);
+            if (name.empty())
+            {
+                host.ProcessEvents();
+                continue;
+            }
+        }
+        const std::string path = target + name;
+
+        Answer answer = Answer::Yes;
+        if ((!request.Silent || IsSameFile(sourceKey, path)) && FileExists(path))
+            answer = host.AskQuestion(OverwriteQuestion(path), QuestionStyle::YesNoCancel);
+        if (answer == Answer::Cancel)
+            break;
+        if (answer == Answer::Yes)
+            WriteTextFile(path, text);
+        if (request.FileList)
+            AppendTextLine(listPath, path, ListFileRetries, wait);
+        ReportProgress(host, index, count);
+    }
+}
+} // namespace Kestrin

@@ -1,0 +1,16 @@
+#pragma once
+#include "FragmentList.h"
+#include "PathText.h"
+#include "RunHost.h"
+#include "Workbench.h"
+
+namespace Kestrin
+{
+// The overwrite question: the path, CR LF, then the question itself.
+std::string OverwriteQuestion(const std::string& path);
+
+// Names and writes the fragments (Start on the split tab). `source` is the source path
+// broken up by SplitPath. Cancel ends the loop early; FileError ends it where it happened.
+void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
+              RunHost& host);
+} // namespace Kestrin

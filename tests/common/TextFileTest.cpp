@@ -1,0 +1,208 @@
+#include "TextFile.h"
+
+#include "../support/TempFolder.h"
+#include "FileError.h"
+#include "FileTraps.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace Kestrin;
+using KestrinTest::ReadBytes;
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace
+{
+unsigned ModeOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+} // namespace
+
+TEST(WriteTextFile, DropsOneFinalLineBreakAndKeepsEveryOtherByte)
+{
+    KestrinTest::TempFolder temp;
+    struct Case
+    {
+        std::string text, written;
+    } cases[] = {
+        {"abc\r\n", "abc"},
+        {"abc\n", "abc"},
+        {"abc\r\n\r\n", "abc\r"},
+        {"abc\r", "abc\r"},
+        {"abc\n\n", "abc\n"},
+        {"\r\n\n", "\r\n"},
+        {"\n", ""},
+        {"", ""},
+        {"bin\0ary\xff\xfe\0"s, "bin\0ary\xff\xfe\0"s},
+    };
+    const auto path = temp / "out.txt";
+    for (const auto& c : cases)
+    {
+        // Over a longer existing file, so a missing truncation would show.
+        temp.Write("out.txt", std::string(100, 'x'));
+        WriteTextFile(path, c.text);
+        EXPECT_EQ(ReadBytes(path), c.written) << c.text;
+    }
+    WriteTextFile("", "ignored");
+}
+
+TEST(WriteTextFile, ReadOnlyTargetIsReplacedAndStaysReadOnly)
+{
+    KestrinTest::TempFolder temp;
+    const auto path = temp.Write("ro.txt", "old");
+    ::chmod(path.c_str(), 0444);
+    WriteTextFile(path, "new\r\n");
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(ModeOf(path), 0444u);
+}
+
+TEST(WriteTextFile, CreatesMissingFoldersOrNamesTheOneItCannotCreate)
+{
+    KestrinTest::TempFolder temp;
+    WriteTextFile(temp / "new/deep/file.txt", "x");
+    EXPECT_EQ(ReadBytes(temp / "new/deep/file.txt"), "x");
+
+    temp.Write("blocker", "a file where a folder should be");
+    try
+    {
+        WriteTextFile(temp / "blocker/sub/file.txt", "x");
+        ADD_FAILURE() << "no error";
+    }
+    catch (const FileError& error)
+    {
+        EXPECT_NE(error.Path().find("blocker"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(ReadBytes(temp / "blocker"), "a file where a folder should be");
+}
+
+TEST(WriteTextFile, FullDiskKeepsTheOldFileAndLeavesNoPartialNewOne)
+{
+    KestrinTest::TempFolder temp;
+    KestrinTest::SmallDisk disk(temp / "disk", "64k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const auto existing = temp / "disk/existing.txt";
+    WriteTextFile(existing, "precious");
+    const std::string big(256 * 1024, 'z');
+    EXPECT_THROW(WriteTextFile(existing, big), FileError);
+    EXPECT_EQ(ReadBytes(existing), "precious");
+    EXPECT_THROW(WriteTextFile(temp / "disk/new.txt", big), FileError);
+    EXPECT_FALSE(fs::exists(temp / "disk/new.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp / "disk"), fs::directory_iterator()), 1);
+}
+
+TEST(ReadTextFile, ReadsBytesOrNothing)
+{
+    KestrinTest::TempFolder temp;
+    const auto binary = "a\0b\r\nc\xff"s;
+    temp.Write("bin", binary);
+    fs::create_directory(temp / "folder");
+    EXPECT_EQ(ReadTextFile(temp / "bin"), binary);
+    EXPECT_EQ(ReadTextFile(temp / "missing"), "");
+    EXPECT_EQ(ReadTextFile(temp / "folder"), "");
+    EXPECT_EQ(ReadTextFile(""), "");
+    temp.Write("empty", "");
+    EXPECT_EQ(ReadTextFile(temp / "empty"), "");
+}
+
+TEST(ReadTextFile, UnreadableFileIsAnError)
+{
+    KestrinTest::TempFolder temp;
+    const auto path = temp.Write("secret", "x");
+    ::chmod(path.c_str(), 0);
+    KestrinTest::OrdinaryUser user;
+    EXPECT_THROW(ReadTextFile(path), FileError);
+}
+
+TEST(AppendTextLine, AppendsCrLfLinesAndStartsOverWithoutALine)
+{
+    KestrinTest::TempFolder temp;
+    const auto list = temp / "list.txt";
+    AppendTextLine(list, "first"s);
+    AppendTextLine(list, "/a b/\"q\".txt"s);
+    EXPECT_EQ(ReadBytes(list), "first\r\n/a b/\"q\".txt\r\n");
+    AppendTextLine(list);
+    EXPECT_FALSE(fs::exists(list));
+    AppendTextLine(list); // nothing there: nothing to do
+    AppendTextLine("", "ignored"s);
+
+    // A read-only list file still takes the line and stays read-only.
+    temp.Write("ro.txt", "a\r\n");
+    ::chmod((temp / "ro.txt").c_str(), 0444);
+    AppendTextLine(temp / "ro.txt", "b"s);
+    EXPECT_EQ(ReadBytes(temp / "ro.txt"), "a\r\nb\r\n");
+    EXPECT_EQ(ModeOf(temp / "ro.txt"), 0444u);
+}
+
+TEST(AppendTextLine, RetriesWhileAccessIsDenied)
+{
+    KestrinTest::TempFolder temp;
+    const auto list = temp.Write("locked.txt", "a\r\n");
+    KestrinTest::FileLock lock(list);
+    if (!lock.Lock())
+        GTEST_SKIP() << "no way to deny access here";
+    int waits = 0;
+    // Locked for three seconds: the fourth attempt succeeds.
+    AppendTextLine(list, "b"s, 60,
+                   [&]
+                   {
+                       if (++waits == 3)
+                           lock.Unlock();
+                   });
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(ReadBytes(list), "a\r\nb\r\n");
+
+    ASSERT_TRUE(lock.Lock());
+    waits = 0;
+    try
+    {
+        AppendTextLine(list, "c"s, 2, [&] { ++waits; });
+        ADD_FAILURE() << "no error";
+    }
+    catch (const FileError& error)
+    {
+        EXPECT_TRUE(error.IsAccessDenied());
+        EXPECT_EQ(error.Path(), list);
+    }
+    EXPECT_EQ(waits, 2);
+}
+
+TEST(AppendTextLine, OtherFailuresAreNotRetried)
+{
+    KestrinTest::TempFolder temp;
+    int waits = 0;
+    EXPECT_THROW(AppendTextLine(temp / "missing/list.txt", "x"s, 60, [&] { ++waits; }), FileError);
+    EXPECT_EQ(waits, 0);
+}
+
+TEST(FileProcedures, DeleteFileIfPresentAndCreateFolderPath)
+{
+    KestrinTest::TempFolder temp;
+    const auto file = temp.Write("gone.txt", "x");
+    DeleteFileIfPresent(file);
+    EXPECT_FALSE(fs::exists(file));
+    DeleteFileIfPresent(file);
+    fs::create_directory(temp / "folder");
+    DeleteFileIfPresent(temp / "folder");
+    EXPECT_TRUE(fs::is_directory(temp / "folder"));
+
+    EXPECT_TRUE(CreateFolderPath(temp.Folder() + "a/b//c/"));
+    EXPECT_TRUE(fs::is_directory(temp / "a/b/c"));
+    EXPECT_TRUE(CreateFolderPath(temp.Folder() + "a/b"));
+    temp.Write("a/file", "x");
+    try
+    {
+        CreateFolderPath(temp.Folder() + "a/file/sub");
+        ADD_FAILURE() << "no error";
+    }
+    catch (const FileError& error)
+    {
+        EXPECT_EQ(error.Path(), temp / "a/file");
+    }
+}

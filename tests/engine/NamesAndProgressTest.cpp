@@ -1,0 +1,96 @@
+#include "FragmentNames.h"
+#include "Progress.h"
+#include "RecordingHost.h"
+
+#include <gtest/gtest.h>
+
+using namespace Kestrin;
+using namespace std::string_literals;
+
+TEST(FragmentNames, NumbersAreAsWideAsTheCount)
+{
+    struct Case
+    {
+        std::size_t count, number;
+        std::string name;
+    } cases[] = {
+        {9, 1, "notes_1.txt"},       {9, 9, "notes_9.txt"},
+        {10, 1, "notes_01.txt"},     {10, 10, "notes_10.txt"},
+        {99, 7, "notes_07.txt"},     {100, 1, "notes_001.txt"},
+        {100, 100, "notes_100.txt"}, {250000, 42, "notes_000042.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberedName("notes", c.number, NumberWidth(c.count), ".txt"), c.name)
+            << c.count << " " << c.number;
+    EXPECT_EQ(NumberedName("Makefile", 3, 1, ""), "Makefile_3");
+}
+
+TEST(FragmentNames, FirstLineNamesAndWhatIsLeftOfTheFragment)
+{
+    struct Case
+    {
+        std::string fragment, name, rest;
+    } cases[] = {
+        {"\r\n  Chapter 1.txt\r\nBody\r\n", "Chapter 1.txt", "Body\r\n"},
+        {"Chapter 1.txt  \r\nBody", "Chapter 1.txt  ", "Body"},
+        {"Chapter 1.txt  \nBody", "Chapter 1.txt", "Body"},
+        {"a/b:c?.txt\nx", "a_b_c_.txt", "x"},
+        {"x\"<>|*\\y\n", "x______y", ""},
+        {"single line", "single line", "single line"},
+        {"\n\r\n\rname\r\nrest", "name", "rest"},
+        {"name\0\0\0\nrest"s, "name", "rest"},
+        {"a\0b\nrest"s, "a_b", "rest"},
+        // Absolute paths, as a join writes them, give their file name only.
+        {"/srv/data/a.txt\r\nA", "a.txt", "A"},
+        {"C:\\x\\b.txt\r\nB", "b.txt", "B"},
+        {"\\\\server\\share\\c.txt\nC", "c.txt", "C"},
+        {"..\nup", "__", "up"},
+        {" . \nhere", "_", "here"},
+        {"caf\xC3\xA9.txt\n", "caf\xC3\xA9.txt", ""},
+    };
+    for (const auto& c : cases)
+    {
+        std::string_view fragment = c.fragment;
+        EXPECT_EQ(FirstLineName(fragment), c.name) << c.fragment;
+        EXPECT_EQ(std::string(fragment), c.rest) << c.fragment;
+    }
+}
+
+TEST(FragmentNames, FragmentsWithoutANameAreSkippedKeepingOnlyTheDroppedLineBreaks)
+{
+    for (const std::string fragment : {"", "\r\n\r\n", "   \r\nbody", "   \nbody", "/srv/\nx"})
+    {
+        std::string_view view = fragment;
+        EXPECT_EQ(FirstLineName(view), "") << fragment;
+        EXPECT_EQ(std::string(view),
+                  fragment.substr(std::min(fragment.find_first_not_of("\r\n"), fragment.size())))
+            << fragment;
+    }
+}
+
+TEST(Progress, RoundsHalvesToEven)
+{
+    std::vector<int> values;
+    for (std::size_t i = 0; i < 8; ++i)
+        values.push_back(ProgressValue(i, 8));
+    EXPECT_EQ(values, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_EQ(ProgressValue(0, 3), 33);
+    EXPECT_EQ(ProgressValue(1, 3), 67);
+    EXPECT_EQ(ProgressValue(0, 200), 0); // 0.5 to even
+    EXPECT_EQ(ProgressValue(2, 200), 2); // 1.5 to even
+    EXPECT_EQ(ProgressValue(0, 1), 100);
+}
+
+TEST(Progress, RepaintsOnlyWhenTheWholeNumberChanges)
+{
+    KestrinTest::RecordingHost host;
+    for (std::size_t i = 0; i < 300; ++i)
+        ReportProgress(host, i, 300);
+    EXPECT_EQ(host.Events, 300);
+    ASSERT_EQ(host.ProgressSets.size(), 100u);
+    for (std::size_t k = 0; k < host.ProgressSets.size(); ++k)
+        EXPECT_EQ(host.ProgressSets[k], static_cast<int>(k) + 1);
+    EXPECT_EQ(TotalText(0), "0");
+    EXPECT_EQ(TotalText(1), "0");
+    EXPECT_EQ(TotalText(2), "2");
+}

@@ -1,0 +1,123 @@
+#include "../common/FileTraps.h"
+#include "../support/TempFolder.h"
+#include "EngineTestSupport.h"
+#include "FileError.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace Kestrin;
+using namespace KestrinTest;
+
+TEST(Readiness, SplitTabCountsFragmentsAndEnablesStart)
+{
+    TempFolder temp;
+    const auto source = temp.Write("notes.txt", "a#b#c#d");
+    temp.Write("empty.txt", "");
+    struct Case
+    {
+        std::string source, delimiter;
+        bool naming;
+        bool enabled;
+        std::string total;
+    } cases[] = {
+        {source, "#", true, true, "4"},
+        {source, "#", false, false, "4"},
+        {source, "zz", true, false, "0"},
+        {temp / "empty.txt", "#", true, false, "0"},
+        {temp / "missing.txt", "#", true, false, "0"},
+        {temp.Path(), "#", true, false, "0"}, // a folder reads as nothing
+    };
+    for (const auto& c : cases)
+    {
+        Workbench bench;
+        const auto readiness = UpdateSplit(bench, c.source, c.delimiter, c.naming);
+        EXPECT_EQ(readiness.StartEnabled, c.enabled) << c.source << " " << c.delimiter;
+        EXPECT_EQ(readiness.Total, c.total) << c.source << " " << c.delimiter;
+    }
+}
+
+TEST(Readiness, AnEmptyDelimiterKeepsTheLastListAndOptionClicksFollowIt)
+{
+    TempFolder temp;
+    const auto source = temp.Write("notes.txt", "a#b#c");
+    Workbench bench;
+    // Nothing computed yet.
+    auto readiness = UpdateSplit(bench, source, "");
+    EXPECT_FALSE(readiness.StartEnabled);
+    EXPECT_EQ(readiness.Total, "");
+    EXPECT_FALSE(bench.OptionClickEnablesStart());
+
+    readiness = UpdateSplit(bench, source, "#");
+    EXPECT_EQ(readiness.Total, "3");
+    EXPECT_TRUE(bench.OptionClickEnablesStart());
+    // Cleared delimiter, even another source: the old list stays.
+    readiness = UpdateSplit(bench, temp / "missing.txt", "");
+    EXPECT_TRUE(readiness.StartEnabled);
+    EXPECT_EQ(readiness.Total, "3");
+
+    UpdateSplit(bench, source, "zz");
+    EXPECT_FALSE(bench.OptionClickEnablesStart());
+}
+
+TEST(Readiness, JoinTabCountsLinesAndNeedsATarget)
+{
+    TempFolder temp;
+    const auto two = temp.Write("two.txt", "a.txt\r\nb.txt");
+    const auto lf = temp.Write("lf.txt", "a.txt\nb.txt\nc.txt\n");
+    const auto one = temp.Write("one.txt", "a.txt");
+    const auto oneEnded = temp.Write("one-ended.txt", "a.txt\r\n");
+    struct Case
+    {
+        std::string list, target;
+        bool enabled;
+        std::string total;
+    } cases[] = {
+        {two, temp / "out.txt", true, "2"},      {two, "", false, "2"},
+        {lf, temp / "out.txt", true, "4"},       {one, temp / "out.txt", false, "0"},
+        {oneEnded, temp / "out.txt", true, "2"}, {temp / "missing", temp / "out.txt", false, "0"},
+    };
+    for (const auto& c : cases)
+    {
+        Workbench bench;
+        const auto readiness = UpdateJoin(bench, c.list, c.target);
+        EXPECT_EQ(readiness.StartEnabled, c.enabled) << c.list << " -> " << c.target;
+        EXPECT_EQ(readiness.Total, c.total) << c.list;
+    }
+}
+
+TEST(Readiness, SeesEveryChangeOfTheSourceEvenWithTheSameSizeAndTime)
+{
+    TempFolder temp;
+    const auto source = temp.Write("notes.txt", "a#b#c");
+    Workbench bench;
+    EXPECT_EQ(UpdateSplit(bench, source, "#").Total, "3");
+    struct stat before
+    {
+    };
+    ::stat(source.c_str(), &before);
+    temp.Write("notes.txt", "a#b-c");
+    // Same size, and the modification time put back: the change time still tells.
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, source.c_str(), times, 0);
+    EXPECT_EQ(UpdateSplit(bench, source, "#").Total, "2");
+    temp.Write("notes.txt", "a#b#c#d#e");
+    EXPECT_EQ(UpdateSplit(bench, source, "#").Total, "5");
+}
+
+TEST(Readiness, UnreadableSourceIsAnErrorThatLeavesTheListsAlone)
+{
+    TempFolder temp;
+    const auto source = temp.Write("notes.txt", "a#b#c");
+    const auto locked = temp.Write("locked.txt", "x#y");
+    ::chmod(locked.c_str(), 0);
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    {
+        OrdinaryUser user;
+        EXPECT_THROW(UpdateSplit(bench, locked, "#"), FileError);
+    }
+    EXPECT_TRUE(bench.OptionClickEnablesStart());
+    EXPECT_EQ(UpdateSplit(bench, source, "").Total, "3");
+}

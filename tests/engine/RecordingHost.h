@@ -1,0 +1,68 @@
+#pragma once
+// The run host of the engine tests: queued answers instead of message boxes, and a record
+// of what the run showed.
+#include "RunHost.h"
+
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace KestrinTest
+{
+class RecordingHost : public Kestrin::RunHost
+{
+public:
+    std::deque<Kestrin::Answer> Answers;
+    std::vector<std::string> Questions;
+    std::vector<Kestrin::QuestionStyle> Styles;
+    std::vector<int> ProgressSets;
+    int Progress = 0;
+    int Events = 0;
+    int Waits = 0;
+    int JoinOptionReads = 0;
+    std::string Delimiter;
+    bool FileNames = false;
+    std::function<void()> OnEvents; // runs inside ProcessEvents, as user input would
+    std::function<void()> OnWait;
+
+    Kestrin::Answer AskQuestion(const std::string& text, Kestrin::QuestionStyle style) override
+    {
+        Questions.push_back(text);
+        Styles.push_back(style);
+        if (Answers.empty())
+        {
+            ADD_FAILURE() << "unexpected question: " << text;
+            return Kestrin::Answer::No;
+        }
+        const auto answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    int ProgressValue() override { return Progress; }
+    void SetProgressValue(int value) override
+    {
+        Progress = value;
+        ProgressSets.push_back(value);
+    }
+    void ProcessEvents() override
+    {
+        ++Events;
+        if (OnEvents)
+            OnEvents();
+    }
+    void WaitOneSecond() override
+    {
+        ++Waits;
+        if (OnWait)
+            OnWait();
+    }
+    std::string JoinDelimiter() override
+    {
+        ++JoinOptionReads;
+        return Delimiter;
+    }
+    bool FileNameLine() override { return FileNames; }
+};
+} // namespace KestrinTest

@@ -1,0 +1,256 @@
+#include "../common/FileTraps.h"
+#include "../support/TempFolder.h"
+#include "EngineTestSupport.h"
+#include "FileError.h"
+
+#include <gtest/gtest.h>
+
+using namespace Kestrin;
+using namespace KestrinTest;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace
+{
+std::string Numbered(int count)
+{
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += (i > 1 ? "#" : "") + std::to_string(i);
+    return text;
+}
+
+const char* Question = "\r\nA file with this name already exists. Overwrite?";
+} // namespace
+
+TEST(SplitRun, AutoNumberedFragmentsAndTheirList)
+{
+    TempFolder temp;
+    std::string text;
+    for (int i = 1; i <= 12; ++i)
+        text += "part " + std::to_string(i) + "\r\n=====\r\n";
+    text.erase(text.size() - 9); // the last part ends the file with its own CR LF
+    const auto source = temp.Write("in/notes.txt", text);
+    Workbench bench;
+    ASSERT_EQ(UpdateSplit(bench, source, "=====").Total, "12");
+    RecordingHost host;
+    EXPECT_EQ(RunSplit(bench, host, source, {temp / "out", false, false, true}), RunEnd::Finished);
+
+    std::string list;
+    for (int i = 1; i <= 12; ++i)
+    {
+        const auto name = std::string("notes_") + (i < 10 ? "0" : "") + std::to_string(i) + ".txt";
+        const auto path = temp.Folder() + "out/" + name;
+        list += path + "\r\n";
+        // The first fragment is "part 1" CR LF, the others start with CR LF too.
+        EXPECT_EQ(ReadBytes(path),
+                  (i == 1 ? "" : "\r\n") + std::string("part ") + std::to_string(i))
+            << name;
+    }
+    EXPECT_EQ(ReadBytes(temp / "out/notes_List.txt"), list);
+    EXPECT_EQ(host.Questions.size(), 0u);
+    EXPECT_EQ(host.Progress, 100);
+}
+
+TEST(SplitRun, NumberWidthsAndFinalLineBreaks)
+{
+    TempFolder temp;
+    struct Case
+    {
+        int count;
+        Names firstAndLast;
+    } cases[] = {{9, {"n_1.txt", "n_9.txt"}},
+                 {10, {"n_01.txt", "n_10.txt"}},
+                 {100, {"n_001.txt", "n_100.txt"}}};
+    for (const auto& c : cases)
+    {
+        const auto folder = "w" + std::to_string(c.count);
+        const auto source = temp.Write(folder + "/n.txt", Numbered(c.count));
+        Workbench bench;
+        UpdateSplit(bench, source, "#");
+        RecordingHost host;
+        RunSplit(bench, host, source);
+        EXPECT_EQ(NamesIn(temp / folder).size(), static_cast<std::size_t>(c.count) + 1);
+        EXPECT_EQ(ReadBytes(temp / (folder + "/" + c.firstAndLast[0])), "1");
+        EXPECT_EQ(ReadBytes(temp / (folder + "/" + c.firstAndLast[1])), std::to_string(c.count));
+    }
+
+    const auto source = temp.Write("ends/e.txt", "#abc\r\n#abc\n#abc\r\n\r\n#abc\r#");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    RecordingHost host;
+    RunSplit(bench, host, source);
+    const Names expected = {"", "abc", "abc", "abc\r", "abc\r", ""};
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(ReadBytes(temp / ("ends/e_" + std::to_string(i + 1) + ".txt")), expected[i]) << i;
+}
+
+TEST(SplitRun, FirstLineNamesSkipNamelessFragmentsAndChangeTheList)
+{
+    TempFolder temp;
+    const auto source = temp.Write("src/book.txt",
+                                   "\r\n  Chapter 1.txt\r\nBody one\r\n"
+                                   "@@\r\n\r\n"           // only line breaks: skipped
+                                   "@@   \r\nno name\r\n" // first line only spaces: skipped
+                                   "@@a/b:c?.txt\nsecond\nthird\r\n" // sanitised
+                                   "@@single line");
+    Workbench bench;
+    ASSERT_EQ(UpdateSplit(bench, source, "@@").Total, "5");
+    RecordingHost host;
+    RunSplit(bench, host, source, {temp / "out", true, false, true});
+    EXPECT_EQ(NamesIn(temp / "out"),
+              (Names{"Chapter 1.txt", "a_b_c_.txt", "book_List.txt", "single line"}));
+    EXPECT_EQ(ReadBytes(temp / "out/Chapter 1.txt"), "Body one");
+    EXPECT_EQ(ReadBytes(temp / "out/a_b_c_.txt"), "second\nthird");
+    EXPECT_EQ(ReadBytes(temp / "out/single line"), "single line");
+    EXPECT_EQ(ReadBytes(temp / "out/book_List.txt"), temp / "out/Chapter 1.txt\r\n" +
+                                                         temp / "out/a_b_c_.txt\r\n" +
+                                                         temp / "out/single line\r\n");
+    // Skipped fragments get no progress step, but the window still breathes.
+    EXPECT_EQ(host.Events, 5);
+    EXPECT_EQ(host.ProgressSets, (std::vector<int>{20, 80, 100}));
+
+    // Without a readiness update in between, the next run names fragments after their
+    // former second line.
+    RecordingHost again;
+    RunSplit(bench, again, source, {temp / "again", true, false, false});
+    EXPECT_EQ(NamesIn(temp / "again"), (Names{"Body one", "second", "single line"}));
+    EXPECT_EQ(ReadBytes(temp / "again/second"), "third");
+
+    // A readiness update gives the original fragments back.
+    UpdateSplit(bench, source, "@@");
+    RecordingHost fresh;
+    RunSplit(bench, fresh, source, {temp / "fresh", true, false, false});
+    EXPECT_EQ(NamesIn(temp / "fresh"), (Names{"Chapter 1.txt", "a_b_c_.txt", "single line"}));
+}
+
+TEST(SplitRun, AbsoluteFirstLinesStayInsideTheTargetFolder)
+{
+    TempFolder temp;
+    const auto outside = temp.Write("victim.txt", "keep");
+    const auto source =
+        temp.Write("src/s.txt", "x##" + outside + "\r\nnew##../victim.txt\nnew too");
+    Workbench bench;
+    UpdateSplit(bench, source, "##");
+    RecordingHost host;
+    RunSplit(bench, host, source, {temp / "out", true, true, false});
+    EXPECT_EQ(ReadBytes(outside), "keep");
+    EXPECT_EQ(NamesIn(temp / "out"), (Names{".._victim.txt", "victim.txt", "x"}));
+    EXPECT_EQ(ReadBytes(temp / "out/victim.txt"), "new");
+}
+
+TEST(SplitRun, OverwriteQuestionsAndTheirAnswers)
+{
+    TempFolder temp;
+    const auto source = temp.Write("f.txt", Numbered(5));
+    for (int i = 1; i <= 5; ++i)
+        temp.Write("out/f_" + std::to_string(i) + ".txt", "old");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+
+    // Yes, No, then Cancel at the third: 1 written, 2 kept but listed, 3..5 untouched.
+    RecordingHost host;
+    host.Answers = {Answer::Yes, Answer::No, Answer::Cancel};
+    EXPECT_EQ(RunSplit(bench, host, source, {temp / "out", false, false, true}), RunEnd::Finished);
+    ASSERT_EQ(host.Questions.size(), 3u);
+    EXPECT_EQ(host.Questions[0], temp / "out/f_1.txt" + Question);
+    EXPECT_EQ(host.Styles[0], QuestionStyle::YesNoCancel);
+    EXPECT_EQ(ReadBytes(temp / "out/f_1.txt"), "1");
+    for (int i = 2; i <= 5; ++i)
+        EXPECT_EQ(ReadBytes(temp / ("out/f_" + std::to_string(i) + ".txt")), "old") << i;
+    EXPECT_EQ(ReadBytes(temp / "out/f_List.txt"),
+              temp / "out/f_1.txt\r\n" + temp / "out/f_2.txt\r\n");
+
+    // Silent: replaced without a question.
+    RecordingHost silent;
+    RunSplit(bench, silent, source, {temp / "out", false, true, false});
+    EXPECT_TRUE(silent.Questions.empty());
+    EXPECT_EQ(ReadBytes(temp / "out/f_5.txt"), "5");
+}
+
+TEST(SplitRun, TheSourceIsNeverReplacedSilently)
+{
+    TempFolder temp;
+    const auto source = temp.Write("story.txt", "story.txt\nreplaced?##other\nx");
+    Workbench bench;
+    UpdateSplit(bench, source, "##");
+    RecordingHost host;
+    host.Answers = {Answer::No};
+    RunSplit(bench, host, source, {"", true, true, false});
+    ASSERT_EQ(host.Questions.size(), 1u);
+    EXPECT_EQ(host.Questions[0], source + Question);
+    EXPECT_EQ(ReadBytes(source), "story.txt\nreplaced?##other\nx");
+    EXPECT_EQ(ReadBytes(temp / "other"), "x");
+}
+
+TEST(SplitRun, TargetFoldersWithAndWithoutSeparatorAndNamesWithoutDot)
+{
+    TempFolder temp;
+    const auto source = temp.Write("src/Makefile", "a#b");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    RecordingHost host;
+    RunSplit(bench, host, source, {temp / "typed", false, false, true});
+    EXPECT_EQ(NamesIn(temp / "typed"), (Names{"Makefile_1", "Makefile_2", "Makefile_List"}));
+    RunSplit(bench, host, source, {temp.Folder() + "slashed/", false, false, false});
+    EXPECT_EQ(NamesIn(temp / "slashed"), (Names{"Makefile_1", "Makefile_2"}));
+    // No target: beside the source.
+    RunSplit(bench, host, source);
+    EXPECT_EQ(NamesIn(temp / "src"), (Names{"Makefile", "Makefile_1", "Makefile_2"}));
+}
+
+TEST(SplitRun, AReadinessUpdateDuringTheRunDoesNotChangeWhatItWrites)
+{
+    TempFolder temp;
+    const auto source = temp.Write("a.txt", Numbered(8));
+    const auto other = temp.Write("b.txt", "x|y");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    RecordingHost host;
+    host.OnEvents = [&] { UpdateSplit(bench, other, "|"); };
+    RunSplit(bench, host, source, {temp / "out", false, false, false});
+    EXPECT_EQ(NamesIn(temp / "out").size(), 8u);
+    EXPECT_EQ(ReadBytes(temp / "out/a_8.txt"), "8");
+    EXPECT_EQ(host.ProgressSets, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
+}
+
+TEST(SplitRun, ErrorsEndTheRunAndKeepWhatWasWritten)
+{
+    TempFolder temp;
+    const auto source = temp.Write("a.txt", "one#two#three");
+    temp.Write("out/a_2.txt/blocker", "a folder where a fragment should go");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    RecordingHost host;
+    EXPECT_THROW(RunSplit(bench, host, source, {temp / "out", false, true, true}), FileError);
+    EXPECT_EQ(ReadBytes(temp / "out/a_1.txt"), "one");
+    EXPECT_FALSE(fs::exists(temp / "out/a_3.txt"));
+    EXPECT_EQ(ReadBytes(temp / "out/a_List.txt"), temp / "out/a_1.txt\r\n");
+}
+
+TEST(SplitRun, LockedListFileIsRetriedThroughTheHost)
+{
+    TempFolder temp;
+    const auto source = temp.Write("a.txt", "one#two");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    RecordingHost host;
+    FileLock lock(temp / "out/a_List.txt");
+    // Lock the list file once the run has started it with the first line.
+    host.OnEvents = [&]
+    {
+        if (host.Events == 1 && !lock.Lock())
+            host.Waits = -1000;
+    };
+    host.OnWait = [&]
+    {
+        if (host.Waits == 2)
+            lock.Unlock();
+    };
+    RunSplit(bench, host, source, {temp / "out", false, true, true});
+    if (host.Waits < 0)
+        GTEST_SKIP() << "no way to deny access here";
+    EXPECT_EQ(host.Waits, 2);
+    EXPECT_EQ(ReadBytes(temp / "out/a_List.txt"),
+              temp / "out/a_1.txt\r\n" + temp / "out/a_2.txt\r\n");
+}
