@@ -3,8 +3,8 @@
 #include "FileDialog.h"
 
 #include <QRegularExpression>
-#include <QWidget>
 #include <QStringList>
+#include <QWidget>
 
 namespace Kestrin
 {

@@ -10,7 +10,7 @@ TabControl::TabControl(QWidget* parent) : QWidget(parent), bar_(new QTabBar(this
 {
     bar_->setObjectName(QStringLiteral("TabBar"));
     bar_->setDrawBase(false);
-    bar_->setExpanding(true);
+    bar_->setExpanding(false);
     bar_->setUsesScrollButtons(false);
     setFocusProxy(bar_);
     setFocusPolicy(Qt::TabFocus);

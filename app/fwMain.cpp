@@ -1,0 +1,639 @@
+#include "fwMain.h"
+
+#include "AdvancedDialog.h"
+#include "BrowseBox.h"
+#include "Exists.h"
+#include "FileError.h"
+#include "FormFont.h"
+#include "LocalText.h"
+#include "MainLayout.h"
+#include "MessageBox.h"
+#include "ProfileFile.h"
+#include "ProgressBar.h"
+#include "Registration.h"
+#include "StatusBar.h"
+#include "TabControl.h"
+#include "Version.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+
+namespace Kestrin
+{
+namespace
+{
+const QString PanelTotal = QStringLiteral("Total");
+const QString PanelInfo = QStringLiteral("Info");
+const QString PanelTime = QStringLiteral("Time");
+
+constexpr int StartWidthPx = 600;
+constexpr int StartHeightPx = 240;
+
+// Members of a control array carry their index; their settings key is the array's name.
+const char* const IndexProperty = "Index";
+
+void NameArrayMember(QObject* control, const QString& arrayName, int index)
+{
+    control->setObjectName(arrayName + QString::number(index));
+    control->setProperty(IndexProperty, index);
+}
+
+std::string KeyOf(const QObject* control)
+{
+    QString name = control->objectName();
+    const QVariant index = control->property(IndexProperty);
+    if (index.isValid())
+        name.chop(QString::number(index.toInt()).size());
+    return LocalBytes(name);
+}
+
+// The saved form data of a path field.
+Ostrel::PropertyBag SavedBag(const QString& name)
+{
+    QFile file(QStringLiteral(":/form/%1.bag").arg(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return Ostrel::PropertyBag::FromText(QString::fromUtf8(file.readAll()));
+}
+
+// Check-box values as stored: 0 cleared, 1 checked, 2 greyed.
+int CheckValue(const QCheckBox* box)
+{
+    switch (box->checkState())
+    {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+int Pixels(double twips, double twipsPerPixel)
+{
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+QRect PixelRect(const TwipRect& r, double tppx, double tppy)
+{
+    return QRect(Pixels(r.Left, tppx), Pixels(r.Top, tppy), Pixels(r.Width, tppx),
+                 Pixels(r.Height, tppy));
+}
+} // namespace
+
+fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("fwMain"));
+    CreateControls();
+    ConnectEvents();
+    Form_Load(startup);
+}
+
+fwMain::~fwMain() = default;
+
+double fwMain::TwipsPerPixelX() const
+{
+    return 1440.0 / logicalDpiX();
+}
+
+double fwMain::TwipsPerPixelY() const
+{
+    return 1440.0 / logicalDpiY();
+}
+
+void fwMain::CreateControls()
+{
+    ssMain = new TabControl(this);
+    ssMain->setObjectName(QStringLiteral("ssMain"));
+    ssMain->AddTab(QStringLiteral("&Split File"));
+    ssMain->AddTab(QStringLiteral("&Join Files"));
+
+    const QString sourceCaptions[2] = {QStringLiteral("Source &File:"),
+                                       QStringLiteral("Source &File List:")};
+    const QString targetCaptions[2] = {QStringLiteral("&Target Folder:"),
+                                       QStringLiteral("&Target File:")};
+    for (int i = 0; i < 2; ++i)
+    {
+        tlSource[i] = new QLabel(sourceCaptions[i], ssMain);
+        NameArrayMember(tlSource[i], QStringLiteral("tlSource"), i);
+        ucSource[i] =
+            Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucSource%1").arg(i)), ssMain);
+        NameArrayMember(ucSource[i], QStringLiteral("ucSource"), i);
+        tlTarget[i] = new QLabel(targetCaptions[i], ssMain);
+        NameArrayMember(tlTarget[i], QStringLiteral("tlTarget"), i);
+        ucTarget[i] =
+            Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucTarget%1").arg(i)), ssMain);
+        NameArrayMember(ucTarget[i], QStringLiteral("ucTarget"), i);
+        tlDelimiter[i] = new QLabel(QStringLiteral("&Delimiter:"), ssMain);
+        NameArrayMember(tlDelimiter[i], QStringLiteral("tlDelimiter"), i);
+        tbDelimiter[i] = new QLineEdit(ssMain);
+        NameArrayMember(tbDelimiter[i], QStringLiteral("tbDelimiter"), i);
+
+        tlSource[i]->setBuddy(ucSource[i]);
+        tlTarget[i]->setBuddy(ucTarget[i]);
+        tlDelimiter[i]->setBuddy(tbDelimiter[i]);
+    }
+    tlSource[1]->setToolTip(QStringLiteral("One line - one file path"));
+
+    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
+    fbTarget->setObjectName(QStringLiteral("fbTarget"));
+    obFileName[0] = new QRadioButton(QStringLiteral("Auto-&numbered"), fbTarget);
+    obFileName[1] = new QRadioButton(QStringLiteral("First lin&e of fragment"), fbTarget);
+    for (int i = 0; i < 2; ++i)
+        NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
+
+    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
+    fbOptions->setObjectName(QStringLiteral("fbOptions"));
+    chSilent = new QCheckBox(QStringLiteral("Silent file &overwriting"), fbOptions);
+    chSilent->setObjectName(QStringLiteral("chSilent"));
+    chFileList = new QCheckBox(QStringLiteral("Create File &List"), fbOptions);
+    chFileList->setObjectName(QStringLiteral("chFileList"));
+
+    chFileName = new QCheckBox(QStringLiteral("File name as first lin&e of a fragment"), ssMain);
+    chFileName->setObjectName(QStringLiteral("chFileName"));
+
+    bbRun = new QPushButton(QStringLiteral("Sta&rt"), this);
+    bbRun->setObjectName(QStringLiteral("bbRun"));
+    // Only the weight is its own; family and size follow the window.
+    QFont bold;
+    bold.setBold(true);
+    bbRun->setFont(bold);
+
+    pbStatus = new StatusBar(this);
+    pbStatus->setObjectName(QStringLiteral("pbStatus"));
+    pbStatus->AddPanel(PanelTotal, false);
+    pbStatus->AddPanel(PanelInfo, true);
+    pbStatus->AddPanel(PanelTime, false);
+
+    pbProgress = new ProgressBar(this);
+    pbProgress->setObjectName(QStringLiteral("pbProgress"));
+    pbProgress->hide();
+    pbProgress->raise(); // lies over panel "Info"
+
+    ucCorvane = new AdvancedDialog(this);
+
+    // Keyboard order: the tab strip, each label's field in turn, then Start.
+    QWidget* const order[] = {ssMain,        ucSource[0],   ucTarget[0],    tbDelimiter[0],
+                              obFileName[0], obFileName[1], chSilent,       chFileList,
+                              ucSource[1],   ucTarget[1],   tbDelimiter[1], chFileName,
+                              bbRun};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    ChooseFont();
+
+    // The smallest size that keeps every computed size non-negative.
+    MainLayoutInput in;
+    in.TwipsPerPixelX = TwipsPerPixelX();
+    in.TwipsPerPixelY = TwipsPerPixelY();
+    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
+    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    const MainLayout layout = ComputeMainLayout(in);
+    setMinimumSize(
+        static_cast<int>(std::ceil(MinimumScaleWidth(in.TwipsPerPixelX) / in.TwipsPerPixelX)),
+        static_cast<int>(std::ceil(MinimumScaleHeight(layout) / in.TwipsPerPixelY)));
+}
+
+void fwMain::ChooseFont()
+{
+    MainLayoutInput in;
+    in.TwipsPerPixelX = TwipsPerPixelX();
+    in.TwipsPerPixelY = TwipsPerPixelY();
+    in.ScaleWidth = StartWidthPx * in.TwipsPerPixelX;
+    const MainLayout layout = ComputeMainLayout(in);
+    const int labelWidth = Pixels(layout.tlSource.Width, in.TwipsPerPixelX);
+    const int optionWidth = Pixels(layout.obFileName[0].Width, in.TwipsPerPixelX);
+    const int fileNameWidth = Pixels(layout.chFileName.Width, in.TwipsPerPixelX);
+    const auto fits = [&](const QFont& font)
+    {
+        setFont(font);
+        for (int i = 0; i < 2; ++i)
+        {
+            for (const QLabel* label : {tlSource[i], tlTarget[i], tlDelimiter[i]})
+            {
+                if (label->sizeHint().width() > labelWidth)
+                    return false;
+            }
+        }
+        for (const QWidget* option :
+             {static_cast<QWidget*>(obFileName[0]), static_cast<QWidget*>(obFileName[1]),
+              static_cast<QWidget*>(chSilent), static_cast<QWidget*>(chFileList)})
+        {
+            if (option->sizeHint().width() > optionWidth)
+                return false;
+        }
+        return chFileName->sizeHint().width() <= fileNameWidth;
+    };
+    setFont(FitFormFont(QApplication::font(this), fits));
+}
+
+void fwMain::ConnectEvents()
+{
+    connect(ssMain, &TabControl::Click, this, &fwMain::ssMain_Click);
+    connect(bbRun, &QPushButton::clicked, this, &fwMain::bbRun_Click);
+    for (int i = 0; i < 2; ++i)
+    {
+        connect(tbDelimiter[i], &QLineEdit::textChanged, this,
+                [this, i](const QString&) { tbDelimiter_Change(i); });
+        connect(obFileName[i], &QRadioButton::clicked, this, [this, i] { obFileName_Click(i); });
+
+        connect(ucSource[i], &Ostrel::BrowseBox::ButtonClick, this,
+                [this, i](short button) { ucSource_ButtonClick(i, button); });
+        connect(ucSource[i], &Ostrel::BrowseBox::KeyDown, this,
+                [this, i](short key, short shift) { ucSource_KeyDown(i, key, shift); });
+        connect(ucSource[i], &Ostrel::BrowseBox::KeyUp, this,
+                [this, i](short key, short shift) { ucSource_KeyUp(i, key, shift); });
+        connect(ucSource[i], &Ostrel::BrowseBox::OLEDragDrop, this,
+                [this, i](const QMimeData* dropped, int effect, short button, short shift, float x,
+                          float y)
+                { ucSource_OLEDragDrop(i, dropped, effect, button, shift, x, y); });
+        connect(ucTarget[i], &Ostrel::BrowseBox::ButtonClick, this,
+                [this, i](short button) { ucTarget_ButtonClick(i, button); });
+        connect(ucTarget[i], &Ostrel::BrowseBox::KeyDown, this,
+                [this, i](short key, short shift) { ucTarget_KeyDown(i, key, shift); });
+        connect(ucTarget[i], &Ostrel::BrowseBox::OLEDragDrop, this,
+                [this, i](const QMimeData* dropped, int effect, short button, short shift, float x,
+                          float y)
+                { ucTarget_OLEDragDrop(i, dropped, effect, button, shift, x, y); });
+    }
+}
+
+QString fwMain::SectionOfTab(int tab) const
+{
+    return ssMain->TabCaption(tab);
+}
+
+void fwMain::Form_Load(const Startup& startup)
+{
+    if (startup.Register)
+        startup.Register(startup.ExecutablePath);
+    setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromUtf8(ProgramTitle),
+                                               QString::fromStdString(VersionText())));
+    SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
+    const std::string& file = SettingsFileValue;
+
+    // Every start uses the same size; a minimised window keeps its own.
+    if (!(windowState() & Qt::WindowMinimized))
+    {
+        if (width() != StartWidthPx)
+            resize(StartWidthPx, height());
+        if (height() != StartHeightPx)
+            resize(width(), StartHeightPx);
+    }
+
+    const double tppx = TwipsPerPixelX();
+    const double tppy = TwipsPerPixelY();
+    const std::string form = LocalBytes(objectName());
+    const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
+    const auto restoreEdge = [&](const char* key, double tpp, int screenPx, int windowPx)
+    {
+        bool present = false;
+        const Fixed4 stored = IniReadNumber(file, form, key, {}, &present);
+        int twips = 0;
+        // A value too large for the window's coordinates counts as missing.
+        if (present && RestoreEdgeTwips(stored, tpp, twips))
+            return twips;
+        return static_cast<int>(std::nearbyint((screenPx - windowPx) * tpp / 2));
+    };
+    RememberedLeft = restoreEdge("Left", tppx, screenArea.width(), frameGeometry().width());
+    RememberedTop = restoreEdge("Top", tppy, screenArea.height(), frameGeometry().height());
+    move(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy));
+
+    // The tab switch handling runs exactly once, before any field is filled.
+    const int tab = RestoreSwitch(IniReadNumber(file, form, KeyOf(ssMain)));
+    if (ssMain->Tab() != tab)
+        ssMain->SetTab(tab);
+    else
+        ssMain_Click(1 - tab);
+
+    std::string section = LocalBytes(SectionOfTab(0));
+    const std::string splitSource = IniReadString(file, section, KeyOf(ucSource[0]));
+    if (FileExists(splitSource))
+        ucSource[0]->setText(PathText(splitSource));
+    const std::string splitTarget = IniReadString(file, section, KeyOf(ucTarget[0]));
+    if (FolderExists(splitTarget))
+        ucTarget[0]->setText(PathText(splitTarget));
+    tbDelimiter[0]->setText(FromLocalBytes(IniReadString(file, section, KeyOf(tbDelimiter[0]))));
+    const int naming = RestoreSwitch(IniReadNumber(file, section, KeyOf(obFileName[0])));
+    obFileName[naming]->setChecked(true);
+    obFileName_Click(naming);
+    chSilent->setCheckState(
+        RestoreSwitch(IniReadNumber(file, section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
+    chFileList->setCheckState(RestoreSwitch(IniReadNumber(file, section, KeyOf(chFileList)))
+                                  ? Qt::Checked
+                                  : Qt::Unchecked);
+
+    section = LocalBytes(SectionOfTab(1));
+    const std::string joinSource = IniReadString(file, section, KeyOf(ucSource[1]));
+    if (FileExists(joinSource))
+        ucSource[1]->setText(PathText(joinSource));
+    ucTarget[1]->setText(PathText(IniReadString(file, section, KeyOf(ucTarget[1]))));
+    tbDelimiter[1]->setText(FromLocalBytes(IniReadString(file, section, KeyOf(tbDelimiter[1]))));
+    chFileName->setCheckState(RestoreSwitch(IniReadNumber(file, section, KeyOf(chFileName)))
+                                  ? Qt::Checked
+                                  : Qt::Unchecked);
+
+    // The updates above ran while later fields were still empty (a restored join tab
+    // would otherwise keep Start disabled); one more makes Start match what is shown.
+    ReadinessUpdate();
+    Loaded = true;
+}
+
+void fwMain::Form_Unload()
+{
+    const double tppx = TwipsPerPixelX();
+    const double tppy = TwipsPerPixelY();
+    // A minimised or maximised window keeps the position it was loaded with.
+    if (IsNormalState())
+    {
+        RememberedLeft = static_cast<int>(std::nearbyint(pos().x() * tppx));
+        RememberedTop = static_cast<int>(std::nearbyint(pos().y() * tppy));
+    }
+    const std::string& file = SettingsFileValue;
+    const std::string form = LocalBytes(objectName());
+    IniWriteNumber(file, form, "Left", EdgePixels(RememberedLeft, tppx));
+    IniWriteNumber(file, form, "Top", EdgePixels(RememberedTop, tppy));
+    IniWriteNumber(file, form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
+
+    std::string section = LocalBytes(SectionOfTab(0));
+    IniWriteString(file, section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
+    IniWriteString(file, section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
+    IniWriteString(file, section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
+    IniWriteNumber(file, section, KeyOf(obFileName[0]),
+                   Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
+    IniWriteNumber(file, section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
+    IniWriteNumber(file, section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
+
+    section = LocalBytes(SectionOfTab(1));
+    IniWriteString(file, section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
+    IniWriteString(file, section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
+    IniWriteString(file, section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
+    IniWriteNumber(file, section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+}
+
+void fwMain::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+bool fwMain::IsNormalState() const
+{
+    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+void fwMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Form_Resize();
+}
+
+void fwMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void fwMain::DockStatusBar()
+{
+    // The status bar keeps to the bottom edge by itself, whatever the window's state.
+    const int h = pbStatus->height();
+    pbStatus->setGeometry(0, height() - h, width(), h);
+}
+
+void fwMain::Form_Resize()
+{
+    if (!IsNormalState())
+    {
+        DockStatusBar();
+        return;
+    }
+    MainLayoutInput in;
+    in.TwipsPerPixelX = TwipsPerPixelX();
+    in.TwipsPerPixelY = TwipsPerPixelY();
+    in.ScaleWidth = width() * in.TwipsPerPixelX;
+    in.ScaleHeight = height() * in.TwipsPerPixelY;
+    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
+    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    const MainLayout layout = ComputeMainLayout(in);
+    const double px = in.TwipsPerPixelX;
+    const double py = in.TwipsPerPixelY;
+    const auto place = [px, py](QWidget* control, const TwipRect& r)
+    {
+        const QRect target = PixelRect(r, px, py);
+        if (control->geometry() != target)
+            control->setGeometry(target);
+    };
+
+    place(bbRun, layout.bbRun);
+    place(ssMain, layout.ssMain);
+    for (int i = 0; i < 2; ++i)
+    {
+        // The path fields fix their own height.
+        TwipRect source = layout.ucSource;
+        source.Height = ucSource[i]->height() * py;
+        TwipRect target = layout.ucTarget;
+        target.Height = ucTarget[i]->height() * py;
+        place(tlSource[i], layout.tlSource);
+        place(ucSource[i], source);
+        place(tlTarget[i], layout.tlTarget);
+        place(ucTarget[i], target);
+        place(tlDelimiter[i], layout.tlDelimiter);
+        place(tbDelimiter[i], layout.tbDelimiter);
+    }
+    place(fbTarget, layout.fbTarget);
+    place(obFileName[0], layout.obFileName[0]);
+    place(obFileName[1], layout.obFileName[1]);
+    place(fbOptions, layout.fbOptions);
+    place(chSilent, layout.chSilent);
+    place(chFileList, layout.chFileList);
+    place(chFileName, layout.chFileName);
+
+    pbStatus->resize(width(), Pixels(layout.StatusHeight, py));
+    DockStatusBar();
+    pbStatus->SetPanelMinWidth(PanelTotal, Pixels(layout.TotalMinWidth, px));
+    pbStatus->SetPanelMinWidth(PanelTime, Pixels(layout.TimeMinWidth, px));
+
+    const QRect info = pbStatus->PanelRect(PanelInfo);
+    place(pbProgress,
+          ComputeProgressBar(in, pbStatus->height() * py, info.left() * px, info.width() * px));
+}
+
+void fwMain::ssMain_Click(int /*PreviousTab*/)
+{
+    const int tab = ssMain->Tab();
+    for (int i = 0; i < ssMain->Tabs(); ++i)
+    {
+        const bool shown = i == tab;
+        tlSource[i]->setVisible(shown);
+        ucSource[i]->setVisible(shown);
+        tlTarget[i]->setVisible(shown);
+        ucTarget[i]->setVisible(shown);
+        tlDelimiter[i]->setVisible(shown);
+        tbDelimiter[i]->setVisible(shown);
+    }
+    fbTarget->setVisible(tab == 0);
+    fbOptions->setVisible(tab == 0);
+    chFileName->setVisible(tab == 1);
+    tbDelimiter_Change(tab);
+}
+
+void fwMain::ReadinessUpdate()
+{
+    tbDelimiter_Change(ssMain->Tab());
+}
+
+void fwMain::tbDelimiter_Change(int /*Index*/)
+{
+    // Always for the tab shown, whichever field changed.
+    bbRun->setEnabled(false);
+    pbStatus->SetPanelText(PanelTotal, QString());
+    ReadinessRequest request;
+    request.Tab = ssMain->Tab();
+    request.Source = PathBytes(ucSource[request.Tab]->Text());
+    request.SplitDelimiter = LocalBytes(tbDelimiter[0]->text());
+    request.NamingSelected = obFileName[0]->isChecked() || obFileName[1]->isChecked();
+    request.JoinTarget = PathBytes(ucTarget[1]->Text());
+    try
+    {
+        const Readiness readiness = Prepared.Update(request);
+        bbRun->setEnabled(readiness.StartEnabled);
+        pbStatus->SetPanelText(PanelTotal, FromLocalBytes(readiness.Total));
+    }
+    catch (const FileError& error)
+    {
+        // Start stays disabled and "Total" empty; the lists are as they were.
+        ReportError(error);
+        return;
+    }
+    catch (const std::exception& error)
+    {
+        ReportError(QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    pbStatus->SetPanelText(PanelInfo, QString());
+    pbStatus->SetPanelText(PanelTime, QString());
+}
+
+void fwMain::obFileName_Click(int /*Index*/)
+{
+    bbRun->setEnabled(Prepared.OptionClickEnablesStart());
+}
+
+void fwMain::bbRun_Click()
+{
+    // Start stays enabled during a run; a click that arrives while the run lets
+    // events through must not start a second run over the same files.
+    if (Running)
+        return;
+    Running = true;
+    struct RunningFlag
+    {
+        bool& Flag;
+        ~RunningFlag() { Flag = false; }
+    } clearWhenDone{Running};
+
+    pbProgress->show();
+    RunRequest request;
+    request.Tab = ssMain->Tab();
+    request.Source = PathBytes(ucSource[request.Tab]->Text());
+    request.Target = PathBytes(ucTarget[request.Tab]->Text());
+    request.FirstLineNames = obFileName[1]->isChecked();
+    request.Silent = CheckValue(chSilent) == 1;
+    request.FileList = CheckValue(chFileList) == 1;
+    try
+    {
+        if (Prepared.Run(request, *this) == RunEnd::Finished)
+        {
+            pbStatus->SetPanelText(PanelInfo, QStringLiteral("Done."));
+            pbProgress->hide();
+        }
+    }
+    catch (const FileError& error)
+    {
+        // The run is over: what was written stays, "Done." is not claimed.
+        pbProgress->hide();
+        ReportError(error);
+    }
+    catch (const std::exception& error)
+    {
+        pbProgress->hide();
+        ReportError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void fwMain::ReportError(const FileError& error)
+{
+    const QString reason = FromLocalBytes(error.Description());
+    if (error.Path().empty())
+        ReportError(reason);
+    else
+        ReportError(QStringLiteral("%1\n%2").arg(PathText(error.Path()), reason));
+}
+
+void fwMain::ReportError(const QString& text)
+{
+    MessageBox::Show(this, text, MessageBox::OkExclamation);
+}
+
+Answer fwMain::AskQuestion(const std::string& text, QuestionStyle style)
+{
+    switch (MessageBox::Show(this, FromLocalBytes(text),
+                             style == QuestionStyle::YesNoCancel ? MessageBox::YesNoCancelQuestion
+                                                                 : MessageBox::YesNoQuestion))
+    {
+    case MessageBox::Yes:
+        return Answer::Yes;
+    case MessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+int fwMain::ProgressValue()
+{
+    return pbProgress->value();
+}
+
+void fwMain::SetProgressValue(int value)
+{
+    pbProgress->SetValueAndRepaint(value);
+}
+
+void fwMain::ProcessEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void fwMain::WaitOneSecond()
+{
+    QEventLoop loop;
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::string fwMain::JoinDelimiter()
+{
+    return LocalBytes(tbDelimiter[1]->text());
+}
+
+bool fwMain::FileNameLine()
+{
+    return CheckValue(chFileName) == 1;
+}
+} // namespace Kestrin

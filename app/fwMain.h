@@ -1,0 +1,131 @@
+#pragma once
+// Kestrin's one window: two tabs of path, delimiter and option controls, the Start
+// button, the status bar and the progress bar. It restores its settings while it loads,
+// keeps the run's prepared lists ready as fields change, drives runs, and stores its
+// settings when it is closed.
+#include "RunHost.h"
+#include "Workbench.h"
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QPushButton;
+class QRadioButton;
+
+namespace Ostrel
+{
+class BrowseBox;
+}
+
+namespace Kestrin
+{
+class AdvancedDialog;
+class FileError;
+class ProgressBar;
+class StatusBar;
+class TabControl;
+
+class fwMain : public QWidget, public RunHost
+{
+    Q_OBJECT
+
+public:
+    struct Startup
+    {
+        // The program file: the settings file lies beside it, registration records it.
+        std::string ExecutablePath;
+        // Program registration, the first step of loading.
+        std::function<void(const std::string& executablePath)> Register;
+    };
+
+    // Creates every control and loads the window (registration, caption, size,
+    // position, tab and fields from the settings file); show() it afterwards.
+    explicit fwMain(const Startup& startup, QWidget* parent = nullptr);
+    ~fwMain() override;
+
+    const std::string& SettingsFile() const { return SettingsFileValue; }
+    bool RunInProgress() const { return Running; }
+
+    // Event procedures.
+    void tbDelimiter_Change(int Index); // the readiness update, for the current tab
+    void obFileName_Click(int Index);
+    void bbRun_Click();
+    void ssMain_Click(int PreviousTab);
+    // Any change that can alter what Start would do ends here.
+    void ReadinessUpdate();
+
+    // Path-field events.
+    void ucSource_ButtonClick(int Index, short Button);
+    void ucSource_KeyDown(int Index, short KeyCode, short Shift);
+    void ucSource_KeyUp(int Index, short KeyCode, short Shift);
+    void ucSource_OLEDragDrop(int Index, const QMimeData* Data, int Effect, short Button,
+                              short Shift, float X, float Y);
+    void ucTarget_ButtonClick(int Index, short Button);
+    void ucTarget_KeyDown(int Index, short KeyCode, short Shift);
+    void ucTarget_OLEDragDrop(int Index, const QMimeData* Data, int Effect, short Button,
+                              short Shift, float X, float Y);
+
+    // RunHost: what a run asks of the window.
+    Answer AskQuestion(const std::string& text, QuestionStyle style) override;
+    int ProgressValue() override;
+    void SetProgressValue(int value) override;
+    void ProcessEvents() override;
+    void WaitOneSecond() override;
+    std::string JoinDelimiter() override;
+    bool FileNameLine() override;
+
+    double TwipsPerPixelX() const;
+    double TwipsPerPixelY() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void ChooseFont();
+    void ConnectEvents();
+    void Form_Load(const Startup& startup);
+    void Form_Unload();
+    void Form_Resize();
+    void DockStatusBar();
+    bool IsNormalState() const;
+    void ReportError(const FileError& error);
+    void ReportError(const QString& text);
+    QString SectionOfTab(int tab) const;
+
+    // Controls; arrays are indexed by tab (0 split, 1 join).
+    TabControl* ssMain = nullptr;
+    QLabel* tlSource[2] = {};
+    Ostrel::BrowseBox* ucSource[2] = {};
+    QLabel* tlTarget[2] = {};
+    Ostrel::BrowseBox* ucTarget[2] = {};
+    QLabel* tlDelimiter[2] = {};
+    QLineEdit* tbDelimiter[2] = {};
+    QGroupBox* fbTarget = nullptr;
+    QRadioButton* obFileName[2] = {};
+    QGroupBox* fbOptions = nullptr;
+    QCheckBox* chSilent = nullptr;
+    QCheckBox* chFileList = nullptr;
+    QCheckBox* chFileName = nullptr;
+    QPushButton* bbRun = nullptr;
+    StatusBar* pbStatus = nullptr;
+    ProgressBar* pbProgress = nullptr;
+    AdvancedDialog* ucCorvane = nullptr;
+
+    // Window values.
+    std::string SettingsFileValue;
+    int RememberedLeft = 0; // twips
+    int RememberedTop = 0;  // twips
+    Workbench Prepared;     // Fragments and FileList, and the runs over them
+    bool Running = false;
+    bool Loaded = false;
+};
+} // namespace Kestrin

@@ -1,0 +1,583 @@
+#include "fwMain.h"
+
+#include "../support/TempFolder.h"
+#include "BrowseBox.h"
+#include "MessageBox.h"
+#include "ProgressBar.h"
+#include "StatusBar.h"
+#include "TabControl.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+// Readable rectangles and points in failure messages.
+void PrintTo(const QRect& r, std::ostream* out)
+{
+    *out << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
+void PrintTo(const QPoint& p, std::ostream* out)
+{
+    *out << p.x() << "," << p.y();
+}
+void PrintTo(const QSize& s, std::ostream* out)
+{
+    *out << s.width() << "x" << s.height();
+}
+
+using namespace Kestrin;
+using KestrinTest::ReadBytes;
+using KestrinTest::TempFolder;
+using Ostrel::BrowseBox;
+
+namespace
+{
+const char* const TabControls[] = {"tlSource", "ucSource",    "tlTarget",
+                                   "ucTarget", "tlDelimiter", "tbDelimiter"};
+
+class Window : public ::testing::Test
+{
+protected:
+    void SetUp() override { MessageBox::ResetRecord(); }
+    void TearDown() override
+    {
+        if (window)
+            window->close();
+    }
+
+    void WriteSettings(const std::string& text) { temp.Write("kestrin.dat", text); }
+    std::string Settings() const { return ReadBytes(temp / "kestrin.dat"); }
+
+    fwMain& Open()
+    {
+        fwMain::Startup startup;
+        startup.ExecutablePath = temp / "kestrin";
+        startup.Register = [this](const std::string& path)
+        {
+            registered.push_back(path);
+            settingsAtRegistration = std::filesystem::exists(temp / "kestrin.dat");
+        };
+        window = std::make_unique<fwMain>(startup);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return *window;
+    }
+
+    void Close()
+    {
+        window->close();
+        window.reset();
+    }
+
+    template <class T> T* Get(const QString& name) const
+    {
+        T* control = window->findChild<T*>(name);
+        EXPECT_NE(control, nullptr) << name.toStdString();
+        return control;
+    }
+    BrowseBox* Field(const char* name) const { return Get<BrowseBox>(QString::fromLatin1(name)); }
+    QLineEdit* Delimiter(int i) const
+    {
+        return Get<QLineEdit>(QStringLiteral("tbDelimiter%1").arg(i));
+    }
+    QRadioButton* Naming(int i) const
+    {
+        return Get<QRadioButton>(QStringLiteral("obFileName%1").arg(i));
+    }
+    QCheckBox* Check(const char* name) const { return Get<QCheckBox>(QString::fromLatin1(name)); }
+    QPushButton* Start() const { return Get<QPushButton>(QStringLiteral("bbRun")); }
+    TabControl* Tabs() const { return Get<TabControl>(QStringLiteral("ssMain")); }
+    ProgressBar* Bar() const { return Get<ProgressBar>(QStringLiteral("pbProgress")); }
+    QString Panel(const char* key) const
+    {
+        return Get<StatusBar>(QStringLiteral("pbStatus"))->PanelText(QString::fromLatin1(key));
+    }
+    // A split source in a folder of its own, with an empty target folder beside it.
+    std::string SplitSettings(const std::string& source, const std::string& delimiter,
+                              const std::string& target, const std::string& more = "")
+    {
+        return "[fwMain]\nssMain=0\n[&Split File]\nucSource=" + source + "\nucTarget=" + target +
+               "\ntbDelimiter=" + delimiter + "\n" + more;
+    }
+
+    TempFolder temp;
+    std::unique_ptr<fwMain> window;
+    std::vector<std::string> registered;
+    bool settingsAtRegistration = true;
+};
+
+std::map<std::string, std::string> FileTexts(const std::string& folder)
+{
+    std::map<std::string, std::string> texts;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        texts[entry.path().filename().string()] = ReadBytes(entry.path().string());
+    return texts;
+}
+} // namespace
+
+TEST_F(Window, FirstStartWithoutSettings)
+{
+    fwMain& w = Open();
+    EXPECT_EQ(registered, std::vector<std::string>{temp / "kestrin"});
+    EXPECT_FALSE(settingsAtRegistration);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Kestrin 1.13"));
+    EXPECT_EQ(w.SettingsFile(), temp / "kestrin.dat");
+    EXPECT_EQ(w.size(), QSize(600, 240));
+    const QRect screen = w.screen()->geometry();
+    EXPECT_EQ(w.pos(), QPoint((screen.width() - 600) / 2, (screen.height() - 240) / 2));
+
+    EXPECT_EQ(Tabs()->Tab(), 0);
+    EXPECT_EQ(Tabs()->TabCaption(0), QStringLiteral("&Split File"));
+    EXPECT_EQ(Tabs()->TabCaption(1), QStringLiteral("&Join Files"));
+    for (const char* name : {"ucSource0", "ucTarget0", "ucSource1", "ucTarget1"})
+        EXPECT_EQ(Field(name)->Text(), QString()) << name;
+    EXPECT_EQ(Delimiter(0)->text(), QString());
+    EXPECT_EQ(Delimiter(1)->text(), QString());
+    EXPECT_TRUE(Naming(0)->isChecked());
+    EXPECT_FALSE(Naming(1)->isChecked());
+    EXPECT_EQ(Naming(0)->text(), QStringLiteral("Auto-&numbered"));
+    for (const char* name : {"chSilent", "chFileList", "chFileName"})
+        EXPECT_EQ(Check(name)->checkState(), Qt::Unchecked) << name;
+    EXPECT_FALSE(Start()->isEnabled());
+    EXPECT_TRUE(Start()->font().bold());
+    EXPECT_EQ(Start()->text(), QStringLiteral("Sta&rt"));
+    EXPECT_FALSE(Bar()->isVisible());
+    EXPECT_EQ(Panel("Info"), QString());
+    // Loading writes nothing.
+    EXPECT_FALSE(std::filesystem::exists(temp / "kestrin.dat"));
+}
+
+TEST_F(Window, StartsFromAHandWrittenSettingsFile)
+{
+    const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt\r\nc.txt");
+    const std::string gone = temp.Write("in/gone.txt", "x");
+    std::filesystem::remove(gone);
+    std::filesystem::create_directory(temp / "out");
+    WriteSettings("[fwMain]\nLeft=57\nTop=33\nssMain=1\n"
+                  "[&Split File]\nucSource=" +
+                  gone + "\nucTarget=" + temp / "out" +
+                  "\ntbDelimiter=\"##\"\nobFileName=1\nchSilent=2\nchFileList=0.4\n"
+                  "[&Join Files]\nucSource=" +
+                  list + "\nucTarget=" + temp / "joined.txt" +
+                  "\ntbDelimiter=  ==  \nchFileName=1\n");
+    fwMain& w = Open();
+
+    EXPECT_EQ(w.pos(), QPoint(57, 33));
+    EXPECT_EQ(w.size(), QSize(600, 240));
+    EXPECT_EQ(Tabs()->Tab(), 1);
+    EXPECT_EQ(Field("ucSource0")->Text(), QString()); // deleted since
+    EXPECT_EQ(Field("ucTarget0")->Text(), QString::fromStdString(temp / "out"));
+    EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("##"));
+    EXPECT_TRUE(Naming(1)->isChecked());
+    EXPECT_FALSE(Naming(0)->isChecked());
+    EXPECT_EQ(Check("chSilent")->checkState(), Qt::Checked); // greyed comes back checked
+    EXPECT_EQ(Check("chFileList")->checkState(), Qt::Unchecked);
+    EXPECT_EQ(Field("ucSource1")->Text(), QString::fromStdString(list));
+    EXPECT_EQ(Field("ucTarget1")->Text(), QString::fromStdString(temp / "joined.txt"));
+    EXPECT_EQ(Delimiter(1)->text(), QStringLiteral("=="));
+    EXPECT_EQ(Check("chFileName")->checkState(), Qt::Checked);
+    // Start reflects the restored join tab: three lines and a target.
+    EXPECT_TRUE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
+TEST_F(Window, CloseAndReopenRestoresEverything)
+{
+    const std::string source = temp.Write("in/notes.txt", "a--b--c");
+    const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt");
+    std::filesystem::create_directory(temp / "out");
+    Open();
+    Field("ucSource0")->setText(QString::fromStdString(source));
+    Field("ucTarget0")->setText(QString::fromStdString(temp / "out"));
+    Delimiter(0)->setText(QStringLiteral("--"));
+    Naming(1)->click();
+    Check("chSilent")->click();
+    Check("chFileList")->click();
+    Field("ucSource1")->setText(QString::fromStdString(list));
+    Field("ucTarget1")->setText(QString::fromStdString(temp / "joined.txt"));
+    Delimiter(1)->setText(QStringLiteral("**"));
+    Check("chFileName")->click();
+    Tabs()->SetTab(1);
+    window->move(40, 50);
+    Close();
+
+    // A file written from nothing has its sections and keys in the order they are stored.
+    std::vector<std::string> keys;
+    std::istringstream lines(Settings());
+    for (std::string line; std::getline(lines, line);)
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            keys.push_back(line.front() == '[' ? line : line.substr(0, line.find('=')));
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"[fwMain]", "Left", "Top", "ssMain", "[&Split File]",
+                                              "ucSource", "ucTarget", "tbDelimiter", "obFileName",
+                                              "chSilent", "chFileList", "[&Join Files]", "ucSource",
+                                              "ucTarget", "tbDelimiter", "chFileName"}));
+
+    Open();
+    EXPECT_EQ(window->pos(), QPoint(40, 50));
+    EXPECT_EQ(Tabs()->Tab(), 1);
+    EXPECT_EQ(Field("ucSource0")->Text(), QString::fromStdString(source));
+    EXPECT_EQ(Field("ucTarget0")->Text(), QString::fromStdString(temp / "out"));
+    EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("--"));
+    EXPECT_TRUE(Naming(1)->isChecked());
+    EXPECT_EQ(Check("chSilent")->checkState(), Qt::Checked);
+    EXPECT_EQ(Check("chFileList")->checkState(), Qt::Checked);
+    EXPECT_EQ(Field("ucSource1")->Text(), QString::fromStdString(list));
+    EXPECT_EQ(Field("ucTarget1")->Text(), QString::fromStdString(temp / "joined.txt"));
+    EXPECT_EQ(Delimiter(1)->text(), QStringLiteral("**"));
+    EXPECT_EQ(Check("chFileName")->checkState(), Qt::Checked);
+    EXPECT_TRUE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("2"));
+}
+
+TEST_F(Window, AnUnchangedCloseRewritesOnlyEmptyTextsAndZeros)
+{
+    const std::string source = temp.Write("in/notes.txt", "a--b");
+    // Values in forms the writer would not produce: a rewritten line takes its own form.
+    const std::string before = "[fwMain]\nLeft=57.0\nTop=33.0\nssMain=0.0\n"
+                               "[&Split File]\nucSource=  " +
+                               source +
+                               "  \nucTarget=\"\"\n"
+                               "tbDelimiter='--'\nobFileName=1.0\nchSilent=0.0\nchFileList=1.00\n"
+                               "[&Join Files]\nucSource=''\nucTarget=\"\"\ntbDelimiter=\"\"\n"
+                               "chFileName=0.0\n";
+    WriteSettings(before);
+    Open();
+    Close();
+    const std::string after = "[fwMain]\nLeft=57.0\nTop=33.0\nssMain=0\n"
+                              "[&Split File]\nucSource=  " +
+                              source +
+                              "  \nucTarget= \n"
+                              "tbDelimiter='--'\nobFileName=1.0\nchSilent=0\nchFileList=1.00\n"
+                              "[&Join Files]\nucSource= \nucTarget= \ntbDelimiter= \n"
+                              "chFileName=0\n";
+    EXPECT_EQ(Settings(), after);
+}
+
+TEST_F(Window, SplitIntoEightFragmentsAdvancesTheBarHalvesToEven)
+{
+    const std::string source = temp.Write("in/s.txt", "1#2#3#4#5#6#7#8");
+    std::filesystem::create_directory(temp / "out");
+    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    Open();
+    ASSERT_TRUE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("8"));
+    QSignalSpy values(Bar(), &QProgressBar::valueChanged);
+    const int paintsBefore = Bar()->PaintCount();
+    Start()->click();
+
+    std::vector<int> seen;
+    for (const auto& v : values)
+        seen.push_back(v[0].toInt());
+    EXPECT_EQ(seen, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_GE(Bar()->PaintCount() - paintsBefore, 8); // each value was painted
+    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
+    EXPECT_FALSE(Bar()->isVisible());
+    const auto files = FileTexts(temp / "out");
+    ASSERT_EQ(files.size(), 8u);
+    EXPECT_EQ(files.at("s_1.txt"), "1");
+    EXPECT_EQ(files.at("s_8.txt"), "8");
+
+    // The next change of a field clears "Done." again.
+    Delimiter(0)->setFocus();
+    QTest::keyClick(Delimiter(0), Qt::Key_End);
+    QTest::keyClicks(Delimiter(0), QStringLiteral("x"));
+    EXPECT_EQ(Panel("Info"), QString());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("0"));
+    EXPECT_FALSE(Start()->isEnabled());
+}
+
+TEST_F(Window, CancelAtTheThirdOfFiveExistingFragmentsStopsThere)
+{
+    const std::string source = temp.Write("in/s.txt", "a#b#c#d#e");
+    for (int i = 1; i <= 5; ++i)
+        temp.Write("out/s_" + std::to_string(i) + ".txt", "old");
+    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    Open();
+    MessageBox::SetNextAnswer(MessageBox::Yes);
+    MessageBox::SetNextAnswer(MessageBox::No);
+    MessageBox::SetNextAnswer(MessageBox::Cancel);
+    Start()->click();
+
+    EXPECT_EQ(MessageBox::ShownCount(), 3);
+    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::YesNoCancelQuestion);
+    EXPECT_EQ(MessageBox::LastText(),
+              QString::fromStdString(temp.Folder() + "out/s_3.txt" +
+                                     "\r\nA file with this name already exists. Overwrite?"));
+    const auto files = FileTexts(temp / "out");
+    EXPECT_EQ(files, (std::map<std::string, std::string>{{"s_1.txt", "a"},
+                                                         {"s_2.txt", "old"},
+                                                         {"s_3.txt", "old"},
+                                                         {"s_4.txt", "old"},
+                                                         {"s_5.txt", "old"}}));
+    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
+    EXPECT_FALSE(Bar()->isVisible());
+}
+
+TEST_F(Window, ADeclinedJoinOverwriteLeavesInfoAndTheBar)
+{
+    temp.Write("in/a.txt", "A");
+    temp.Write("in/b.txt", "B");
+    const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt");
+    WriteSettings("[fwMain]\nssMain=1\n[&Join Files]\nucSource=" + list +
+                  "\nucTarget=" + temp / "joined.txt" + "\ntbDelimiter=##\n");
+    Open();
+    ASSERT_TRUE(Start()->isEnabled());
+    Start()->click(); // the target does not exist yet: no question
+    EXPECT_EQ(MessageBox::ShownCount(), 0);
+    EXPECT_EQ(ReadBytes(temp / "joined.txt"), "\r\n##A\r\n##B");
+    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
+    EXPECT_FALSE(Bar()->isVisible());
+
+    temp.Write("in/a.txt", "changed");
+    MessageBox::SetNextAnswer(MessageBox::No);
+    Start()->click();
+    EXPECT_EQ(MessageBox::ShownCount(), 1);
+    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::YesNoQuestion);
+    EXPECT_EQ(MessageBox::LastText(),
+              QString::fromStdString(temp / "joined.txt" +
+                                     "\r\nA file with this name already exists. Overwrite?"));
+    EXPECT_EQ(ReadBytes(temp / "joined.txt"), "\r\n##A\r\n##B");
+    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
+    EXPECT_TRUE(Bar()->isVisible());
+    EXPECT_EQ(Bar()->value(), 100);
+}
+
+TEST_F(Window, TabSwitchShowsOneTabsControls)
+{
+    Open();
+    const auto expectShown = [this](int tab)
+    {
+        for (int i = 0; i < 2; ++i)
+        {
+            for (const char* name : TabControls)
+            {
+                QWidget* control = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(i));
+                EXPECT_EQ(control->isVisible(), i == tab) << name << i << " on tab " << tab;
+            }
+        }
+        EXPECT_EQ(Get<QGroupBox>(QStringLiteral("fbTarget"))->isVisible(), tab == 0);
+        EXPECT_EQ(Get<QGroupBox>(QStringLiteral("fbOptions"))->isVisible(), tab == 0);
+        EXPECT_EQ(Check("chFileName")->isVisible(), tab == 1);
+        EXPECT_EQ(Tabs()->Tab(), tab);
+    };
+    expectShown(0);
+    QTabBar* bar = Tabs()->Bar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    expectShown(1);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    expectShown(0);
+    Tabs()->SetTab(1);
+    Tabs()->SetTab(1);
+    expectShown(1);
+}
+
+TEST_F(Window, TabSwitchRerunsTheReadinessUpdateForTheNewTab)
+{
+    const std::string source = temp.Write("in/s.txt", "a#b#c");
+    const std::string list = temp.Write("in/list.txt", "x\r\ny");
+    WriteSettings(SplitSettings(source, "#", "") + "[&Join Files]\nucSource=" + list + "\n");
+    Open();
+    EXPECT_TRUE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+    Tabs()->SetTab(1); // two lines, but no target
+    EXPECT_FALSE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("2"));
+    Tabs()->SetTab(0);
+    EXPECT_TRUE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
+TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
+{
+    fwMain& w = Open();
+    ASSERT_DOUBLE_EQ(w.TwipsPerPixelX(), 15);
+    ASSERT_EQ(w.width() * 15, 9000);
+    EXPECT_EQ(Start()->geometry(), QRect(526, 2, 72, 24)); // 7890, 30, 1080 x 360 twips
+    EXPECT_EQ(Tabs()->geometry(), QRect(2, 8, 596, 185));  // 30, 120, 8940 x 2775 twips
+    const QRect label = Get<QLabel>(QStringLiteral("tlSource0"))->geometry();
+    EXPECT_EQ(label.x(), 10); // 150 twips
+    EXPECT_EQ(label.width(), 82);
+    EXPECT_EQ(label.y(), Tabs()->TabHeight() + 12);
+    const QRect field = Field("ucSource0")->geometry();
+    EXPECT_EQ(field.x(), 92);      // 1380 twips
+    EXPECT_EQ(field.width(), 493); // 7395 twips
+    EXPECT_EQ(field.y(), label.y() - 2);
+    EXPECT_EQ(label.height(), field.height());
+    EXPECT_EQ(Get<QGroupBox>(QStringLiteral("fbTarget"))->size(), QSize(140, 60));
+
+    // The path fields fix their own height; everything else of both tabs is alike.
+    const auto expectTabsAlike = [this]
+    {
+        for (const char* name : TabControls)
+        {
+            const QRect split = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(0))->geometry();
+            const QRect join = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(1))->geometry();
+            EXPECT_EQ(split.topLeft(), join.topLeft()) << name;
+            EXPECT_EQ(split.width(), join.width()) << name;
+            if (QByteArray(name).startsWith("uc"))
+                continue;
+            EXPECT_EQ(split.height(), join.height()) << name;
+        }
+    };
+    expectTabsAlike();
+    w.resize(800, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Field("ucSource0")->width(), 693);
+    EXPECT_EQ(Start()->x(), 800 - 74);
+    expectTabsAlike();
+    Tabs()->SetTab(1);
+    w.resize(700, 260);
+    QCoreApplication::processEvents();
+    expectTabsAlike();
+
+    // The progress bar lies over panel "Info", 3 px below the status bar's top.
+    auto* status = Get<StatusBar>(QStringLiteral("pbStatus"));
+    const QRect info = status->PanelRect(QStringLiteral("Info"));
+    EXPECT_EQ(status->geometry().bottom(), w.height() - 1);
+    EXPECT_EQ(Bar()->geometry(), QRect(info.left() + 2, w.height() - status->height() + 3,
+                                       info.width() - 2, status->height() - 5));
+    EXPECT_EQ(status->height(), Field("ucSource0")->height());
+
+    // The window cannot become so small that a computed size turns negative.
+    w.resize(50, 50);
+    QCoreApplication::processEvents();
+    EXPECT_GE(Field("ucSource0")->width(), 2 * 140);
+    EXPECT_GE(Bar()->y(), 0);
+}
+
+TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
+{
+    fwMain& w = Open();
+    const QRect field = Field("ucSource0")->geometry();
+    const QRect tabs = Tabs()->geometry();
+    w.showMaximized();
+    QCoreApplication::processEvents();
+    if (!(w.windowState() & Qt::WindowMaximized) || w.width() == 600)
+        GTEST_SKIP() << "the platform does not maximise windows";
+    EXPECT_EQ(Field("ucSource0")->geometry(), field);
+    EXPECT_EQ(Tabs()->geometry(), tabs);
+    // Closed while maximised: the position of loading is stored.
+    const QPoint loaded = QPoint((w.screen()->geometry().width() - 600) / 2,
+                                 (w.screen()->geometry().height() - 240) / 2);
+    Close();
+    Open();
+    EXPECT_EQ(window->pos(), loaded);
+}
+
+TEST_F(Window, ALongRunStaysResponsiveAndRepaintsTheBarOnlyWhenItsValueChanges)
+{
+    constexpr int count = 100000;
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += (i ? "#" : "") + std::to_string(i);
+    const std::string source = temp.Write("in/big.txt", text);
+    std::filesystem::create_directory(temp / "out");
+    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    fwMain& w = Open();
+    ASSERT_EQ(Panel("Total"), QStringLiteral("100000"));
+
+    int valueAtResize = -1;
+    int resizePaints = 0;
+    int clicksDuringRun = 0;
+    QTimer ticker;
+    ticker.setInterval(50);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&]
+                     {
+                         if (!w.RunInProgress())
+                             return;
+                         if (valueAtResize < 0)
+                         {
+                             valueAtResize = Bar()->value();
+                             const int paints = Bar()->PaintCount();
+                             w.resize(700, 300);
+                             QCoreApplication::processEvents();
+                             resizePaints = Bar()->PaintCount() - paints;
+                         }
+                         else if (clicksDuringRun == 0)
+                         {
+                             ++clicksDuringRun;
+                             Start()->click(); // ignored while the run goes on
+                         }
+                     });
+    ticker.start();
+    QSignalSpy values(Bar(), &QProgressBar::valueChanged);
+    const int paintsBefore = Bar()->PaintCount();
+    Start()->click();
+    ticker.stop();
+
+    ASSERT_GE(valueAtResize, 0) << "no event was processed during the run";
+    EXPECT_LT(valueAtResize, 100);
+    EXPECT_EQ(Tabs()->width(), 700 - 4); // the resize was laid out during the run
+    EXPECT_EQ(clicksDuringRun, 1);
+    EXPECT_LE(Bar()->PaintCount() - paintsBefore - resizePaints, 101);
+    int last = 0;
+    for (const auto& v : values)
+    {
+        EXPECT_GT(v[0].toInt(), last) << "the bar went back: a second run started";
+        last = v[0].toInt();
+    }
+    EXPECT_EQ(last, 100);
+    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(temp / "out"))
+        ++files;
+    EXPECT_EQ(files, static_cast<std::size_t>(count));
+    EXPECT_EQ(ReadBytes(temp.Folder() + "out/big_099999.txt"), "99998");
+}
+
+TEST_F(Window, AnErrorDuringARunIsReportedOnceAndTheWindowStaysOpen)
+{
+    const std::string source = temp.Write("in/s.txt", "a#b#c");
+    std::filesystem::create_directory(temp / "out");
+    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    fwMain& w = Open();
+    ASSERT_TRUE(Start()->isEnabled());
+    // The target folder is replaced by a file: nothing can be written under it.
+    std::filesystem::remove(temp / "out");
+    temp.Write("out", "in the way");
+    Start()->click();
+
+    EXPECT_EQ(MessageBox::ShownCount(), 1);
+    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
+    EXPECT_TRUE(MessageBox::LastText().contains(QString::fromStdString(temp / "out")))
+        << MessageBox::LastText().toStdString();
+    EXPECT_NE(Panel("Info"), QStringLiteral("Done."));
+    EXPECT_FALSE(Bar()->isVisible());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(ReadBytes(temp / "out"), "in the way");
+}
+
+TEST_F(Window, StartAccessKeyRunsTheSplit)
+{
+    const std::string source = temp.Write("in/s.txt", "x#y");
+    WriteSettings(SplitSettings(source, "#", ""));
+    fwMain& w = Open();
+    ASSERT_TRUE(Start()->isEnabled());
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    // Through the window system, as a real key press comes, so the shortcut map sees it.
+    QTest::keyClick(w.windowHandle(), Qt::Key_R, Qt::AltModifier);
+    // A button's access key clicks it after a short animation.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Panel("Info") == QStringLiteral("Done."); }));
+    EXPECT_EQ(ReadBytes(temp.Folder() + "in/s_1.txt"), "x");
+    EXPECT_EQ(ReadBytes(temp.Folder() + "in/s_2.txt"), "y");
+    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
+}
