@@ -1,5 +1,6 @@
 #include "fwMain.h"
 
+#include "../common/FileTraps.h"
 #include "../support/TempFolder.h"
 #include "BrowseBox.h"
 #include "MessageBox.h"
@@ -562,6 +563,34 @@ TEST_F(Window, AnErrorDuringARunIsReportedOnceAndTheWindowStaysOpen)
     EXPECT_FALSE(Bar()->isVisible());
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(ReadBytes(temp / "out"), "in the way");
+}
+
+TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
+{
+    const std::string source = temp.Write("in/s.txt", "a#b#c");
+    WriteSettings(SplitSettings(source, "#", ""));
+    fwMain& w = Open();
+    ASSERT_TRUE(Start()->isEnabled());
+    std::filesystem::permissions(source, std::filesystem::perms::none);
+    {
+        KestrinTest::OrdinaryUser ordinary;
+        Delimiter(0)->setText(QStringLiteral("b"));
+    }
+    EXPECT_EQ(MessageBox::ShownCount(), 1);
+    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
+    EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + "\n"))
+        << MessageBox::LastText().toStdString();
+    EXPECT_GT(MessageBox::LastText().size(), static_cast<int>(source.size()) + 1); // the reason
+    EXPECT_FALSE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QString());
+    EXPECT_TRUE(w.isVisible());
+
+    // Readable again: the next change brings Start back.
+    std::filesystem::permissions(source, std::filesystem::perms::owner_read);
+    Delimiter(0)->setText(QStringLiteral("#"));
+    EXPECT_TRUE(Start()->isEnabled());
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+    EXPECT_EQ(MessageBox::ShownCount(), 1);
 }
 
 TEST_F(Window, StartAccessKeyRunsTheSplit)
