@@ -977,7 +977,6 @@ void BrowseBox::Layout()
     if (LayoutDepth >= 1)
         return;
     ++LayoutDepth;
-    if (qEnvironmentVariableIsSet("OSTREL_TRACE")) qWarning("layout %s %dx%d", qPrintable(objectName()), width(), height());
     const double tx = TwipsPerPixelX();
     const double ty = TwipsPerPixelY();
     QLineEdit* field = d->TextField[0];

@@ -34,11 +34,13 @@ void PictureButton::paintEvent(QPaintEvent*)
     QPixmap shown = PictureValue;
     if (!isEnabled())
         shown = style()->generatedIconPixmap(QIcon::Disabled, PictureValue, &option);
-    const QSizeF size = shown.deviceIndependentSize();
-    QPointF topLeft((width() - size.width()) / 2.0, (height() - size.height()) / 2.0);
+    // Centred in whole pixels, the odd pixel of a larger picture falling to the right and
+    // bottom, as a graphical button places its picture.
+    const QSize size = shown.deviceIndependentSize().toSize();
+    QPoint topLeft((width() - size.width()) / 2, (height() - size.height()) / 2);
     if (isDown())
-        topLeft += QPointF(1, 1);
+        topLeft += QPoint(1, 1);
     painter.setClipRect(rect().adjusted(1, 1, -1, -1));
-    painter.drawPixmap(topLeft.toPoint(), shown);
+    painter.drawPixmap(topLeft, shown);
 }
 } // namespace Ostrel
