@@ -1,5 +1,7 @@
 #include "DelimiterSearch.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -47,28 +49,93 @@ std::size_t CountByteScalar(const char* at, const char* end, char byte)
 }
 
 #ifdef KESTRIN_X86_SEARCH
-// Compares 64 positions at a time on their first and their last delimiter byte; only
-// positions that match both are compared in full. This keeps the scan at memory speed
-// even when the first byte alone is common (a line break, a dash).
+// How common a byte is in ordinary text, roughly (higher is more common). The search
+// filters on the two rarest bytes of the delimiter, so that a delimiter starting or ending
+// in a space or a line break is still found at memory speed.
+int CommonnessOf(unsigned char c)
+{
+    if (c == ' ')
+        return 255;
+    if (std::strchr("etaoin", c) != nullptr)
+        return 240;
+    if (std::strchr("shr", c) != nullptr)
+        return 235;
+    if (c == '\n')
+        return 230;
+    if (c == '\r' || std::strchr("dlcumwfgypb", c) != nullptr)
+        return 215;
+    if (c == '.' || c == ',' || c == '-')
+        return 200;
+    if (c >= 'a' && c <= 'z')
+        return 180;
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '\t')
+        return 150;
+    if (c >= 0x80)
+        return 100;
+    if (c < 0x20)
+        return 50;
+    return 120; // other punctuation
+}
+
+int Commonness(unsigned char c)
+{
+    static const auto table = []
+    {
+        std::array<unsigned char, 256> values{};
+        for (int code = 1; code < 256; ++code) // strchr would find the NUL terminator
+            values[static_cast<std::size_t>(code)] =
+                static_cast<unsigned char>(CommonnessOf(static_cast<unsigned char>(code)));
+        values[0] = 50;
+        return values;
+    }();
+    return table[c];
+}
+
+struct FilterBytes
+{
+    std::size_t First; // offsets of the two filter bytes, First < Second
+    std::size_t Second;
+};
+
+FilterBytes ChooseFilter(std::string_view delimiter)
+{
+    std::size_t rarest = 0;
+    for (std::size_t i = 1; i < delimiter.size(); ++i)
+        if (Commonness(static_cast<unsigned char>(delimiter[i])) <
+            Commonness(static_cast<unsigned char>(delimiter[rarest])))
+            rarest = i;
+    std::size_t other = rarest == 0 ? 1 : 0;
+    for (std::size_t i = 0; i < delimiter.size(); ++i)
+        if (i != rarest && Commonness(static_cast<unsigned char>(delimiter[i])) <
+                               Commonness(static_cast<unsigned char>(delimiter[other])))
+            other = i;
+    return {std::min(rarest, other), std::max(rarest, other)};
+}
+
+// Compares 64 positions at a time on two bytes of the delimiter; only positions that
+// match both are compared in full.
 __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const char* end,
                                                      std::string_view delimiter)
 {
     const std::size_t length = delimiter.size();
-    const __m256i first = _mm256_set1_epi8(delimiter[0]);
-    const __m256i lastByte = _mm256_set1_epi8(delimiter[length - 1]);
+    const FilterBytes filter = ChooseFilter(delimiter);
+    const __m256i first = _mm256_set1_epi8(delimiter[filter.First]);
+    const __m256i second = _mm256_set1_epi8(delimiter[filter.Second]);
     const char* at = begin;
-    // Both loads of a block stay inside [begin, end): at + length - 1 + 64 <= end.
+    // Both loads of a block stay inside [begin, end): at + Second + 64 <= end, and a
+    // candidate's full compare at + length <= end holds as Second < length.
     while (end - at >= static_cast<std::ptrdiff_t>(length + 63))
     {
-        const auto* low = reinterpret_cast<const __m256i*>(at);
-        const auto* high = reinterpret_cast<const __m256i*>(at + length - 1);
+        const auto* low = reinterpret_cast<const __m256i*>(at + filter.First);
+        const auto* high = reinterpret_cast<const __m256i*>(at + filter.Second);
         const __m256i match0 =
             _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
-                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high), lastByte));
+                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high), second));
         const __m256i match1 =
             _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low + 1), first),
-                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), lastByte));
-        if (!_mm256_testz_si256(_mm256_or_si256(match0, match1), _mm256_or_si256(match0, match1)))
+                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), second));
+        const __m256i any = _mm256_or_si256(match0, match1);
+        if (!_mm256_testz_si256(any, any))
         {
             std::uint64_t mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
                                  (static_cast<std::uint64_t>(
@@ -77,8 +144,7 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
             while (mask != 0)
             {
                 const char* candidate = at + __builtin_ctzll(mask);
-                if (length <= 2 ||
-                    std::memcmp(candidate + 1, delimiter.data() + 1, length - 2) == 0)
+                if (std::memcmp(candidate, delimiter.data(), length) == 0)
                     return candidate;
                 mask &= mask - 1;
             }
@@ -86,6 +152,56 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
         at += 64;
     }
     return FindScalar(at, end, delimiter);
+}
+
+// The same filter, counting non-overlapping occurrences without leaving the loop.
+__attribute__((target("avx2"))) std::size_t CountAvx2(const char* begin, const char* end,
+                                                      std::string_view delimiter)
+{
+    const std::size_t length = delimiter.size();
+    const FilterBytes filter = ChooseFilter(delimiter);
+    const __m256i first = _mm256_set1_epi8(delimiter[filter.First]);
+    const __m256i second = _mm256_set1_epi8(delimiter[filter.Second]);
+    std::size_t count = 0;
+    const char* allowed = begin; // the end of the last occurrence counted
+    const char* at = begin;
+    while (end - at >= static_cast<std::ptrdiff_t>(length + 63))
+    {
+        const auto* low = reinterpret_cast<const __m256i*>(at + filter.First);
+        const auto* high = reinterpret_cast<const __m256i*>(at + filter.Second);
+        const __m256i match0 =
+            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
+                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high), second));
+        const __m256i match1 =
+            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low + 1), first),
+                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), second));
+        const __m256i any = _mm256_or_si256(match0, match1);
+        if (!_mm256_testz_si256(any, any))
+        {
+            std::uint64_t mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
+                                 (static_cast<std::uint64_t>(
+                                      static_cast<std::uint32_t>(_mm256_movemask_epi8(match1)))
+                                  << 32);
+            while (mask != 0)
+            {
+                const char* candidate = at + __builtin_ctzll(mask);
+                mask &= mask - 1;
+                if (candidate >= allowed && std::memcmp(candidate, delimiter.data(), length) == 0)
+                {
+                    ++count;
+                    allowed = candidate + length;
+                }
+            }
+        }
+        at += 64;
+    }
+    at = std::max(at, allowed);
+    while ((at = FindScalar(at, end, delimiter)) != end)
+    {
+        ++count;
+        at += length;
+    }
+    return count;
 }
 
 __attribute__((target("avx2"))) std::size_t CountByteAvx2(const char* at, const char* end,
@@ -158,8 +274,12 @@ std::size_t CountDelimiters(std::string_view text, std::string_view delimiter)
 #endif
         return CountByteScalar(at, end, delimiter[0]);
     }
+#ifdef KESTRIN_X86_SEARCH
+    if (HasAvx2())
+        return CountAvx2(at, end, delimiter);
+#endif
     std::size_t count = 0;
-    while ((at = FindDelimiter(at, end, delimiter)) != end)
+    while ((at = FindScalar(at, end, delimiter)) != end)
     {
         ++count;
         at += delimiter.size();

@@ -21,6 +21,13 @@ struct FileIdentity
     bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 };
 
+// Frees a source buffer the way it was allocated (mapped pages or the heap).
+struct BufferRelease
+{
+    std::size_t Capacity = 0;
+    void operator()(char* data) const;
+};
+
 class SourceBytes
 {
 public:
@@ -38,7 +45,7 @@ public:
     Read(const std::string& path, const std::shared_ptr<const SourceBytes>& previous);
 
 private:
-    std::unique_ptr<char[]> data_;
+    std::unique_ptr<char, BufferRelease> data_;
     std::size_t size_ = 0;
     std::string path_;
     FileIdentity identity_;

@@ -19,10 +19,13 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 // Readable rectangles and points in failure messages.
 void PrintTo(const QRect& r, std::ostream* out)
@@ -118,6 +121,21 @@ protected:
     std::vector<std::string> registered;
     bool settingsAtRegistration = true;
 };
+
+// Bytes this process has read through system calls so far; -1 where the system does not
+// count them.
+long long BytesReadSoFar()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+    {
+        if (key == "rchar:")
+            return value;
+    }
+    return -1;
+}
 
 std::map<std::string, std::string> FileTexts(const std::string& folder)
 {
@@ -591,6 +609,73 @@ TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
     EXPECT_EQ(MessageBox::ShownCount(), 1);
+}
+
+TEST_F(Window, TypingADelimiterDoesNotReadAnUnchangedSourceAgain)
+{
+    // 16 MiB of short lines: every keystroke would cost a whole read if the bytes of the
+    // unchanged source were not kept.
+    std::string text;
+    while (text.size() < (16u << 20))
+        text += "line of text\n";
+    const std::string source = temp.Write("in/big.txt", text);
+    // A file changed within the last second is read once more before its bytes are trusted.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    WriteSettings(SplitSettings(source, "", ""));
+    Open();
+    if (BytesReadSoFar() < 0)
+        GTEST_SKIP() << "no read accounting here";
+    Delimiter(0)->setFocus();
+    QTest::keyClicks(Delimiter(0), QStringLiteral("l"));
+    ASSERT_EQ(Panel("Total"), QString::number(text.size() / 13 + 1));
+
+    const long long before = BytesReadSoFar();
+    QTest::keyClicks(Delimiter(0), QStringLiteral("ine"));
+    QTest::keyClick(Delimiter(0), Qt::Key_Backspace);
+    const long long read = BytesReadSoFar() - before;
+    EXPECT_EQ(Panel("Total"), QString::number(text.size() / 13 + 1));
+    EXPECT_LT(read, static_cast<long long>(text.size() / 4)) << "four keystrokes read " << read;
+}
+
+TEST_F(Window, AccessKeysReachTheShownTabsFieldsAndSwitchTabs)
+{
+    WriteSettings(SplitSettings(temp.Write("in/s.txt", "a#b"), "#", ""));
+    fwMain& w = Open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const auto press = [&w](Qt::Key key)
+    {
+        QTest::keyClick(w.windowHandle(), key, Qt::AltModifier);
+        QCoreApplication::processEvents();
+    };
+    press(Qt::Key_D);
+    EXPECT_EQ(QApplication::focusWidget(), Delimiter(0));
+    press(Qt::Key_J);
+    EXPECT_EQ(Tabs()->Tab(), 1);
+    press(Qt::Key_D);
+    EXPECT_EQ(QApplication::focusWidget(), Delimiter(1));
+    press(Qt::Key_E); // "File name as first lin&e of a fragment"
+    // A button's access key clicks it after a short animation.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Check("chFileName")->isChecked(); }));
+    EXPECT_FALSE(Naming(1)->isChecked()); // the hidden tab's "First lin&e" is not reached
+    press(Qt::Key_S);
+    EXPECT_EQ(Tabs()->Tab(), 0);
+    press(Qt::Key_E);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Naming(1)->isChecked(); }));
+
+    // Keyboard order on the split tab: the fields in table order, then Start.
+    QWidget* const order[] = {Delimiter(0), Naming(1), Check("chSilent"), Check("chFileList"),
+                              Start()};
+    Delimiter(0)->setFocus();
+    for (std::size_t i = 1; i < std::size(order); ++i)
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i])
+            << "after " << order[i - 1]->objectName().toStdString() << " came "
+            << (QApplication::focusWidget()
+                    ? QApplication::focusWidget()->objectName().toStdString()
+                    : std::string("nothing"));
+    }
 }
 
 TEST_F(Window, StartAccessKeyRunsTheSplit)

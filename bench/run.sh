@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Builds Kestrin (as the quick start does, without tests or window) and measures it against
+# memchr, csplit, cat and wc -l on inputs it generates itself. Prints a table.
+#   bash bench/run.sh            full sizes (about 16 GB of disk for a few minutes)
+#   KESTRIN_BENCH_SCALE=16 bash bench/run.sh   every size divided by 16, for a quick look
+set -euo pipefail
+source "$(dirname "$0")/../scripts/deps.sh"
+kestrin_install_missing
+kestrin_build "$KESTRIN_ROOT/build-bench" -DKESTRIN_BUILD_TESTS=OFF -DKESTRIN_BUILD_GUI=OFF >/dev/null
+
+SCALE=${KESTRIN_BENCH_SCALE:-1}
+BENCH="$KESTRIN_ROOT/build-bench/bench/kestrin-bench"
+CLI="$KESTRIN_ROOT/build-bench/cli/kestrin-cli"
+RUN="$KESTRIN_ROOT/bench/out/run-$(date +%Y%m%d-%H%M%S)"
+mkdir -p "$RUN"
+trap 'rm -rf "$RUN"' EXIT
+cd "$RUN"
+
+mib() { echo $(($1 / SCALE)); }
+# Seconds and peak KiB of a command: "time [--stdout FILE] -- CMD..."
+measure() { "$BENCH" time "$@"; }
+seconds() { awk '{print $1}' <<<"$1"; }
+peak() { awk '{print $2}' <<<"$1"; }
+status() { awk '{print $3}' <<<"$1"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+minimum() { awk -v a="$1" -v b="$2" 'BEGIN { print (a < b ? a : b) }'; }
+ROWS=()
+row() { ROWS+=("| $1 | $2 | $3 | $4 | $5 |"); }
+
+echo "Generating inputs in $RUN ..." >&2
+"$BENCH" gen-text text100 "$(mib 100)" 4096
+"$BENCH" gen-text text1g "$(mib 1024)" 4096
+"$BENCH" gen-dense dense1g "$(mib 1024)"
+head -c $(($(mib 256) << 20)) text1g >text256
+mkdir join-in && "$BENCH" gen-files join-in $((1000 / SCALE)) $((1 << 20))
+"$BENCH" gen-text text-resplit "$(mib 100)" 1000
+sync
+
+echo "Recount ..." >&2
+for f in text100 text1g; do
+    # Rare first byte, common first and last byte, one common character.
+    scan=$("$BENCH" scan "$f" '=====' $'\n=====\n' $'\n')
+    rare=$(awk 'NR==2 {print $2}' <<<"$scan")
+    common=$(awk 'NR==3 {print $2}' <<<"$scan")
+    lines=$(awk 'NR==4 {print $2}' <<<"$scan")
+    memchr_s=$(awk 'NR==1 {print $2}' <<<"$scan")
+    row "recount $f, \"=====\" (cut in memory)" "$rare s" "memchr $memchr_s s" "$(ratio "$rare" "$memchr_s")" "<= 1.3"
+    row "recount $f, \"\\n=====\\n\" (first byte common)" "$common s" "memchr $memchr_s s" "$(ratio "$common" "$memchr_s")" "<= 1.3"
+    row "recount $f, \"\\n\" (every line)" "$lines s" "memchr $memchr_s s" "$(ratio "$lines" "$memchr_s")" ""
+    keys=$("$BENCH" keystroke "$f" '=====')
+    first=$(awk '{print $2}' <<<"$keys")
+    again=$(awk '{print $4}' <<<"$keys")
+    row "keystroke $f: first (read + cut)" "$first s" "" "" ""
+    row "keystroke $f: next (file unchanged)" "$again s" "memchr $memchr_s s" "$(ratio "$again" "$memchr_s")" ""
+done
+keys=$("$BENCH" keystroke dense1g ',')
+row "worst keystroke: \",\" x $(awk '{print $6}' <<<"$keys") in dense1g, first" "$(awk '{print $2}' <<<"$keys") s, peak $(( $(awk '{print $8}' <<<"$keys") / 1024 )) MiB" "source $(($(stat -c %s dense1g) >> 20)) MiB" "" "<= ~1 s"
+row "worst keystroke, next" "$(awk '{print $4}' <<<"$keys") s" "" "" ""
+
+best_k=999; best_w=999
+for i in 1 2 3; do
+    k=$(measure -- "$CLI" count split text256 -d '=====')
+    w=$(measure -- wc -l text256)
+    best_k=$(minimum "$best_k" "$(seconds "$k")")
+    best_w=$(minimum "$best_w" "$(seconds "$w")")
+done
+row "kestrin-cli count split (256 MiB)" "$best_k s" "wc -l $best_w s" "$(ratio "$best_k" "$best_w")" "<= 1.5"
+
+echo "Split ..." >&2
+best_k=999; best_c=999; peak_k=0
+for i in 1 2; do
+    mkdir "k$i" "c$i"
+    k=$(measure -- "$CLI" split text1g -d '=====' -t "k$i" --silent)
+    [ "$(status "$k")" = 0 ] || { echo "split failed" >&2; exit 1; }
+    c=$(cd "c$i" && measure -- csplit -s -z -f part ../text1g '/^=====$/' '{*}')
+    best_k=$(minimum "$best_k" "$(seconds "$k")")
+    best_c=$(minimum "$best_c" "$(seconds "$c")")
+    peak_k=$(peak "$k")
+done
+fragments=$(ls k1 | wc -l)
+size_mib=$(($(stat -c %s text1g) >> 20))
+row "split text1g into $fragments fragments" "$best_k s" "csplit $best_c s ($(ls c1 | wc -l) files)" "$(ratio "$best_k" "$best_c")" "<= 0.85"
+row "split peak memory" "$((peak_k / 1024)) MiB" "source $size_mib MiB" "$(ratio "$((peak_k / 1024))" "$size_mib")" "<= 1.2"
+
+echo "Join ..." >&2
+files=(join-in/part*.txt)
+best_k=999; best_c=999
+for i in 1 2; do
+    k=$(measure -- "$CLI" join join-in/list.txt -t "joined-k$i" --yes)
+    c=$(measure --stdout "joined-c$i" -- cat "${files[@]}")
+    best_k=$(minimum "$best_k" "$(seconds "$k")")
+    best_c=$(minimum "$best_c" "$(seconds "$c")")
+    peak_j=$(peak "$k")
+done
+row "join ${#files[@]} x 1 MiB" "$best_k s, peak $((peak_j / 1024)) MiB" "cat $best_c s" "$(ratio "$best_k" "$best_c")" "<= 1.1"
+
+echo "Re-split over existing fragments, with and without sync ..." >&2
+mkdir resplit
+"$BENCH" resplit text-resplit '=====' resplit 0 >/dev/null
+count=$(ls resplit | wc -l)
+plain=$("$BENCH" resplit text-resplit '=====' resplit 0 | awk '{print $2}')
+synced=$("$BENCH" resplit text-resplit '=====' resplit 1 | awk '{print $2}')
+row "re-split over $count existing fragments" "$plain s" "synced $synced s" "$(ratio "$synced" "$plain")" "(cost of fsync)"
+
+echo "2 GiB source ..." >&2
+rm -rf k1 k2 c1 c2 joined-* dense1g
+{
+    head -c $(($(mib 700) << 20)) /dev/zero | tr '\0' 'a'
+    printf '@@SPLIT@@'
+    head -c $(($(mib 700) << 20)) /dev/zero | tr '\0' 'b'
+    printf '@@SPLIT@@'
+    head -c $(($(mib 648) << 20)) /dev/zero | tr '\0' 'c'
+    printf 'end'
+} >big2g
+mkdir big-out
+k=$(measure -- "$CLI" split big2g -d '@@SPLIT@@' -t big-out)
+{ cat big-out/big2g_1; printf '@@SPLIT@@'; cat big-out/big2g_2; printf '@@SPLIT@@'; cat big-out/big2g_3; } >big2g-again
+if [ "$(status "$k")" = 0 ] && cmp -s big2g big2g-again; then same="byte-exact"; else same="MISMATCH"; fi
+row "split of a $(($(stat -c %s big2g) >> 20)) MiB source into 3" "$(seconds "$k") s, $same" "" "" ""
+
+echo
+echo "Measured on $(nproc) cores (shared with other work), scale 1/$SCALE."
+echo
+echo "| measurement | Kestrin | reference | ratio | target |"
+echo "|---|---|---|---|---|"
+printf '%s\n' "${ROWS[@]}"
