@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -210,6 +211,37 @@ TEST_F(Window, StartsFromAHandWrittenSettingsFile)
     // Start reflects the restored join tab: three lines and a target.
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
+TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
+{
+    constexpr int centred = std::numeric_limits<int>::min();
+    struct Case
+    {
+        const char* settings;
+        int left;
+        int top;
+    } cases[] = {
+        {"[fwMain]\nLeft=57\n", 57, centred},
+        {"[fwMain]\nTop=33\n", centred, 33},
+        {"[fwMain]\nLeft=-20\nTop=2000\n", -20, 2000}, // off the screen: used unchanged
+        {"[fwMain]\nLeft=abc\nTop=0\n", 0, 0},         // present but no number reads as 0
+        // Too far for twips counts as missing; 12.5 px is 187.5 twips, 188 (halves to
+        // even), which lies nearer to pixel 13.
+        {"[fwMain]\nLeft=9999999999\nTop=12.5\n", centred, 13},
+        {"[fwmain]\nleft=7\ntop=8\n", 7, 8}, // names match without regard to case
+    };
+    for (const auto& c : cases)
+    {
+        WriteSettings(c.settings);
+        fwMain& w = Open();
+        const QRect screen = w.screen()->geometry();
+        EXPECT_EQ(w.pos().x(), c.left != centred ? c.left : (screen.width() - 600) / 2)
+            << c.settings;
+        EXPECT_EQ(w.pos().y(), c.top != centred ? c.top : (screen.height() - 240) / 2)
+            << c.settings;
+        Close();
+    }
 }
 
 TEST_F(Window, CloseAndReopenRestoresEverything)
