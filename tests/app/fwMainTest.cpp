@@ -9,9 +9,11 @@
 #include "TabControl.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -466,10 +468,14 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     EXPECT_EQ(label.width(), 82);
     EXPECT_EQ(label.y(), Tabs()->TabHeight() + 12);
     const QRect field = Field("ucSource0")->geometry();
-    EXPECT_EQ(field.x(), 92);      // 1380 twips
-    EXPECT_EQ(field.width(), 493); // 7395 twips
+    EXPECT_EQ(field.x(), 92); // 1380 twips
     EXPECT_EQ(field.y(), label.y() - 2);
     EXPECT_EQ(label.height(), field.height());
+    // The rows' fields are given 7395 twips; a path field then trims one pixel off
+    // whatever width it is given.
+    EXPECT_EQ(Delimiter(0)->width(), 493);
+    EXPECT_GE(field.width(), 492);
+    EXPECT_LE(field.width(), 493);
     EXPECT_EQ(Get<QGroupBox>(QStringLiteral("fbTarget"))->size(), QSize(140, 60));
 
     // The path fields fix their own height; everything else of both tabs is alike.
@@ -480,16 +486,20 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
             const QRect split = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(0))->geometry();
             const QRect join = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(1))->geometry();
             EXPECT_EQ(split.topLeft(), join.topLeft()) << name;
-            EXPECT_EQ(split.width(), join.width()) << name;
             if (QByteArray(name).startsWith("uc"))
+            {
+                // Given the same width, trimmed by a pixel once laid out while shown.
+                EXPECT_LE(std::abs(split.width() - join.width()), 1) << name;
                 continue;
-            EXPECT_EQ(split.height(), join.height()) << name;
+            }
+            EXPECT_EQ(split.size(), join.size()) << name;
         }
     };
     expectTabsAlike();
     w.resize(800, 300);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Field("ucSource0")->width(), 693);
+    EXPECT_EQ(Delimiter(0)->width(), 693);
+    EXPECT_GE(Field("ucSource0")->width(), 692);
     EXPECT_EQ(Start()->x(), 800 - 74);
     expectTabsAlike();
     Tabs()->SetTab(1);
