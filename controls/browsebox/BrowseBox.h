@@ -17,6 +17,13 @@
 // - Data arguments of the drag-and-drop events point to the drag's data and are valid
 //   only during the signal; FileList(Data) gives the local files of a dropped file list.
 //
+// Geometry: every layout (a resize by the container, or the setters of Appearance,
+// EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) leaves the control one
+// pixel narrower than the width it found (W - TPPX twips) and fixes its height to one
+// text line + 8 px (ThreeD) or + 6 px (Flat), whatever height was asked for. A container
+// that places the control at width X therefore finds it X - 1 px wide afterwards. A hidden
+// control lays out when it is shown.
+//
 // Creating one: BrowseBox(parent) is a new instance with the defaults of a fresh control;
 // BrowseBox(bag, parent) or FromBag(...) loads the properties of a saved bag instead.
 #include "OstrelExport.h"
