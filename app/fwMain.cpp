@@ -32,6 +32,13 @@
 #include <QTimer>
 #include <cmath>
 
+// The window's saved form data and icon live in a resource compiled into a static
+// library, which the linker would otherwise leave out.
+static void LoadFormResources()
+{
+    Q_INIT_RESOURCE(kestrin);
+}
+
 namespace Kestrin
 {
 namespace
@@ -98,6 +105,7 @@ QRect PixelRect(const TwipRect& r, double tppx, double tppy)
 
 fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
 {
+    LoadFormResources();
     setObjectName(QStringLiteral("fwMain"));
     CreateControls();
     ConnectEvents();
