@@ -23,18 +23,18 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// Readable texts in failure messages.
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 using namespace Kestrin;
 using KestrinTest::TempFolder;
 using Ostrel::BrowseBox;
 
 namespace
 {
+// Texts compared as UTF-8, so that a failure shows them readably.
+std::string U(const QString& text)
+{
+    return text.toStdString();
+}
+
 const QString Required = QStringLiteral("<Required.>");
 const QString SameAsSource = QStringLiteral("<Same as Source.>");
 const QString Marker = QStringLiteral("marker");
@@ -170,7 +170,7 @@ TEST_F(PathFields, AnyKeyReleasedInAnEmptySourceShowsRequired)
         source->setErrText(QString());
         MarkInfo();
         Key(source, key);
-        EXPECT_EQ(source->ErrText(), Required) << key;
+        EXPECT_EQ(U(source->ErrText()), U(Required)) << key;
         EXPECT_TRUE(ReadinessRan()) << key;
         EXPECT_FALSE(StartEnabled());
     }
@@ -183,17 +183,17 @@ TEST_F(PathFields, EditingASourceUpdatesStartAndSetsTheMessageOnlyWhenEmpty)
     ASSERT_TRUE(StartEnabled());
     Key(source, Qt::Key_End);
     Key(source, Qt::Key_X); // no such file: Start goes off, no message for a non-empty text
-    EXPECT_EQ(source->Text(), notes + "x");
+    EXPECT_EQ(U(source->Text()), U(notes + "x"));
     EXPECT_TRUE(source->ErrText().isEmpty());
     EXPECT_FALSE(StartEnabled());
     Key(source, Qt::Key_Backspace);
     EXPECT_TRUE(StartEnabled());
-    EXPECT_EQ(Total(), QStringLiteral("3"));
+    EXPECT_EQ(U(Total()), U(QStringLiteral("3")));
 
     Key(source, Qt::Key_A, Qt::ControlModifier);
     Key(source, Qt::Key_Backspace);
-    EXPECT_EQ(source->Text(), QString());
-    EXPECT_EQ(source->ErrText(), Required);
+    EXPECT_EQ(U(source->Text()), U(QString()));
+    EXPECT_EQ(U(source->ErrText()), U(Required));
     EXPECT_FALSE(StartEnabled());
 }
 
@@ -206,8 +206,8 @@ TEST_F(PathFields, DeleteEmptiesATargetWithoutAReadinessUpdate)
         Key(target, Qt::Key_End);
         MarkInfo();
         Key(target, Qt::Key_Delete, modifiers); // the cursor at the end deletes nothing itself
-        EXPECT_EQ(target->Text(), QString());
-        EXPECT_EQ(target->ErrText(), SameAsSource);
+        EXPECT_EQ(U(target->Text()), U(QString()));
+        EXPECT_EQ(U(target->ErrText()), U(SameAsSource));
         EXPECT_TRUE(StartEnabled()); // an empty target folder is valid
         EXPECT_FALSE(ReadinessRan());
 
@@ -216,8 +216,8 @@ TEST_F(PathFields, DeleteEmptiesATargetWithoutAReadinessUpdate)
         ASSERT_TRUE(StartEnabled());
         MarkInfo();
         Key(target, Qt::Key_Delete, modifiers);
-        EXPECT_EQ(target->Text(), QString());
-        EXPECT_EQ(target->ErrText(), Required);
+        EXPECT_EQ(U(target->Text()), U(QString()));
+        EXPECT_EQ(U(target->ErrText()), U(Required));
         EXPECT_FALSE(StartEnabled());
         EXPECT_FALSE(ReadinessRan());
     }
@@ -229,7 +229,7 @@ TEST_F(PathFields, BackspaceThatEmptiesATargetShowsNoMessage)
     BrowseBox* target = Field("ucTarget0");
     Key(target, Qt::Key_A, Qt::ControlModifier);
     Key(target, Qt::Key_Backspace);
-    EXPECT_EQ(target->Text(), QString());
+    EXPECT_EQ(U(target->Text()), U(QString()));
     EXPECT_TRUE(target->ErrText().isEmpty());
 }
 
@@ -318,7 +318,7 @@ TEST_F(PathFields, PastingTakesTheFirstPathThatFitsTheField)
         const bool changes = expected != field->Text();
         MarkInfo();
         Key(field, c.KeyPressed, c.Modifiers);
-        EXPECT_EQ(field->Text(), expected);
+        EXPECT_EQ(U(field->Text()), U(expected));
         EXPECT_TRUE(field->ErrText().isEmpty());
         EXPECT_EQ(MessageBox::ShownCount(), 0);
         // Target fields see no key-up handling: only an accepted paste updates Start.
@@ -335,21 +335,21 @@ TEST_F(PathFields, PasteOnAShownMessageTakesThePathAndRemovesTheMessage)
     BrowseBox* source = Field("ucSource0");
     Key(source, Qt::Key_A, Qt::ControlModifier);
     Key(source, Qt::Key_Backspace);
-    ASSERT_EQ(source->ErrText(), Required);
+    ASSERT_EQ(U(source->ErrText()), U(Required));
     CopyFiles({other});
     Key(source, Qt::Key_V, Qt::ControlModifier); // goes to the message
-    EXPECT_EQ(source->Text(), other);
+    EXPECT_EQ(U(source->Text()), U(other));
     EXPECT_TRUE(source->ErrText().isEmpty());
     EXPECT_TRUE(StartEnabled());
-    EXPECT_EQ(Total(), QStringLiteral("4"));
+    EXPECT_EQ(U(Total()), U(QStringLiteral("4")));
 
     // A refused paste leaves the split target's message.
     BrowseBox* target = Field("ucTarget0");
     Key(target, Qt::Key_Delete);
     CopyFiles({third});
     Key(target, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(target->Text(), QString());
-    EXPECT_EQ(target->ErrText(), SameAsSource);
+    EXPECT_EQ(U(target->Text()), U(QString()));
+    EXPECT_EQ(U(target->ErrText()), U(SameAsSource));
 }
 
 TEST_F(PathFields, AnUndecipherableNameIsReportedAndNotPasted)
@@ -362,11 +362,12 @@ TEST_F(PathFields, AnUndecipherableNameIsReportedAndNotPasted)
     ASSERT_TRUE(name.contains(QChar(0xFFFD)));
     Key(target, Qt::Key_End);
     Key(target, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(target->Text(), out);
+    EXPECT_EQ(U(target->Text()), U(out));
     EXPECT_EQ(MessageBox::ShownCount(), 1);
     EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
-    EXPECT_EQ(MessageBox::LastText(), "Undecipherable file/folder name:\r\n\r\n" + name +
-                                          "\r\n\r\nRename it before opening in this application.");
+    EXPECT_EQ(U(MessageBox::LastText()),
+              U("Undecipherable file/folder name:\r\n\r\n" + name +
+                "\r\n\r\nRename it before opening in this application."));
 }
 
 TEST_F(PathFields, BrowsingForASourceFile)
@@ -380,31 +381,31 @@ TEST_F(PathFields, BrowsingForASourceFile)
     source->setErrText(Required);
     MarkInfo();
     QTest::mouseClick(source->ButtonBox(1), Qt::LeftButton);
-    EXPECT_EQ(FileDialog::LastFolder(), PathText(temp.Path())); // the program folder
-    EXPECT_EQ(source->Text(), QString());
-    EXPECT_EQ(source->ErrText(), Required);
+    EXPECT_EQ(U(FileDialog::LastFolder()), U(PathText(temp.Path()))); // the program folder
+    EXPECT_EQ(U(source->Text()), U(QString()));
+    EXPECT_EQ(U(source->ErrText()), U(Required));
     EXPECT_FALSE(ReadinessRan());
 
     FileDialog::SetNextFileName(notes);
     QTest::mouseClick(source->ButtonBox(1), Qt::LeftButton);
     EXPECT_EQ(corvane->fileflags, 20484);
-    EXPECT_EQ(corvane->filter, QStringLiteral("All Files (*.*)|*.*|"));
-    EXPECT_EQ(FileDialog::LastNameFilters(), QStringLiteral("All Files (*)"));
+    EXPECT_EQ(U(corvane->filter), U(QStringLiteral("All Files (*.*)|*.*|")));
+    EXPECT_EQ(U(FileDialog::LastNameFilters()), U(QStringLiteral("All Files (*)")));
     EXPECT_TRUE(FileDialog::LastFileMustExist());
-    EXPECT_EQ(FileDialog::LastFileName(), QString());
-    EXPECT_EQ(source->Text(), notes);
+    EXPECT_EQ(U(FileDialog::LastFileName()), U(QString()));
+    EXPECT_EQ(U(source->Text()), U(notes));
     EXPECT_TRUE(source->ErrText().isEmpty());
     EXPECT_TRUE(ReadinessRan());
 
     // The next dialog opens at the file, in its folder; Alt+Down is the same button.
     Key(source, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(FileDialog::LastFileName(), notes);
-    EXPECT_EQ(FileDialog::LastFolder(), PathText(temp / "in/"));
+    EXPECT_EQ(U(FileDialog::LastFileName()), U(notes));
+    EXPECT_EQ(U(FileDialog::LastFolder()), U(PathText(temp / "in/")));
 
     // A folder that has gone: the home folder.
     source->setText(PathText(temp / "gone/notes.txt"));
     QTest::mouseClick(source->ButtonBox(1), Qt::LeftButton);
-    EXPECT_EQ(FileDialog::LastFolder(), home);
+    EXPECT_EQ(U(FileDialog::LastFolder()), U(home));
 }
 
 TEST_F(PathFields, BrowsingForTheSplitTargetFolder)
@@ -421,11 +422,11 @@ TEST_F(PathFields, BrowsingForTheSplitTargetFolder)
     {
         target->setText(own);
         QTest::mouseClick(target->ButtonBox(1), Qt::LeftButton);
-        EXPECT_EQ(FileDialog::LastFolder(), start);
+        EXPECT_EQ(U(FileDialog::LastFolder()), U(start));
     }
     source->setText(QString());
     QTest::mouseClick(target->ButtonBox(1), Qt::LeftButton);
-    EXPECT_EQ(FileDialog::LastFolder(), PathText(temp.Path()));
+    EXPECT_EQ(U(FileDialog::LastFolder()), U(PathText(temp.Path())));
 
     const std::pair<QString, QString> chosen[] = {
         {folder, folder + "/"},
@@ -437,7 +438,7 @@ TEST_F(PathFields, BrowsingForTheSplitTargetFolder)
         MarkInfo();
         FileDialog::SetNextFolder(confirmed);
         QTest::mouseClick(target->ButtonBox(1), Qt::LeftButton);
-        EXPECT_EQ(target->Text(), expected);
+        EXPECT_EQ(U(target->Text()), U(expected));
         EXPECT_TRUE(target->ErrText().isEmpty());
         EXPECT_TRUE(ReadinessRan());
     }
@@ -451,24 +452,24 @@ TEST_F(PathFields, BrowsingForTheJoinTargetKeepsTheLastFileDialogsChoices)
     AdvancedDialog* corvane = Corvane();
 
     QTest::mouseClick(target->ButtonBox(1), Qt::LeftButton); // cancelled
-    EXPECT_EQ(FileDialog::LastFolder(), PathText(temp.Path()));
+    EXPECT_EQ(U(FileDialog::LastFolder()), U(PathText(temp.Path())));
     EXPECT_EQ(corvane->fileflags, 16388);
     EXPECT_FALSE(FileDialog::LastFileMustExist());
-    EXPECT_EQ(target->Text(), QString());
+    EXPECT_EQ(U(target->Text()), U(QString()));
 
     FileDialog::SetNextFileName(list);
     QTest::mouseClick(source->ButtonBox(1), Qt::LeftButton);
-    ASSERT_EQ(source->Text(), list);
+    ASSERT_EQ(U(source->Text()), U(list));
 
     const QString joined = PathText(temp / "other/joined.txt"); // not there yet
     FileDialog::SetNextFileName(joined);
     MarkInfo();
     QTest::mouseClick(target->ButtonBox(1), Qt::LeftButton);
-    EXPECT_EQ(FileDialog::LastFolder(), PathText(temp.Folder())); // the list's folder
-    EXPECT_EQ(FileDialog::LastFileName(), list);
-    EXPECT_EQ(FileDialog::LastNameFilters(), QStringLiteral("All Files (*)"));
+    EXPECT_EQ(U(FileDialog::LastFolder()), U(PathText(temp.Folder()))); // the list's folder
+    EXPECT_EQ(U(FileDialog::LastFileName()), U(list));
+    EXPECT_EQ(U(FileDialog::LastNameFilters()), U(QStringLiteral("All Files (*)")));
     EXPECT_FALSE(FileDialog::LastFileMustExist());
-    EXPECT_EQ(target->Text(), joined);
+    EXPECT_EQ(U(target->Text()), U(joined));
     EXPECT_TRUE(ReadinessRan());
     EXPECT_TRUE(StartEnabled());
 }
@@ -511,13 +512,13 @@ TEST_F(PathFields, DropsOnTheSplitFields)
         BrowseBox* field = Field(c.FieldName);
         MarkInfo();
         DropFiles(field, c.Files(*this));
-        EXPECT_EQ(field->Text(), c.Expected(*this));
+        EXPECT_EQ(U(field->Text()), U(c.Expected(*this)));
         EXPECT_TRUE(field->ErrText().isEmpty());
         EXPECT_TRUE(ReadinessRan());
         EXPECT_EQ(StartEnabled(), c.Start);
         EXPECT_EQ(MessageBox::ShownCount(), 0);
     }
-    EXPECT_EQ(Total(), QStringLiteral("3"));
+    EXPECT_EQ(U(Total()), U(QStringLiteral("3")));
 }
 
 TEST_F(PathFields, DroppedSourceIsCountedAndTextChangesNothing)
@@ -525,13 +526,13 @@ TEST_F(PathFields, DroppedSourceIsCountedAndTextChangesNothing)
     OpenSplit();
     BrowseBox* source = Field("ucSource0");
     DropFiles(source, {other});
-    EXPECT_EQ(Total(), QStringLiteral("4"));
+    EXPECT_EQ(U(Total()), U(QStringLiteral("4")));
 
     QMimeData text;
     text.setText(notes);
     MarkInfo();
     Drop(source, text);
-    EXPECT_EQ(source->Text(), other);
+    EXPECT_EQ(U(source->Text()), U(other));
     EXPECT_FALSE(ReadinessRan());
 }
 
@@ -543,24 +544,24 @@ TEST_F(PathFields, DropsOnAShownMessage)
     Key(source, Qt::Key_A, Qt::ControlModifier);
     Key(source, Qt::Key_Backspace);
     Key(target, Qt::Key_Delete);
-    ASSERT_EQ(source->ErrText(), Required);
-    ASSERT_EQ(target->ErrText(), SameAsSource);
+    ASSERT_EQ(U(source->ErrText()), U(Required));
+    ASSERT_EQ(U(target->ErrText()), U(SameAsSource));
 
     // Refused: the message comes back over the still empty text.
     DropFiles(source, {folder});
-    EXPECT_EQ(source->Text(), QString());
-    EXPECT_EQ(source->ErrText(), Required);
+    EXPECT_EQ(U(source->Text()), U(QString()));
+    EXPECT_EQ(U(source->ErrText()), U(Required));
     DropFiles(target, {other});
-    EXPECT_EQ(target->Text(), QString());
-    EXPECT_EQ(target->ErrText(), SameAsSource);
+    EXPECT_EQ(U(target->Text()), U(QString()));
+    EXPECT_EQ(U(target->ErrText()), U(SameAsSource));
 
     // Accepted: the field shows its own text again, holding the path.
     DropFiles(source, {notes});
-    EXPECT_EQ(source->Text(), notes);
+    EXPECT_EQ(U(source->Text()), U(notes));
     EXPECT_TRUE(source->ErrText().isEmpty());
     EXPECT_TRUE(StartEnabled());
     DropFiles(target, {folder});
-    EXPECT_EQ(target->Text(), folder + "/");
+    EXPECT_EQ(U(target->Text()), U(folder + "/"));
     EXPECT_TRUE(target->ErrText().isEmpty());
 }
 
@@ -589,6 +590,6 @@ TEST_F(PathFields, TheJoinFieldsTakeNoDrops)
         BrowseBox* field = Field(name);
         const QString before = field->Text();
         DropFiles(field, {other});
-        EXPECT_EQ(field->Text(), before) << name;
+        EXPECT_EQ(U(field->Text()), U(before)) << name;
     }
 }
