@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QMetaProperty>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -174,4 +176,43 @@ TEST(BrowseBoxInterface, SelectionProperties)
     box.setSelStart(99);
     EXPECT_EQ(box.SelStart(), 5);
     EXPECT_EQ(box.SelLength(), 0);
+}
+
+TEST(BrowseBoxInterface, SettersReachTheirParts)
+{
+    BrowseBox box;
+    box.setBackColor(0x0000FF00); // green, in BGR order
+    for (QWidget* field :
+         {static_cast<QWidget*>(box.TextField(0)), static_cast<QWidget*>(box.TextField(1))})
+        EXPECT_EQ(field->palette().color(QPalette::Base), QColor(0, 255, 0));
+    EXPECT_EQ(box.TextFrame()->palette().color(QPalette::Window), QColor(0, 255, 0));
+
+    const QColor before = box.TextField(1)->palette().color(QPalette::Text);
+    box.setForeColor(0x00FF0000); // field 0 only
+    EXPECT_EQ(box.TextField(0)->palette().color(QPalette::Text), QColor(0, 0, 255));
+    EXPECT_EQ(box.TextField(1)->palette().color(QPalette::Text), before);
+
+    box.setMousePointer(11);
+    for (QWidget* part :
+         {static_cast<QWidget*>(&box), static_cast<QWidget*>(box.TextField(0)),
+          static_cast<QWidget*>(box.TextField(1)), static_cast<QWidget*>(box.ButtonBox(1))})
+        EXPECT_EQ(part->cursor().shape(), Qt::WaitCursor) << part->objectName().toStdString();
+    EXPECT_FALSE(box.ButtonBox(0)->testAttribute(Qt::WA_SetCursor));
+
+    QImage icon(8, 8, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    box.setMouseIcon(QPixmap::fromImage(icon));
+    box.setMousePointer(99);
+    EXPECT_EQ(box.TextField(0)->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(box.ButtonBox(1)->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_FALSE(box.TextField(1)->testAttribute(Qt::WA_SetCursor)); // no icon for the message
+
+    box.setLocked(true);
+    box.setMaxLength(5);
+    EXPECT_TRUE(box.TextField(0)->isReadOnly());
+    EXPECT_EQ(box.TextField(0)->maxLength(), 5);
+    EXPECT_FALSE(box.TextField(1)->isReadOnly());
+    box.setMaxLength(0); // no limit
+    box.setText(QString(40000, u'x'));
+    EXPECT_EQ(box.Text().size(), 40000);
 }
