@@ -84,6 +84,7 @@ public:
     double TwipsPerPixelY() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -126,6 +127,7 @@ private:
     int RememberedTop = 0;  // twips
     Workbench Prepared;     // Fragments and FileList, and the runs over them
     bool Running = false;
-    bool Loaded = false;
+    bool LayingOut = false;
+    int LaidOutFieldHeight = -1; // pixels
 };
 } // namespace Kestrin

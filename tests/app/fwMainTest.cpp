@@ -522,6 +522,25 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     EXPECT_GE(Bar()->y(), 0);
 }
 
+TEST_F(Window, RowsFollowTheSourceFieldsHeightAlsoWhenItIsFirstShownLater)
+{
+    WriteSettings("[fwMain]\nssMain=1\n");
+    Open();
+    for (int tab : {0, 1, 0})
+    {
+        Tabs()->SetTab(tab);
+        QCoreApplication::processEvents();
+        const int rowHeight = Field("ucSource0")->height();
+        const QRect source = Get<QLabel>(QStringLiteral("tlSource%1").arg(tab))->geometry();
+        const QRect target = Get<QLabel>(QStringLiteral("tlTarget%1").arg(tab))->geometry();
+        const QRect delimiter = Get<QLabel>(QStringLiteral("tlDelimiter%1").arg(tab))->geometry();
+        EXPECT_EQ(source.height(), rowHeight) << tab;
+        EXPECT_EQ(target.top(), source.top() + rowHeight + 6) << tab;
+        EXPECT_EQ(delimiter.top(), target.top() + rowHeight + 6) << tab;
+        EXPECT_EQ(Delimiter(tab)->height(), rowHeight) << tab;
+    }
+}
+
 TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
 {
     fwMain& w = Open();
