@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -323,6 +324,7 @@ void fwMain::Form_Load(const Startup& startup)
     setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromUtf8(ProgramTitle),
                                                QString::fromStdString(VersionText())));
     SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
+    ProgramFolderValue = PathBytes(QFileInfo(PathText(startup.ExecutablePath)).absolutePath());
     const std::string& file = SettingsFileValue;
 
     // Every start uses the same size; a minimised window keeps its own.

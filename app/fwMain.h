@@ -126,6 +126,8 @@ private:
     int RememberedLeft = 0; // twips
     int RememberedTop = 0;  // twips
     Workbench Prepared;     // Fragments and FileList, and the runs over them
+    // Where the browse dialogs open when there is no path to go by.
+    std::string ProgramFolderValue;
     bool Running = false;
     bool LayingOut = false;
     int LaidOutFieldHeight = -1; // pixels
