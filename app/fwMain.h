@@ -84,6 +84,7 @@ public:
     double TwipsPerPixelY() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -128,6 +129,7 @@ private:
     // Where the browse dialogs open when there is no path to go by.
     std::string ProgramFolderValue;
     bool Running = false;
-    bool Loaded = false;
+    bool LayingOut = false;
+    int LaidOutFieldHeight = -1; // pixels
 };
 } // namespace Kestrin

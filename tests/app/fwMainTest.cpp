@@ -181,6 +181,36 @@ TEST_F(Window, FirstStartWithoutSettings)
     EXPECT_FALSE(std::filesystem::exists(temp / "kestrin.dat"));
 }
 
+TEST_F(Window, PathFieldsComeFromTheWindowsSavedFormData)
+{
+    Open();
+    // Split fields take drops (manual), join fields none; all must exist, with the right
+    // button only, carrying the browse glyph.
+    const std::pair<const char*, int> fields[] = {
+        {"ucSource0", 1}, {"ucTarget0", 1}, {"ucSource1", 0}, {"ucTarget1", 0}};
+    for (const auto& [name, dropMode] : fields)
+    {
+        QFile saved(QStringLiteral(":/form/%1.bag").arg(QString::fromLatin1(name)));
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << name;
+        const auto bag = Ostrel::PropertyBag::FromText(QString::fromUtf8(saved.readAll()));
+        EXPECT_EQ(bag.Read(QStringLiteral("OLEDropMode")).toInt(), dropMode) << name;
+        EXPECT_TRUE(bag.Read(QStringLiteral("MustExist")).toBool()) << name;
+        EXPECT_FALSE(bag.Read(QStringLiteral("Locked")).toBool()) << name;
+        EXPECT_FALSE(bag.Read(QStringLiteral("VisibleLeft")).toBool()) << name;
+        EXPECT_TRUE(bag.Read(QStringLiteral("VisibleRight")).toBool()) << name;
+        EXPECT_EQ(bag.Read(QStringLiteral("ToolTipRight")).toString(), QStringLiteral("Browse..."));
+        EXPECT_EQ(bag.Read(QStringLiteral("Text")).toString(), QString()) << name;
+        EXPECT_FALSE(bag.Read(QStringLiteral("PictureRight")).value<QPixmap>().isNull()) << name;
+        const BrowseBox* field = Field(name);
+        EXPECT_EQ(field->Text(), QString()) << name;
+        EXPECT_EQ(field->OLEDropMode(), dropMode) << name;
+        EXPECT_TRUE(field->MustExist()) << name;
+        EXPECT_FALSE(field->Locked()) << name;
+        EXPECT_EQ(field->ToolTipRight(), QStringLiteral("Browse...")) << name;
+        EXPECT_FALSE(field->PictureRight().isNull()) << name;
+    }
+}
+
 TEST_F(Window, StartsFromAHandWrittenSettingsFile)
 {
     const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt\r\nc.txt");
@@ -520,6 +550,25 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     QCoreApplication::processEvents();
     EXPECT_GE(Field("ucSource0")->width(), 2 * 140);
     EXPECT_GE(Bar()->y(), 0);
+}
+
+TEST_F(Window, RowsFollowTheSourceFieldsHeightAlsoWhenItIsFirstShownLater)
+{
+    WriteSettings("[fwMain]\nssMain=1\n");
+    Open();
+    for (int tab : {0, 1, 0})
+    {
+        Tabs()->SetTab(tab);
+        QCoreApplication::processEvents();
+        const int rowHeight = Field("ucSource0")->height();
+        const QRect source = Get<QLabel>(QStringLiteral("tlSource%1").arg(tab))->geometry();
+        const QRect target = Get<QLabel>(QStringLiteral("tlTarget%1").arg(tab))->geometry();
+        const QRect delimiter = Get<QLabel>(QStringLiteral("tlDelimiter%1").arg(tab))->geometry();
+        EXPECT_EQ(source.height(), rowHeight) << tab;
+        EXPECT_EQ(target.top(), source.top() + rowHeight + 6) << tab;
+        EXPECT_EQ(delimiter.top(), target.top() + rowHeight + 6) << tab;
+        EXPECT_EQ(Delimiter(tab)->height(), rowHeight) << tab;
+    }
 }
 
 TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
