@@ -9,42 +9,8 @@ set -euo pipefail
 program=$1
 shots=${2:-}
 
-work=$(mktemp -d /tmp/kestrin-paths-e2e-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/XvfbSession.sh"
 
-# A display of our own, so that parallel runs never meet.
-for n in $(seq 200 259); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "${display:-}" ] || fail "no free X display"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-
-# The program reads its settings file from beside itself.
-cp "$program" "$work/kestrin"
-
-shoot() {
-    if [ -n "$shots" ]; then
-        mkdir -p "$shots"
-        import -window "$window" "$shots/$1.png"
-    fi
-}
 # Owns the clipboard with these bytes of the given type until the next copy.
 copy() { # type, text
     if [ -n "${clip:-}" ]; then
@@ -59,14 +25,6 @@ copy() { # type, text
         sleep 0.1
     done
     fail "the clipboard does not hold $2"
-}
-wait_for() {
-    for _ in $(seq 100); do [ -e "$1" ] && return 0; sleep 0.1; done
-    fail "$1 did not appear"
-}
-expect_bytes() { # file, expected bytes as a printf format
-    printf "$2" >"$work/expected"
-    cmp "$work/expected" "$1" || fail "$1 differs: $(od -c "$1" | head -n 5)"
 }
 # The split source field has the keyboard after its label's access key; the pointer is
 # kept off the field's button so that entering the field lands in its text.
@@ -90,12 +48,7 @@ tbDelimiter=#####
 obFileName=0
 SETTINGS
 
-"$work/kestrin" >"$work/kestrin.log" 2>&1 &
-pids+=($!)
-window=$(xdotool search --sync --onlyvisible --name '^Kestrin 1\.13$' | head -n 1)
-[ -n "$window" ] || fail "no window"
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 0.5
+start_window paths
 
 # No source yet: Start is disabled, its access key writes nothing.
 xdotool key alt+r

@@ -446,27 +446,51 @@ TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
     EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin/x/kestrin", temp / "bin/kestrin/cfg"),
               temp / "bin/kestrin/x/kestrin.dat");
 
-    if (::geteuid() != 0)
-    {
-        ::chmod((temp / "bin").c_str(), 0555);
-        EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin", user), user + "/kestrin.dat");
-    }
+    // A program folder that cannot be written (checked as an ordinary user: root writes
+    // anywhere) sends the settings to the per-user folder.
+    ::chmod((temp / "bin").c_str(), 0555);
+    KestrinTest::OrdinaryUser ordinary;
+    EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin", user), user + "/kestrin.dat");
 }
 
-TEST(SettingsFilePath, UserFolderFollowsXdgConfigHome)
+TEST(ConfigFolders, FollowTheXdgVariables)
 {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::string before = saved ? saved : "";
-    ::setenv("XDG_CONFIG_HOME", "/somewhere/config/", 1);
-    EXPECT_EQ(UserConfigFolder(), std::string("/somewhere/config/") + CompanyName);
-    // A relative value is not a valid XDG folder: the home folder's .config is used.
-    ::setenv("XDG_CONFIG_HOME", "relative", 1);
-    const auto fallback = UserConfigFolder();
-    EXPECT_EQ(fallback.find("relative"), std::string::npos);
-    EXPECT_EQ(fallback.substr(fallback.size() - std::string(CompanyName).size() - 9),
-              std::string("/.config/") + CompanyName);
-    if (saved)
-        ::setenv("XDG_CONFIG_HOME", before.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+    const std::string company = CompanyName;
+    struct Case
+    {
+        const char* variable;
+        const char* value; // nullptr: unset
+        std::string (*folder)();
+        std::string expected; // empty: only "not from the value" is checked
+    } cases[] = {
+        {"XDG_CONFIG_HOME", "/somewhere/config/", UserConfigFolder, "/somewhere/config/" + company},
+        {"XDG_CONFIG_HOME", "relative", UserConfigFolder, ""},
+        {"XDG_CONFIG_DIRS", nullptr, SystemConfigFolder, "/etc/xdg/" + company},
+        {"XDG_CONFIG_DIRS", "/first:/second", SystemConfigFolder, "/first/" + company},
+        {"XDG_CONFIG_DIRS", "relative:/absolute/", SystemConfigFolder, "/absolute/" + company},
+        {"XDG_CONFIG_DIRS", "relative", SystemConfigFolder, "/etc/xdg/" + company},
+        {"XDG_CONFIG_DIRS", "", SystemConfigFolder, "/etc/xdg/" + company},
+    };
+    for (const auto& c : cases)
+    {
+        const char* saved = std::getenv(c.variable);
+        const std::string before = saved ? saved : "";
+        if (c.value)
+            ::setenv(c.variable, c.value, 1);
+        else
+            ::unsetenv(c.variable);
+        const auto folder = c.folder();
+        if (!c.expected.empty())
+            EXPECT_EQ(folder, c.expected) << c.variable << "=" << (c.value ? c.value : "(unset)");
+        else
+        {
+            // Not a valid XDG folder: the home folder's .config is used.
+            EXPECT_EQ(folder.find(c.value), std::string::npos);
+            EXPECT_EQ(folder.substr(folder.size() - company.size() - 9), "/.config/" + company);
+        }
+        if (saved)
+            ::setenv(c.variable, before.c_str(), 1);
+        else
+            ::unsetenv(c.variable);
+    }
 }

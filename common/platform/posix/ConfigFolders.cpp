@@ -2,8 +2,10 @@
 
 #include "Version.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -35,6 +37,30 @@ std::string UserConfigFolder()
     return base + (base == "/" ? "" : "/") + CompanyName;
 }
 
+std::string SystemConfigFolder()
+{
+    std::string base = "/etc/xdg";
+    // The first absolute entry of the list wins; relative entries are invalid and skipped.
+    if (const char* dirs = std::getenv("XDG_CONFIG_DIRS"))
+    {
+        const std::string list = dirs;
+        for (std::size_t start = 0; start <= list.size();)
+        {
+            const auto end = std::min(list.find(':', start), list.size());
+            const auto entry = list.substr(start, end - start);
+            if (!entry.empty() && entry[0] == '/')
+            {
+                base = entry;
+                break;
+            }
+            start = end + 1;
+        }
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return base + (base == "/" ? "" : "/") + CompanyName;
+}
+
 bool FolderIsWritable(const std::string& folder)
 {
     namespace fs = std::filesystem;
@@ -47,7 +73,8 @@ bool FolderIsWritable(const std::string& folder)
         {
         };
         if (::stat(current.c_str(), &info) == 0)
-            return S_ISDIR(info.st_mode) && ::access(current.c_str(), W_OK) == 0;
+            return S_ISDIR(info.st_mode) &&
+                   ::faccessat(AT_FDCWD, current.c_str(), W_OK, AT_EACCESS) == 0;
         if (errno != ENOENT)
             return false;
         auto parent = current.parent_path();

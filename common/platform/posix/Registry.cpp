@@ -34,7 +34,7 @@ std::string& UserFolderOverride()
 std::string SystemFolder()
 {
     const auto& folder = SystemFolderOverride();
-    return folder.empty() ? std::string("/etc/xdg/") + CompanyName : folder;
+    return folder.empty() ? SystemConfigFolder() : folder;
 }
 
 std::string UserFolder()
