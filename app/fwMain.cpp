@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +32,13 @@
 #include <QTimer>
 #include <cmath>
 
+// The window's saved form data and icon live in a resource compiled into a static
+// library, which the linker would otherwise leave out.
+static void LoadFormResources()
+{
+    Q_INIT_RESOURCE(kestrin);
+}
+
 namespace Kestrin
 {
 namespace
@@ -38,6 +46,21 @@ namespace
 const QString PanelTotal = QStringLiteral("Total");
 const QString PanelInfo = QStringLiteral("Info");
 const QString PanelTime = QStringLiteral("Time");
+
+const QString SourceCaptions[2] = {QStringLiteral("Source &File:"),
+                                   QStringLiteral("Source &File List:")};
+const QString TargetCaptions[2] = {QStringLiteral("&Target Folder:"),
+                                   QStringLiteral("&Target File:")};
+const QString DelimiterCaption = QStringLiteral("&Delimiter:");
+const QString LabelCaptions[] = {SourceCaptions[0], SourceCaptions[1], TargetCaptions[0],
+                                 TargetCaptions[1], DelimiterCaption};
+const QString NamingCaptions[2] = {QStringLiteral("Auto-&numbered"),
+                                   QStringLiteral("First lin&e of fragment")};
+const QString SilentCaption = QStringLiteral("Silent file &overwriting");
+const QString FileListCaption = QStringLiteral("Create File &List");
+const QString OptionCaptions[] = {NamingCaptions[0], NamingCaptions[1], SilentCaption,
+                                  FileListCaption};
+const QString FileNameCaption = QStringLiteral("File name as first lin&e of a fragment");
 
 constexpr int StartWidthPx = 600;
 constexpr int StartHeightPx = 240;
@@ -83,6 +106,18 @@ int CheckValue(const QCheckBox* box)
     }
 }
 
+class RaisedWhileInScope
+{
+public:
+    explicit RaisedWhileInScope(bool& flag) : Flag(flag) { Flag = true; }
+    ~RaisedWhileInScope() { Flag = false; }
+    RaisedWhileInScope(const RaisedWhileInScope&) = delete;
+    RaisedWhileInScope& operator=(const RaisedWhileInScope&) = delete;
+
+private:
+    bool& Flag;
+};
+
 int Pixels(double twips, double twipsPerPixel)
 {
     return static_cast<int>(std::lround(twips / twipsPerPixel));
@@ -97,6 +132,7 @@ QRect PixelRect(const TwipRect& r, double tppx, double tppy)
 
 fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
 {
+    LoadFormResources();
     setObjectName(QStringLiteral("fwMain"));
     CreateControls();
     ConnectEvents();
@@ -117,28 +153,25 @@ double fwMain::TwipsPerPixelY() const
 
 void fwMain::CreateControls()
 {
+    ChooseFont();
     ssMain = new TabControl(this);
     ssMain->setObjectName(QStringLiteral("ssMain"));
     ssMain->AddTab(QStringLiteral("&Split File"));
     ssMain->AddTab(QStringLiteral("&Join Files"));
 
-    const QString sourceCaptions[2] = {QStringLiteral("Source &File:"),
-                                       QStringLiteral("Source &File List:")};
-    const QString targetCaptions[2] = {QStringLiteral("&Target Folder:"),
-                                       QStringLiteral("&Target File:")};
     for (int i = 0; i < 2; ++i)
     {
-        tlSource[i] = new QLabel(sourceCaptions[i], ssMain);
+        tlSource[i] = new QLabel(SourceCaptions[i], ssMain);
         NameArrayMember(tlSource[i], QStringLiteral("tlSource"), i);
         ucSource[i] =
             Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucSource%1").arg(i)), ssMain);
         NameArrayMember(ucSource[i], QStringLiteral("ucSource"), i);
-        tlTarget[i] = new QLabel(targetCaptions[i], ssMain);
+        tlTarget[i] = new QLabel(TargetCaptions[i], ssMain);
         NameArrayMember(tlTarget[i], QStringLiteral("tlTarget"), i);
         ucTarget[i] =
             Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucTarget%1").arg(i)), ssMain);
         NameArrayMember(ucTarget[i], QStringLiteral("ucTarget"), i);
-        tlDelimiter[i] = new QLabel(QStringLiteral("&Delimiter:"), ssMain);
+        tlDelimiter[i] = new QLabel(DelimiterCaption, ssMain);
         NameArrayMember(tlDelimiter[i], QStringLiteral("tlDelimiter"), i);
         tbDelimiter[i] = new QLineEdit(ssMain);
         NameArrayMember(tbDelimiter[i], QStringLiteral("tbDelimiter"), i);
@@ -151,19 +184,19 @@ void fwMain::CreateControls()
 
     fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
     fbTarget->setObjectName(QStringLiteral("fbTarget"));
-    obFileName[0] = new QRadioButton(QStringLiteral("Auto-&numbered"), fbTarget);
-    obFileName[1] = new QRadioButton(QStringLiteral("First lin&e of fragment"), fbTarget);
+    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
+    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
     for (int i = 0; i < 2; ++i)
         NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
 
     fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
     fbOptions->setObjectName(QStringLiteral("fbOptions"));
-    chSilent = new QCheckBox(QStringLiteral("Silent file &overwriting"), fbOptions);
+    chSilent = new QCheckBox(SilentCaption, fbOptions);
     chSilent->setObjectName(QStringLiteral("chSilent"));
-    chFileList = new QCheckBox(QStringLiteral("Create File &List"), fbOptions);
+    chFileList = new QCheckBox(FileListCaption, fbOptions);
     chFileList->setObjectName(QStringLiteral("chFileList"));
 
-    chFileName = new QCheckBox(QStringLiteral("File name as first lin&e of a fragment"), ssMain);
+    chFileName = new QCheckBox(FileNameCaption, ssMain);
     chFileName->setObjectName(QStringLiteral("chFileName"));
 
     bbRun = new QPushButton(QStringLiteral("Sta&rt"), this);
@@ -194,8 +227,6 @@ void fwMain::CreateControls()
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    ChooseFont();
-
     // The smallest size that keeps every computed size non-negative.
     MainLayoutInput in;
     in.TwipsPerPixelX = TwipsPerPixelX();
@@ -218,31 +249,40 @@ void fwMain::ChooseFont()
     const int labelWidth = Pixels(layout.tlSource.Width, in.TwipsPerPixelX);
     const int optionWidth = Pixels(layout.obFileName[0].Width, in.TwipsPerPixelX);
     const int fileNameWidth = Pixels(layout.chFileName.Width, in.TwipsPerPixelX);
+
+    // Measured with stand-ins before any control exists, so that every control, the path
+    // fields (which fix their height from their font) included, is made with the font.
+    QLabel label;
+    QRadioButton option;
+    QCheckBox check;
     const auto fits = [&](const QFont& font)
     {
-        setFont(font);
-        for (int i = 0; i < 2; ++i)
+        const auto widthOf = [&font](QAbstractButton& probe, const QString& caption)
         {
-            for (const QLabel* label : {tlSource[i], tlTarget[i], tlDelimiter[i]})
-            {
-                if (label->sizeHint().width() > labelWidth)
-                    return false;
-            }
-        }
-        for (const QWidget* option :
-             {static_cast<QWidget*>(obFileName[0]), static_cast<QWidget*>(obFileName[1]),
-              static_cast<QWidget*>(chSilent), static_cast<QWidget*>(chFileList)})
+            probe.setFont(font);
+            probe.setText(caption);
+            return probe.sizeHint().width();
+        };
+        label.setFont(font);
+        for (const QString& caption : LabelCaptions)
         {
-            if (option->sizeHint().width() > optionWidth)
+            label.setText(caption);
+            if (label.sizeHint().width() > labelWidth)
                 return false;
         }
-        return chFileName->sizeHint().width() <= fileNameWidth;
+        for (const QString& caption : OptionCaptions)
+        {
+            if (widthOf(option, caption) > optionWidth || widthOf(check, caption) > optionWidth)
+                return false;
+        }
+        return widthOf(check, FileNameCaption) <= fileNameWidth;
     };
     setFont(FitFormFont(QApplication::font(this), fits));
 }
 
 void fwMain::ConnectEvents()
 {
+    ucSource[0]->installEventFilter(this);
     connect(ssMain, &TabControl::Click, this, &fwMain::ssMain_Click);
     connect(bbRun, &QPushButton::clicked, this, &fwMain::bbRun_Click);
     for (int i = 0; i < 2; ++i)
@@ -284,6 +324,7 @@ void fwMain::Form_Load(const Startup& startup)
     setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromUtf8(ProgramTitle),
                                                QString::fromStdString(VersionText())));
     SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
+    ProgramFolderValue = PathBytes(QFileInfo(PathText(startup.ExecutablePath)).absolutePath());
     const std::string& file = SettingsFileValue;
 
     // Every start uses the same size; a minimised window keeps its own.
@@ -350,7 +391,6 @@ void fwMain::Form_Load(const Startup& startup)
     // The updates above ran while later fields were still empty (a restored join tab
     // would otherwise keep Start disabled); one more makes Start match what is shown.
     ReadinessUpdate();
-    Loaded = true;
 }
 
 void fwMain::Form_Unload()
@@ -415,6 +455,16 @@ void fwMain::DockStatusBar()
     pbStatus->setGeometry(0, height() - h, width(), h);
 }
 
+bool fwMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // The rows are as high as ucSource(0), which fixes its own height (a hidden field
+    // only once it is shown): lay out again when that height turns out different.
+    if (watched == ucSource[0] && event->type() == QEvent::Resize && !LayingOut &&
+        ucSource[0]->height() != LaidOutFieldHeight && LaidOutFieldHeight >= 0)
+        Form_Resize();
+    return QWidget::eventFilter(watched, event);
+}
+
 void fwMain::Form_Resize()
 {
     if (!IsNormalState())
@@ -422,6 +472,8 @@ void fwMain::Form_Resize()
         DockStatusBar();
         return;
     }
+    const RaisedWhileInScope layingOut(LayingOut);
+    LaidOutFieldHeight = ucSource[0]->height();
     MainLayoutInput in;
     in.TwipsPerPixelX = TwipsPerPixelX();
     in.TwipsPerPixelY = TwipsPerPixelY();
@@ -540,12 +592,7 @@ void fwMain::bbRun_Click()
     // events through must not start a second run over the same files.
     if (Running)
         return;
-    Running = true;
-    struct RunningFlag
-    {
-        bool& Flag;
-        ~RunningFlag() { Flag = false; }
-    } clearWhenDone{Running};
+    const RaisedWhileInScope running(Running);
 
     pbProgress->show();
     RunRequest request;

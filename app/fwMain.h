@@ -84,6 +84,7 @@ public:
     double TwipsPerPixelY() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -125,7 +126,10 @@ private:
     int RememberedLeft = 0; // twips
     int RememberedTop = 0;  // twips
     Workbench Prepared;     // Fragments and FileList, and the runs over them
+    // Where the browse dialogs open when there is no path to go by.
+    std::string ProgramFolderValue;
     bool Running = false;
-    bool Loaded = false;
+    bool LayingOut = false;
+    int LaidOutFieldHeight = -1; // pixels
 };
 } // namespace Kestrin

@@ -17,6 +17,17 @@
 // - Data arguments of the drag-and-drop events point to the drag's data and are valid
 //   only during the signal; FileList(Data) gives the local files of a dropped file list.
 //
+// Paste keys (Ctrl+V, Shift+Insert): when a KeyDown handler puts a path into Text itself,
+// the field skips its own paste, so that path is the final text; otherwise the field
+// pastes and, with MustExist, undoes a paste naming no existing file or folder at KeyUp.
+//
+// Geometry: every layout (a resize by the container, or the setters of Appearance,
+// EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) leaves the control one
+// pixel narrower than the width it found (W - TPPX twips) and fixes its height to one
+// text line + 8 px (ThreeD) or + 6 px (Flat), whatever height was asked for. A container
+// that places the control at width X therefore finds it X - 1 px wide afterwards. A hidden
+// control lays out when it is shown.
+//
 // Creating one: BrowseBox(parent) is a new instance with the defaults of a fresh control;
 // BrowseBox(bag, parent) or FromBag(...) loads the properties of a saved bag instead.
 #include "OstrelExport.h"
@@ -37,8 +48,6 @@ class QPushButton;
 
 namespace Ostrel
 {
-class PictureButton;
-class TextFieldWidget;
 
 class OSTREL_EXPORT BrowseBox : public QWidget
 {
@@ -262,7 +271,17 @@ private:
     void CreateParts();
     void InitProperties();
     void Layout();
+    // Emits the property's <Name>Changed() and PropertyChanged(name).
     void Notify(const char* name);
+    void ApplyColors();
+    void ApplyMousePointers();
+    bool FieldEvent(int index, QEvent* event);
+    bool ButtonEvent(int index, QEvent* event);
+    void ButtonClicked(int index);
+    void FocusTextAfterButton();
+    void SuppressEditMenu(int index);
+    void StartTextDrag();
+    bool PartUsable(const QWidget* part) const;
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
 

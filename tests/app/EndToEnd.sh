@@ -115,4 +115,24 @@ expect_bytes "$work/joined.txt" \
     "\r\n-----$work/out/notes_1.txt\r\nhead\r\n-----$work/out/notes_2.txt\r\n\r\nfirst line\r\n-----$work/out/notes_3.txt\r\n\r\nsecond"
 stop
 
+# A long split: the progress bar over the "Info" panel while the run goes on.
+if [ -n "$shots" ]; then
+    mkdir -p "$work/long"
+    seq 1 60000 | tr '\n' '#' >"$work/in/long.txt"
+    cat >"$work/kestrin.dat" <<SETTINGS
+[fwMain]
+Left=20
+Top=20
+[&Split File]
+ucSource=$work/in/long.txt
+ucTarget=$work/long/
+tbDelimiter=#
+SETTINGS
+    start long
+    xdotool key alt+r
+    wait_for "$work/long/long_05000.txt"
+    shoot split-running
+    stop
+fi
+
 echo "end to end: split and join byte-exact${shots:+; screenshots in $shots}"

@@ -9,9 +9,11 @@
 #include "TabControl.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -19,10 +21,14 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 // Readable rectangles and points in failure messages.
 void PrintTo(const QRect& r, std::ostream* out)
@@ -119,6 +125,21 @@ protected:
     bool settingsAtRegistration = true;
 };
 
+// Bytes this process has read through system calls so far; -1 where the system does not
+// count them.
+long long BytesReadSoFar()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+    {
+        if (key == "rchar:")
+            return value;
+    }
+    return -1;
+}
+
 std::map<std::string, std::string> FileTexts(const std::string& folder)
 {
     std::map<std::string, std::string> texts;
@@ -160,6 +181,36 @@ TEST_F(Window, FirstStartWithoutSettings)
     EXPECT_FALSE(std::filesystem::exists(temp / "kestrin.dat"));
 }
 
+TEST_F(Window, PathFieldsComeFromTheWindowsSavedFormData)
+{
+    Open();
+    // Split fields take drops (manual), join fields none; all must exist, with the right
+    // button only, carrying the browse glyph.
+    const std::pair<const char*, int> fields[] = {
+        {"ucSource0", 1}, {"ucTarget0", 1}, {"ucSource1", 0}, {"ucTarget1", 0}};
+    for (const auto& [name, dropMode] : fields)
+    {
+        QFile saved(QStringLiteral(":/form/%1.bag").arg(QString::fromLatin1(name)));
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << name;
+        const auto bag = Ostrel::PropertyBag::FromText(QString::fromUtf8(saved.readAll()));
+        EXPECT_EQ(bag.Read(QStringLiteral("OLEDropMode")).toInt(), dropMode) << name;
+        EXPECT_TRUE(bag.Read(QStringLiteral("MustExist")).toBool()) << name;
+        EXPECT_FALSE(bag.Read(QStringLiteral("Locked")).toBool()) << name;
+        EXPECT_FALSE(bag.Read(QStringLiteral("VisibleLeft")).toBool()) << name;
+        EXPECT_TRUE(bag.Read(QStringLiteral("VisibleRight")).toBool()) << name;
+        EXPECT_EQ(bag.Read(QStringLiteral("ToolTipRight")).toString(), QStringLiteral("Browse..."));
+        EXPECT_EQ(bag.Read(QStringLiteral("Text")).toString(), QString()) << name;
+        EXPECT_FALSE(bag.Read(QStringLiteral("PictureRight")).value<QPixmap>().isNull()) << name;
+        const BrowseBox* field = Field(name);
+        EXPECT_EQ(field->Text(), QString()) << name;
+        EXPECT_EQ(field->OLEDropMode(), dropMode) << name;
+        EXPECT_TRUE(field->MustExist()) << name;
+        EXPECT_FALSE(field->Locked()) << name;
+        EXPECT_EQ(field->ToolTipRight(), QStringLiteral("Browse...")) << name;
+        EXPECT_FALSE(field->PictureRight().isNull()) << name;
+    }
+}
+
 TEST_F(Window, StartsFromAHandWrittenSettingsFile)
 {
     const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt\r\nc.txt");
@@ -192,6 +243,37 @@ TEST_F(Window, StartsFromAHandWrittenSettingsFile)
     // Start reflects the restored join tab: three lines and a target.
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
+TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
+{
+    constexpr int centred = std::numeric_limits<int>::min();
+    struct Case
+    {
+        const char* settings;
+        int left;
+        int top;
+    } cases[] = {
+        {"[fwMain]\nLeft=57\n", 57, centred},
+        {"[fwMain]\nTop=33\n", centred, 33},
+        {"[fwMain]\nLeft=-20\nTop=2000\n", -20, 2000}, // off the screen: used unchanged
+        {"[fwMain]\nLeft=abc\nTop=0\n", 0, 0},         // present but no number reads as 0
+        // Too far for twips counts as missing; 12.5 px is 187.5 twips, 188 (halves to
+        // even), which lies nearer to pixel 13.
+        {"[fwMain]\nLeft=9999999999\nTop=12.5\n", centred, 13},
+        {"[fwmain]\nleft=7\ntop=8\n", 7, 8}, // names match without regard to case
+    };
+    for (const auto& c : cases)
+    {
+        WriteSettings(c.settings);
+        fwMain& w = Open();
+        const QRect screen = w.screen()->geometry();
+        EXPECT_EQ(w.pos().x(), c.left != centred ? c.left : (screen.width() - 600) / 2)
+            << c.settings;
+        EXPECT_EQ(w.pos().y(), c.top != centred ? c.top : (screen.height() - 240) / 2)
+            << c.settings;
+        Close();
+    }
 }
 
 TEST_F(Window, CloseAndReopenRestoresEverything)
@@ -416,10 +498,14 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     EXPECT_EQ(label.width(), 82);
     EXPECT_EQ(label.y(), Tabs()->TabHeight() + 12);
     const QRect field = Field("ucSource0")->geometry();
-    EXPECT_EQ(field.x(), 92);      // 1380 twips
-    EXPECT_EQ(field.width(), 493); // 7395 twips
+    EXPECT_EQ(field.x(), 92); // 1380 twips
     EXPECT_EQ(field.y(), label.y() - 2);
     EXPECT_EQ(label.height(), field.height());
+    // The rows' fields are given 7395 twips; a path field then trims one pixel off
+    // whatever width it is given.
+    EXPECT_EQ(Delimiter(0)->width(), 493);
+    EXPECT_GE(field.width(), 492);
+    EXPECT_LE(field.width(), 493);
     EXPECT_EQ(Get<QGroupBox>(QStringLiteral("fbTarget"))->size(), QSize(140, 60));
 
     // The path fields fix their own height; everything else of both tabs is alike.
@@ -430,16 +516,20 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
             const QRect split = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(0))->geometry();
             const QRect join = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(1))->geometry();
             EXPECT_EQ(split.topLeft(), join.topLeft()) << name;
-            EXPECT_EQ(split.width(), join.width()) << name;
             if (QByteArray(name).startsWith("uc"))
+            {
+                // Given the same width, trimmed by a pixel once laid out while shown.
+                EXPECT_LE(std::abs(split.width() - join.width()), 1) << name;
                 continue;
-            EXPECT_EQ(split.height(), join.height()) << name;
+            }
+            EXPECT_EQ(split.size(), join.size()) << name;
         }
     };
     expectTabsAlike();
     w.resize(800, 300);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Field("ucSource0")->width(), 693);
+    EXPECT_EQ(Delimiter(0)->width(), 693);
+    EXPECT_GE(Field("ucSource0")->width(), 692);
     EXPECT_EQ(Start()->x(), 800 - 74);
     expectTabsAlike();
     Tabs()->SetTab(1);
@@ -460,6 +550,25 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     QCoreApplication::processEvents();
     EXPECT_GE(Field("ucSource0")->width(), 2 * 140);
     EXPECT_GE(Bar()->y(), 0);
+}
+
+TEST_F(Window, RowsFollowTheSourceFieldsHeightAlsoWhenItIsFirstShownLater)
+{
+    WriteSettings("[fwMain]\nssMain=1\n");
+    Open();
+    for (int tab : {0, 1, 0})
+    {
+        Tabs()->SetTab(tab);
+        QCoreApplication::processEvents();
+        const int rowHeight = Field("ucSource0")->height();
+        const QRect source = Get<QLabel>(QStringLiteral("tlSource%1").arg(tab))->geometry();
+        const QRect target = Get<QLabel>(QStringLiteral("tlTarget%1").arg(tab))->geometry();
+        const QRect delimiter = Get<QLabel>(QStringLiteral("tlDelimiter%1").arg(tab))->geometry();
+        EXPECT_EQ(source.height(), rowHeight) << tab;
+        EXPECT_EQ(target.top(), source.top() + rowHeight + 6) << tab;
+        EXPECT_EQ(delimiter.top(), target.top() + rowHeight + 6) << tab;
+        EXPECT_EQ(Delimiter(tab)->height(), rowHeight) << tab;
+    }
 }
 
 TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
@@ -591,6 +700,73 @@ TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
     EXPECT_EQ(MessageBox::ShownCount(), 1);
+}
+
+TEST_F(Window, TypingADelimiterDoesNotReadAnUnchangedSourceAgain)
+{
+    // 16 MiB of short lines: every keystroke would cost a whole read if the bytes of the
+    // unchanged source were not kept.
+    std::string text;
+    while (text.size() < (16u << 20))
+        text += "line of text\n";
+    const std::string source = temp.Write("in/big.txt", text);
+    // A file changed within the last second is read once more before its bytes are trusted.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    WriteSettings(SplitSettings(source, "", ""));
+    Open();
+    if (BytesReadSoFar() < 0)
+        GTEST_SKIP() << "no read accounting here";
+    Delimiter(0)->setFocus();
+    QTest::keyClicks(Delimiter(0), QStringLiteral("l"));
+    ASSERT_EQ(Panel("Total"), QString::number(text.size() / 13 + 1));
+
+    const long long before = BytesReadSoFar();
+    QTest::keyClicks(Delimiter(0), QStringLiteral("ine"));
+    QTest::keyClick(Delimiter(0), Qt::Key_Backspace);
+    const long long read = BytesReadSoFar() - before;
+    EXPECT_EQ(Panel("Total"), QString::number(text.size() / 13 + 1));
+    EXPECT_LT(read, static_cast<long long>(text.size() / 4)) << "four keystrokes read " << read;
+}
+
+TEST_F(Window, AccessKeysReachTheShownTabsFieldsAndSwitchTabs)
+{
+    WriteSettings(SplitSettings(temp.Write("in/s.txt", "a#b"), "#", ""));
+    fwMain& w = Open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const auto press = [&w](Qt::Key key)
+    {
+        QTest::keyClick(w.windowHandle(), key, Qt::AltModifier);
+        QCoreApplication::processEvents();
+    };
+    press(Qt::Key_D);
+    EXPECT_EQ(QApplication::focusWidget(), Delimiter(0));
+    press(Qt::Key_J);
+    EXPECT_EQ(Tabs()->Tab(), 1);
+    press(Qt::Key_D);
+    EXPECT_EQ(QApplication::focusWidget(), Delimiter(1));
+    press(Qt::Key_E); // "File name as first lin&e of a fragment"
+    // A button's access key clicks it after a short animation.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Check("chFileName")->isChecked(); }));
+    EXPECT_FALSE(Naming(1)->isChecked()); // the hidden tab's "First lin&e" is not reached
+    press(Qt::Key_S);
+    EXPECT_EQ(Tabs()->Tab(), 0);
+    press(Qt::Key_E);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Naming(1)->isChecked(); }));
+
+    // Keyboard order on the split tab: the fields in table order, then Start.
+    QWidget* const order[] = {Delimiter(0), Naming(1), Check("chSilent"), Check("chFileList"),
+                              Start()};
+    Delimiter(0)->setFocus();
+    for (std::size_t i = 1; i < std::size(order); ++i)
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i])
+            << "after " << order[i - 1]->objectName().toStdString() << " came "
+            << (QApplication::focusWidget()
+                    ? QApplication::focusWidget()->objectName().toStdString()
+                    : std::string("nothing"));
+    }
 }
 
 TEST_F(Window, StartAccessKeyRunsTheSplit)

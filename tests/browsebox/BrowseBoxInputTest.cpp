@@ -1,0 +1,468 @@
+#include "../support/TempFolder.h"
+#include "BoxForm.h"
+#include "BrowseBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace Ostrel;
+using BrowseBoxTest::BoxForm;
+
+namespace
+{
+QString Q(const std::string& path)
+{
+    return QString::fromStdString(path);
+}
+
+// Sends a real drop of these local files onto a widget.
+void DropFiles(QWidget* target, const QStringList& files, const QPoint& at = QPoint(5, 5))
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+} // namespace
+
+TEST(BrowseBoxInput, ErrTextShowsTrimmedMessageInPlaceOfTheText)
+{
+    struct Case
+    {
+        QString Value;
+        bool Shown;
+        QString Message;
+    };
+    const Case cases[] = {
+        {QStringLiteral("<Required.>"), true, QStringLiteral("<Required.>")},
+        {QStringLiteral("  <Same as Source.>  "), true, QStringLiteral("<Same as Source.>")},
+        {QStringLiteral("    "), false, QString()},
+        {QString(), false, QString()},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Value.toStdString());
+        BoxForm form;
+        form.Show();
+        form.Box->setText(QStringLiteral("/some/path"));
+        form.Field(0)->setToolTip(QStringLiteral("tip"));
+        form.Box->setErrText(QStringLiteral("previous message"));
+        QSignalSpy change(form.Box, &BrowseBox::Change);
+        form.Box->setErrText(c.Value);
+        EXPECT_EQ(form.Field(1)->isVisible(), c.Shown);
+        EXPECT_EQ(form.Field(0)->isVisible(), !c.Shown);
+        EXPECT_EQ(form.Box->ErrText(), c.Message);
+        EXPECT_EQ(form.Field(1)->geometry(), form.Field(0)->geometry());
+        EXPECT_EQ(form.Field(1)->toolTip(), QStringLiteral("tip"));
+        EXPECT_EQ(form.Box->Text(), QStringLiteral("/some/path")); // never touched
+        EXPECT_EQ(change.count(), 0);
+    }
+}
+
+TEST(BrowseBoxInput, PasteKeepsAnExistingPathAndUndoesAMissingOne)
+{
+    KestrinTest::TempFolder folder;
+    const QString file = Q(folder.Write("exists.txt", "x"));
+    const QString dir = Q(folder.Path());
+    const QString missing = Q(folder / "missing.txt");
+    struct Case
+    {
+        const char* Name;
+        QString Clipboard;
+        bool MustExist;
+        bool ShiftInsert;
+        QString Expected; // the field starts with "before", all selected
+    };
+    const Case cases[] = {
+        {"Ctrl+V existing file", file, true, false, file},
+        {"Ctrl+V existing folder", dir, true, false, dir},
+        {"Ctrl+V missing path", missing, true, false, QStringLiteral("before")},
+        {"Shift+Insert existing file", file, true, true, file},
+        {"Shift+Insert missing path", missing, true, true, QStringLiteral("before")},
+        {"MustExist off keeps anything", missing, false, false, missing},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Name);
+        BoxForm form;
+        form.Show();
+        form.Box->setMustExist(c.MustExist);
+        form.Box->setText(QStringLiteral("before"));
+        QApplication::clipboard()->setText(c.Clipboard);
+        QLineEdit* field = form.Field(0);
+        field->setFocus();
+        field->selectAll();
+
+        QStringList order;
+        QObject::connect(form.Box, &BrowseBox::Change, [&] { order << form.Box->Text(); });
+        QObject::connect(form.Box, &BrowseBox::KeyUp,
+                         [&](short code, short)
+                         {
+                             if (code != 16 && code != 17) // the modifier keys' own releases
+                                 order << QStringLiteral("KeyUp %1").arg(code);
+                         });
+        if (c.ShiftInsert)
+            QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+        else
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(form.Box->Text(), c.Expected);
+        // The undo is a change of its own, made before KeyUp is raised.
+        const QString key = c.ShiftInsert ? QStringLiteral("KeyUp 45") : QStringLiteral("KeyUp 86");
+        if (c.Expected == QStringLiteral("before"))
+            EXPECT_EQ(order, (QStringList{c.Clipboard, QStringLiteral("before"), key}));
+        else
+            EXPECT_EQ(order, (QStringList{c.Clipboard, key}));
+    }
+}
+
+TEST(BrowseBoxInput, ReleasingCtrlBeforeVSkipsThePasteCheck)
+{
+    KestrinTest::TempFolder folder;
+    const QString missing = Q(folder / "missing.txt");
+    BoxForm form;
+    form.Show();
+    QApplication::clipboard()->setText(missing);
+    QLineEdit* field = form.Field(0);
+    QTest::keyPress(field, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(field, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyRelease(field, Qt::Key_Control, Qt::NoModifier);
+    QTest::keyRelease(field, Qt::Key_V, Qt::NoModifier);
+    EXPECT_EQ(form.Box->Text(), missing);
+}
+
+TEST(BrowseBoxInput, PasteCheckWithoutAPasteKeyDownRestoresTheEmptyText)
+{
+    BoxForm form;
+    form.Show();
+    form.Box->setText(QStringLiteral("/no/such/thing"));
+    QTest::keyRelease(form.Field(0), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form.Box->Text(), QString());
+}
+
+TEST(BrowseBoxInput, ContainerPathOnAPasteKeyIsTheFinalText)
+{
+    KestrinTest::TempFolder folder;
+    const QString file = Q(folder.Write("chosen.txt", "x"));
+    BoxForm form;
+    form.Show();
+    QApplication::clipboard()->setText(QStringLiteral("clipboard text"));
+    QObject::connect(form.Box, &BrowseBox::KeyDown,
+                     [&](short code, short shift)
+                     {
+                         if (code == 86 && shift == 2)
+                             form.Box->setText(file);
+                     });
+    QTest::keyClick(form.Field(0), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form.Box->Text(), file);
+}
+
+TEST(BrowseBoxInput, AltUpAndDownClickTheRightButtonEvenWhenHidden)
+{
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up})
+    {
+        BoxForm form;
+        form.Box->setVisibleRight(false);
+        form.Box->setEnabledRight(false);
+        form.Show();
+        form.After->setFocus();
+        QSignalSpy click(form.Box, &BrowseBox::ButtonClick);
+        QTest::keyClick(form.Field(0), key, Qt::AltModifier);
+        ASSERT_EQ(click.count(), 1);
+        EXPECT_EQ(click.at(0).at(0).value<short>(), 1);
+        EXPECT_TRUE(form.Field(0)->hasFocus());
+        // Other modifiers do not count.
+        QTest::keyClick(form.Field(0), key, Qt::AltModifier | Qt::ShiftModifier);
+        QTest::keyClick(form.Field(0), key, Qt::NoModifier);
+        EXPECT_EQ(click.count(), 1);
+    }
+}
+
+TEST(BrowseBoxInput, KeyEventsCarryVirtualKeysAndTheShiftMask)
+{
+    BoxForm form;
+    form.Show();
+    QList<QPair<short, short>> down;
+    QList<QPair<short, short>> up;
+    QList<short> press;
+    QObject::connect(form.Box, &BrowseBox::KeyDown,
+                     [&](short code, short shift) { down << qMakePair(code, shift); });
+    QObject::connect(form.Box, &BrowseBox::KeyUp,
+                     [&](short code, short shift) { up << qMakePair(code, shift); });
+    QObject::connect(form.Box, &BrowseBox::KeyPress, [&](short ascii) { press << ascii; });
+    // The modifier keys go down first, as on a real keyboard.
+    QTest::keyClick(form.Field(0), Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(down, (QList<QPair<short, short>>{{16, 1}, {17, 3}, {46, 3}}));
+    EXPECT_TRUE(up.contains(qMakePair(short(46), short(3))));
+    EXPECT_TRUE(press.isEmpty());
+    down.clear();
+    QTest::keyClick(form.Field(0), Qt::Key_B, Qt::NoModifier);
+    EXPECT_EQ(down, (QList<QPair<short, short>>{{66, 0}}));
+    EXPECT_EQ(press, QList<short>{short('b')});
+}
+
+TEST(BrowseBoxInput, CtrlASelectsTheWholeText)
+{
+    BoxForm form;
+    form.Show();
+    form.Box->setText(QStringLiteral("abcdef"));
+    form.Box->setSelStart(2);
+    QTest::keyClick(form.Field(0), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(form.Box->SelStart(), 0);
+    EXPECT_EQ(form.Box->SelLength(), 6);
+}
+
+TEST(BrowseBoxInput, TypingWhileAMessageIsShownEditsTheMessageOnly)
+{
+    BoxForm form;
+    form.Show();
+    form.Box->setText(QStringLiteral("kept"));
+    form.Field(0)->setFocus();
+    form.Box->setErrText(QStringLiteral("<Required.>"));
+    EXPECT_TRUE(form.Field(1)->hasFocus()); // the message took the focus over
+    QSignalSpy change(form.Box, &BrowseBox::Change);
+    QSignalSpy down(form.Box, &BrowseBox::KeyDown);
+    QSignalSpy up(form.Box, &BrowseBox::KeyUp);
+    QSignalSpy press(form.Box, &BrowseBox::KeyPress);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("xy"));
+    EXPECT_EQ(down.count(), 2);
+    EXPECT_EQ(up.count(), 2);
+    EXPECT_EQ(press.count(), 2);
+    EXPECT_EQ(change.count(), 0);
+    EXPECT_EQ(form.Box->Text(), QStringLiteral("kept"));
+    EXPECT_EQ(form.Field(1)->text(), QStringLiteral("<Required.>xy"));
+
+    form.Box->setErrText(QString());
+    EXPECT_TRUE(form.Field(0)->hasFocus());
+    EXPECT_EQ(form.Field(0)->text(), QStringLiteral("kept"));
+}
+
+TEST(BrowseBoxInput, DropOfThreeFilesSetsTheFirstBeforeTheEvent)
+{
+    KestrinTest::TempFolder folder;
+    const QStringList files{Q(folder.Write("one.txt", "1")), Q(folder.Write("two.txt", "2")),
+                            Q(folder.Write("three.txt", "3"))};
+    BoxForm form;
+    form.Box->setOLEDropMode(1);
+    form.Show();
+    QStringList seenByHandler;
+    int events = 0;
+    QObject::connect(form.Box, &BrowseBox::OLEDragDrop,
+                     [&](const QMimeData* data, int effect, short button, short, float x, float)
+                     {
+                         ++events;
+                         seenByHandler = BrowseBox::FileList(data);
+                         seenByHandler.prepend(form.Box->Text());
+                         EXPECT_EQ(effect, 1);
+                         EXPECT_EQ(button, 1);
+                         // Moved into the control's coordinates.
+                         EXPECT_FLOAT_EQ(
+                             x, float((form.Box->TextFrame()->x() + form.Field(0)->x() + 5) * 15));
+                     });
+    QSignalSpy over(form.Box, &BrowseBox::OLEDragOver);
+    DropFiles(form.Field(0), files);
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(seenByHandler, QStringList{files.first()} + files);
+    EXPECT_EQ(form.Box->Text(), files.first());
+    ASSERT_EQ(over.count(), 1);
+    EXPECT_EQ(over.at(0).at(6).value<short>(), 0); // entering
+}
+
+TEST(BrowseBoxInput, DropWhileAMessageIsShownLandsOnTheMessage)
+{
+    KestrinTest::TempFolder folder;
+    const QString file = Q(folder.Write("dropped.txt", "x"));
+    BoxForm form;
+    form.Box->setOLEDropMode(1);
+    form.Show();
+    form.Box->setText(QStringLiteral("unchanged"));
+    form.Box->setErrText(QStringLiteral("<Required.>"));
+    QSignalSpy drop(form.Box, &BrowseBox::OLEDragDrop);
+    QSignalSpy change(form.Box, &BrowseBox::Change);
+    DropFiles(form.Field(1), {file});
+    EXPECT_EQ(drop.count(), 1);
+    EXPECT_EQ(form.Field(1)->text(), file);
+    EXPECT_EQ(form.Box->Text(), QStringLiteral("unchanged"));
+    EXPECT_EQ(change.count(), 0);
+}
+
+TEST(BrowseBoxInput, DropsNeedDropMode)
+{
+    BoxForm form;
+    form.Show();
+    EXPECT_FALSE(form.Field(0)->acceptDrops());
+    form.Box->setOLEDropMode(1);
+    EXPECT_TRUE(form.Field(0)->acceptDrops());
+    EXPECT_TRUE(form.Field(1)->acceptDrops());
+    form.Box->setOLEDropMode(3); // not a drop mode: refused
+    EXPECT_EQ(form.Box->OLEDropMode(), 1);
+}
+
+TEST(BrowseBoxInput, EnteringTheControlPicksThePartUnderThePointer)
+{
+    struct Case
+    {
+        const char* Name;
+        bool LeftShown;
+        bool Message;
+        bool Backwards;
+        const char* Pointer; // "left" where the left button is (or would be), "away"
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"tab, pointer where a hidden left button would be", false, false, false, "left",
+         "TextField0"},
+        {"tab, pointer over a shown left button", true, false, false, "left", "ButtonBox0"},
+        {"tab, pointer away", true, false, false, "away", "TextField0"},
+        {"shift+tab from the next field", false, false, true, "away", "TextField0"},
+        {"tab while a message is shown", false, true, false, "away", "TextField1"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Name);
+        BoxForm form;
+        form.Box->setVisibleLeft(c.LeftShown);
+        form.Show();
+        if (c.Message)
+            form.Box->setErrText(QStringLiteral("<Required.>"));
+        const QPoint overLeft = form.Box->mapToGlobal(QPoint(3, 5));
+        QCursor::setPos(std::strcmp(c.Pointer, "left") == 0
+                            ? overLeft
+                            : form.Window->mapToGlobal(QPoint(400, 5)));
+        QLineEdit* start = c.Backwards ? form.After : form.Before;
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key_Tab, c.Backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), c.Expected);
+    }
+}
+
+TEST(BrowseBoxInput, TabLeavesTheControlAsAWhole)
+{
+    BoxForm form;
+    form.Box->setVisibleLeft(true);
+    form.Show();
+    form.Field(0)->setFocus();
+    QTest::keyClick(form.Field(0), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form.After);
+    form.Field(0)->setFocus();
+    QTest::keyClick(form.Field(0), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form.Before);
+}
+
+TEST(BrowseBoxInput, ButtonClickRaisesTheEventAndReturnsTheFocus)
+{
+    BoxForm form;
+    form.Box->setVisibleLeft(true);
+    form.Show();
+    for (const int index : {0, 1})
+    {
+        form.After->setFocus();
+        QSignalSpy click(form.Box, &BrowseBox::ButtonClick);
+        QSignalSpy down(form.Box, &BrowseBox::MouseDown);
+        QSignalSpy up(form.Box, &BrowseBox::MouseUp);
+        QPushButton* button = form.Button(index);
+        QTest::mouseClick(button, Qt::LeftButton, Qt::ShiftModifier, QPoint(2, 3));
+        ASSERT_EQ(click.count(), 1);
+        EXPECT_EQ(click.at(0).at(0).value<short>(), index);
+        EXPECT_TRUE(form.Field(0)->hasFocus());
+        ASSERT_EQ(down.count(), 1);
+        EXPECT_EQ(down.at(0).at(0).value<short>(), 1);
+        EXPECT_EQ(down.at(0).at(1).value<short>(), 1);
+        EXPECT_FLOAT_EQ(down.at(0).at(2).value<float>(), float((button->x() + 2) * 15));
+        EXPECT_FLOAT_EQ(down.at(0).at(3).value<float>(), float((button->y() + 3) * 15));
+        EXPECT_EQ(up.count(), 1);
+    }
+}
+
+TEST(BrowseBoxInput, ReleasingOffTheButtonGivesTheTextTheFocusWithoutAClick)
+{
+    BoxForm form;
+    form.Show();
+    QSignalSpy click(form.Box, &BrowseBox::ButtonClick);
+    QPushButton* button = form.Button(1);
+    QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, QPoint(2, 3));
+    EXPECT_TRUE(button->hasFocus());
+    QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, QPoint(-30, 3));
+    EXPECT_EQ(click.count(), 0);
+    EXPECT_TRUE(form.Field(0)->hasFocus());
+}
+
+TEST(BrowseBoxInput, FieldMouseEventsInControlCoordinatesAndClicks)
+{
+    BoxForm form;
+    form.Show();
+    QSignalSpy down(form.Box, &BrowseBox::MouseDown);
+    QSignalSpy click(form.Box, &BrowseBox::Click);
+    QSignalSpy dbl(form.Box, &BrowseBox::DblClick);
+    QTest::mouseClick(form.Field(0), Qt::LeftButton, Qt::ControlModifier, QPoint(7, 4));
+    ASSERT_EQ(down.count(), 1);
+    EXPECT_EQ(down.at(0).at(1).value<short>(), 2);
+    const QWidget* frame = form.Box->TextFrame();
+    EXPECT_FLOAT_EQ(down.at(0).at(2).value<float>(),
+                    float((frame->x() + form.Field(0)->x() + 7) * 15));
+    EXPECT_FLOAT_EQ(down.at(0).at(3).value<float>(),
+                    float((frame->y() + form.Field(0)->y() + 4) * 15));
+    EXPECT_EQ(click.count(), 1);
+    QTest::mouseDClick(form.Field(0), Qt::LeftButton, Qt::NoModifier, QPoint(7, 4));
+    EXPECT_EQ(dbl.count(), 1);
+}
+
+TEST(BrowseBoxInput, CustomMenuSuppressesTheBuiltInMenu)
+{
+    for (const bool custom : {true, false})
+    {
+        SCOPED_TRACE(custom ? "custom menu" : "built-in menu");
+        BoxForm form;
+        form.Show();
+        form.Box->setCustomMenu(custom);
+        form.Box->setText(QStringLiteral("abcdef"));
+        form.Field(0)->setSelection(1, 3);
+        QSignalSpy down(form.Box, &BrowseBox::MouseDown);
+        QSignalSpy up(form.Box, &BrowseBox::MouseUp);
+        // The platform's sequence for a right click: press, context-menu request, release.
+        QLineEdit* field = form.Field(0);
+        const QPoint at(10, 4);
+        QTest::mousePress(field, Qt::RightButton, Qt::NoModifier, at);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, field->mapToGlobal(at),
+                                  Qt::NoModifier);
+        QApplication::sendEvent(field, &request);
+        QTest::mouseRelease(field, Qt::RightButton, Qt::NoModifier, at);
+        QWidget* popup = QApplication::activePopupWidget();
+        EXPECT_EQ(popup != nullptr, !custom);
+        if (popup != nullptr)
+            popup->close();
+        ASSERT_EQ(down.count(), 1);
+        EXPECT_EQ(down.at(0).at(0).value<short>(), 2);
+        EXPECT_EQ(up.count(), 1);
+        EXPECT_EQ(form.Box->SelStart(), 1);
+        EXPECT_EQ(form.Box->SelLength(), 3);
+    }
+}
+
+TEST(BrowseBoxInput, ChangeComesOnlyFromTheText)
+{
+    BoxForm form;
+    form.Show();
+    QSignalSpy change(form.Box, &BrowseBox::Change);
+    QTest::keyClicks(form.Field(0), QStringLiteral("ab"));
+    EXPECT_EQ(change.count(), 2);
+    form.Field(1)->setText(QStringLiteral("message"));
+    EXPECT_EQ(change.count(), 2);
+    form.Box->setText(QStringLiteral("set"));
+    EXPECT_EQ(change.count(), 3);
+}

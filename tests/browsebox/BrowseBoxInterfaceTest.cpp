@@ -1,0 +1,218 @@
+#include "BrowseBox.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QMetaProperty>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace Ostrel;
+
+TEST(BrowseBoxInterface, PropertiesInPublishedOrder)
+{
+    const QMetaObject& meta = BrowseBox::staticMetaObject;
+    QStringList names;
+    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i)
+        names << QString::fromLatin1(meta.property(i).name());
+    EXPECT_EQ(
+        names,
+        (QStringList{"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
+                     "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
+                     "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
+                     "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
+                     "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
+                     "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
+    for (int i = meta.propertyOffset(); i < meta.propertyOffset() + 23; ++i)
+        EXPECT_TRUE(meta.property(i).hasNotifySignal()) << meta.property(i).name();
+    for (int i = meta.propertyOffset() + 23; i < meta.propertyCount(); ++i)
+    {
+        EXPECT_FALSE(meta.property(i).hasNotifySignal()) << meta.property(i).name();
+        EXPECT_FALSE(meta.property(i).isDesignable()) << meta.property(i).name();
+    }
+    EXPECT_TRUE(meta.property(meta.indexOfProperty("Appearance")).isEnumType());
+}
+
+TEST(BrowseBoxInterface, EventsInDeclarationOrder)
+{
+    const QMetaObject& meta = BrowseBox::staticMetaObject;
+    QStringList signatures;
+    for (int i = meta.methodOffset(); i < meta.methodCount() && signatures.size() < 16; ++i)
+        if (meta.method(i).methodType() == QMetaMethod::Signal)
+            signatures << QString::fromLatin1(meta.method(i).methodSignature());
+    EXPECT_EQ(
+        signatures,
+        (QStringList{"ButtonClick(short)", "Change()", "Click()", "DblClick()",
+                     "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
+                     "MouseDown(short,short,float,float)", "MouseMove(short,short,float,float)",
+                     "MouseUp(short,short,float,float)", "OLECompleteDrag(int)",
+                     "OLEDragDrop(const QMimeData*,int,short,short,float,float)",
+                     "OLEDragOver(const QMimeData*,int,short,short,float,float,short)",
+                     "OLEGiveFeedback(int,bool)", "OLESetData(QMimeData*,short)",
+                     "OLEStartDrag(QMimeData*,int)"}));
+}
+
+TEST(BrowseBoxInterface, WhichWritesNotify)
+{
+    BrowseBox box;
+    QSignalSpy changed(&box, &BrowseBox::PropertyChanged);
+    QSignalSpy appearance(&box, &BrowseBox::AppearanceChanged);
+    box.setAppearance(BrowseBox::ThreeD); // already: nothing happens
+    box.setEnabled(true);
+    EXPECT_EQ(changed.count(), 0);
+    box.setAppearance(BrowseBox::Flat);
+    EXPECT_EQ(appearance.count(), 1);
+    box.setCustomMenu(false); // notifies on every write
+    box.setCustomMenu(false);
+    box.setMustExist(true);
+    box.setSelStart(0); // run-time properties never notify
+    box.setErrText(QStringLiteral("x"));
+    QStringList names;
+    for (const auto& args : changed)
+        names << args.at(0).toString();
+    EXPECT_EQ(names, (QStringList{"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
+}
+
+TEST(BrowseBoxInterface, RefusedValuesKeepThePreviousOne)
+{
+    BrowseBox box;
+    box.setMousePointer(11);
+    box.setMousePointer(16);
+    box.setMousePointer(-1);
+    EXPECT_EQ(box.MousePointer(), 11);
+    box.setBackColor(0x00123456);
+    box.setBackColor(0x80000077);
+    EXPECT_EQ(box.BackColor(), 0x00123456u);
+    box.setMaxLength(-1);
+    EXPECT_EQ(box.MaxLength(), 0);
+    box.setOLEDragMode(2);
+    EXPECT_EQ(box.OLEDragMode(), 0);
+}
+
+TEST(BrowseBoxInterface, VisibleLeftStoresTheFlagAndReadsTheButton)
+{
+    BrowseBox box;
+    box.setVisibleLeft(true);
+    EXPECT_TRUE(box.VisibleLeft());
+    box.ButtonBox(0)->hide(); // the button itself answers the read
+    EXPECT_FALSE(box.VisibleLeft());
+    EXPECT_TRUE(box.WriteProperties().Read(QStringLiteral("VisibleLeft")).toBool());
+}
+
+TEST(BrowseBoxInterface, PartsByObjectName)
+{
+    BrowseBox box;
+    for (const char* name : {"TextFrame", "TextField0", "TextField1", "ButtonBox0", "ButtonBox1"})
+        EXPECT_NE(box.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(box.findChild<QLineEdit*>(QStringLiteral("TextField1")), box.TextField(1));
+    EXPECT_EQ(box.TextField(0)->parentWidget(), box.TextFrame());
+}
+
+TEST(BrowseBoxInterface, VersionAndAboutBox)
+{
+    BrowseBox box;
+    EXPECT_TRUE(box.Version().startsWith(u' '));
+    EXPECT_FALSE(box.Version().startsWith(QStringLiteral("  ")));
+    QString title;
+    QString text;
+    BrowseBox::SetAboutPresenter(
+        [&](QWidget*, const QString& t, const QString& body)
+        {
+            title = t;
+            text = body;
+        });
+    box.AboutBox();
+    BrowseBox::SetAboutPresenter(nullptr);
+    EXPECT_EQ(title, QStringLiteral("About..."));
+    const QStringList lines = text.split(u'\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_FALSE(lines.at(0).isEmpty());
+    EXPECT_TRUE(lines.at(1).isEmpty());
+    EXPECT_EQ(lines.at(2), QStringLiteral("Version") + box.Version());
+    EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("Version ")));
+}
+
+TEST(BrowseBoxInterface, ToolTipText)
+{
+    BrowseBox box;
+    box.setToolTip(QStringLiteral("container tip"));
+    EXPECT_FALSE(box.SetToolTipText().isValid());
+    EXPECT_EQ(box.TextField(0)->toolTip(), QStringLiteral("container tip"));
+    EXPECT_FALSE(box.SetToolTipText(42).isValid());
+    EXPECT_EQ(box.TextField(0)->toolTip(), QStringLiteral("42"));
+}
+
+TEST(BrowseBoxInterface, TextWidthCountsLeadingTabsOnly)
+{
+    BrowseBox box;
+    const int b = QFontMetrics(QApplication::font()).averageCharWidth();
+    const QFontMetrics own(box.font());
+    EXPECT_EQ(box.TextWidth(QString()), 0);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("\t\t\t")), 2 * 3 * b * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")), 2 * b * 15 + own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")), own.horizontalAdvance("ab") * 15);
+    // The surface's own font, not the text font.
+    QFont big = box.Font();
+    big.setPixelSize(40);
+    box.setFont(big);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextHeight(QStringLiteral("x")), own.height() * 15);
+    EXPECT_EQ(box.TextWidth(QString(20000, u'\t')), 32767); // clamped, not an error
+}
+
+TEST(BrowseBoxInterface, SelectionProperties)
+{
+    BrowseBox box;
+    box.setText(QStringLiteral("abcdef"));
+    box.setSelStart(2);
+    box.setSelLength(3);
+    EXPECT_EQ(box.SelText(), QStringLiteral("cde"));
+    box.setSelText(QStringLiteral("XY"));
+    EXPECT_EQ(box.Text(), QStringLiteral("abXYf"));
+    box.setSelStart(99);
+    EXPECT_EQ(box.SelStart(), 5);
+    EXPECT_EQ(box.SelLength(), 0);
+}
+
+TEST(BrowseBoxInterface, SettersReachTheirParts)
+{
+    BrowseBox box;
+    box.setBackColor(0x0000FF00); // green, in BGR order
+    for (QWidget* field :
+         {static_cast<QWidget*>(box.TextField(0)), static_cast<QWidget*>(box.TextField(1))})
+        EXPECT_EQ(field->palette().color(QPalette::Base), QColor(0, 255, 0));
+    EXPECT_EQ(box.TextFrame()->palette().color(QPalette::Window), QColor(0, 255, 0));
+
+    const QColor before = box.TextField(1)->palette().color(QPalette::Text);
+    box.setForeColor(0x00FF0000); // field 0 only
+    EXPECT_EQ(box.TextField(0)->palette().color(QPalette::Text), QColor(0, 0, 255));
+    EXPECT_EQ(box.TextField(1)->palette().color(QPalette::Text), before);
+
+    box.setMousePointer(11);
+    for (QWidget* part :
+         {static_cast<QWidget*>(&box), static_cast<QWidget*>(box.TextField(0)),
+          static_cast<QWidget*>(box.TextField(1)), static_cast<QWidget*>(box.ButtonBox(1))})
+        EXPECT_EQ(part->cursor().shape(), Qt::WaitCursor) << part->objectName().toStdString();
+    EXPECT_FALSE(box.ButtonBox(0)->testAttribute(Qt::WA_SetCursor));
+
+    QImage icon(8, 8, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    box.setMouseIcon(QPixmap::fromImage(icon));
+    box.setMousePointer(99);
+    EXPECT_EQ(box.TextField(0)->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(box.ButtonBox(1)->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_FALSE(box.TextField(1)->testAttribute(Qt::WA_SetCursor)); // no icon for the message
+
+    box.setLocked(true);
+    box.setMaxLength(5);
+    EXPECT_TRUE(box.TextField(0)->isReadOnly());
+    EXPECT_EQ(box.TextField(0)->maxLength(), 5);
+    EXPECT_FALSE(box.TextField(1)->isReadOnly());
+    box.setMaxLength(0); // no limit
+    box.setText(QString(40000, u'x'));
+    EXPECT_EQ(box.Text().size(), 40000);
+}
