@@ -62,6 +62,10 @@ struct BrowseBox::Parts
     bool DragArmed = false;
     QPoint DragStart;
     QPointer<QMimeData> DragOverData;
+
+    // Counts writes of Text, so a paste key can tell whether its handler set the text,
+    // even to the text the field already held.
+    quint64 TextWrites = 0;
 };
 
 namespace
@@ -698,6 +702,7 @@ QString BrowseBox::Text() const
 
 void BrowseBox::setText(const QString& value)
 {
+    ++d->TextWrites;
     d->TextField[0]->setText(value);
     Notify("Text");
 }
@@ -1294,12 +1299,12 @@ bool BrowseBox::FieldEvent(int index, QEvent* event)
                 pasteKey = true;
             }
         }
-        const QString before = field->text();
+        const quint64 writesBefore = d->TextWrites;
         emit KeyDown(code, shift);
         // A container that put a path in the field itself on a paste key wants that path
         // as the field's final text: the field's own paste would insert the clipboard
         // text into it.
-        if (pasteKey && field->text() != before)
+        if (pasteKey && d->TextWrites != writesBefore)
             return true;
         if (const short ascii = KeyAscii(*k); ascii != 0)
             emit KeyPress(ascii);
