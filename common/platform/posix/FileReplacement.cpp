@@ -91,13 +91,14 @@ FileReplacement::FileReplacement(const std::string& path) : path_(path)
         // place, as the user asked for this file to be replaced.
         mode_ = Mode::InPlace;
         temporary_.clear();
-        if (::access(target_.c_str(), W_OK) != 0)
-        {
-            if (::chmod(target_.c_str(), originalMode_ | S_IWUSR) != 0)
-                throw FileError::FromSystem(error, path_);
-            restoreMode_ = true;
-        }
         descriptor_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (descriptor_ < 0 && (errno == EACCES || errno == EPERM) &&
+            ::chmod(target_.c_str(), originalMode_ | S_IWUSR) == 0)
+        {
+            // A read-only file of our own is written and made read-only again.
+            restoreMode_ = true;
+            descriptor_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        }
         if (descriptor_ < 0)
         {
             const int openError = errno;
