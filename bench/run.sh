@@ -24,9 +24,16 @@ peak() { awk '{print $2}' <<<"$1"; }
 status() { awk '{print $3}' <<<"$1"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 minimum() { awk -v a="$1" -v b="$2" 'BEGIN { print (a < b ? a : b) }'; }
-ROWS=()
-row() { ROWS+=("| $1 | $2 | $3 | $4 | $5 |"); }
+# Rows are printed as they are measured, and kept in bench/out/results-*.md.
+RESULTS="$KESTRIN_ROOT/bench/out/results-$(date +%Y%m%d-%H%M%S).md"
+row() { echo "| $1 | $2 | $3 | $4 | $5 |" | tee -a "$RESULTS"; }
 
+{
+    echo "Measured on $(nproc) cores (shared with other work), scale 1/$SCALE."
+    echo
+    echo "| measurement | Kestrin | reference | ratio | target |"
+    echo "|---|---|---|---|---|"
+} | tee "$RESULTS"
 echo "Generating inputs in $RUN ..." >&2
 "$BENCH" gen-text text100 "$(mib 100)" 4096
 "$BENCH" gen-text text1g "$(mib 1024)" 4096
@@ -103,7 +110,8 @@ synced=$("$BENCH" resplit text-resplit '=====' resplit 1 | awk '{print $2}')
 row "re-split over $count existing fragments" "$plain s" "synced $synced s" "$(ratio "$synced" "$plain")" "(cost of fsync)"
 
 echo "2 GiB source ..." >&2
-rm -rf k1 k2 c1 c2 joined-* dense1g
+# Deleting the fragment folders waits for the end: many deletions slow later file creation.
+rm -f joined-* dense1g
 {
     head -c $(($(mib 700) << 20)) /dev/zero | tr '\0' 'a'
     printf '@@SPLIT@@'
@@ -118,9 +126,4 @@ k=$(measure -- "$CLI" split big2g -d '@@SPLIT@@' -t big-out)
 if [ "$(status "$k")" = 0 ] && cmp -s big2g big2g-again; then same="byte-exact"; else same="MISMATCH"; fi
 row "split of a $(($(stat -c %s big2g) >> 20)) MiB source into 3" "$(seconds "$k") s, $same" "" "" ""
 
-echo
-echo "Measured on $(nproc) cores (shared with other work), scale 1/$SCALE."
-echo
-echo "| measurement | Kestrin | reference | ratio | target |"
-echo "|---|---|---|---|---|"
-printf '%s\n' "${ROWS[@]}"
+echo "Results kept in $RESULTS; removing the inputs (this takes a while) ..." >&2

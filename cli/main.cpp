@@ -4,11 +4,10 @@
 #include "FileCount.h"
 #include "FileError.h"
 #include "Progress.h"
+#include "Registration.h"
 #include "TerminalHost.h"
-#include "Version.h"
 #include "Workbench.h"
 
-#include <cstdio>
 #include <iostream>
 #include <new>
 
@@ -19,17 +18,6 @@ namespace
 constexpr int Success = 0;
 constexpr int Failed = 1;
 constexpr int Usage = 2;
-
-std::string VersionString()
-{
-    char text[32];
-    if (VersionRevision >= 1)
-        std::snprintf(text, sizeof text, "%d.%02d.%04d", VersionMajor, VersionMinor,
-                      VersionRevision);
-    else
-        std::snprintf(text, sizeof text, "%d.%02d", VersionMajor, VersionMinor);
-    return text;
-}
 
 int Refuse(const std::string& path, const std::string& reason)
 {
@@ -133,7 +121,7 @@ int main(int argc, char** argv)
             std::cout << UsageText();
             return Success;
         case CommandLine::Action::Version:
-            std::cout << "kestrin-cli " << VersionString() << "\n";
+            std::cout << "kestrin-cli " << VersionText() << "\n";
             return Success;
         case CommandLine::Action::Split:
             return Split(line);

@@ -68,7 +68,16 @@ void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& 
     struct Finisher
     {
         FragmentList::Cursor& cursor;
-        ~Finisher() { cursor.Finish(); }
+        ~Finisher()
+        {
+            try
+            {
+                cursor.Finish();
+            }
+            catch (...) // out of memory while unwinding: the changes are lost, nothing else
+            {
+            }
+        }
     } finisher{cursor};
 
     for (std::size_t index = 0; index < count; ++index)
