@@ -7,7 +7,7 @@ KESTRIN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool xclip x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
 )
 
 kestrin_install_missing() {
@@ -20,7 +20,7 @@ kestrin_install_missing() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
 kestrin_build() {
