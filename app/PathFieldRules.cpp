@@ -2,6 +2,7 @@
 
 #include "Clipboard.h"
 #include "Exists.h"
+#include "KeyCodes.h"
 #include "LocalText.h"
 #include "MessageBox.h"
 
@@ -11,10 +12,6 @@ namespace Kestrin
 {
 namespace
 {
-constexpr short KeyV = 86;
-constexpr short KeyInsert = 45;
-constexpr short MaskShift = 1;
-constexpr short MaskCtrl = 2;
 
 // What the file system's decoding leaves for bytes the locale encoding cannot read.
 constexpr char16_t ReplacementCharacter = 0xFFFD;
@@ -63,7 +60,9 @@ int ClipboardFileList(QStringList& list)
 
 bool IsPasteKey(short keyCode, short shift)
 {
-    return (keyCode == KeyV && shift == MaskCtrl) || (keyCode == KeyInsert && shift == MaskShift);
+    using namespace Ostrel;
+    return (keyCode == VirtualKey::V && shift == ShiftMask::Ctrl) ||
+           (keyCode == VirtualKey::Insert && shift == ShiftMask::Shift);
 }
 
 bool IsUndecipherableName(const QString& path, PathStyle style)

@@ -4,6 +4,7 @@
 #include "AdvancedDialog.h"
 #include "BrowseBox.h"
 #include "Clipboard.h"
+#include "KeyCodes.h"
 #include "LocalText.h"
 #include "PathFieldRules.h"
 #include "fwMain.h"
@@ -23,7 +24,6 @@ const QString AllFilesFilter = QStringLiteral("All Files (*.*)|*.*|");
 constexpr int SourceFileFlags = 20484;
 // Hide read-only, share aware: a file that does not exist yet may be named.
 constexpr int TargetFileFlags = 16388;
-constexpr short KeyDelete = 46;
 
 QString StartFolderFor(const QString& path)
 {
@@ -172,7 +172,7 @@ void fwMain::ucTarget_ButtonClick(int Index, short /*Button*/)
 void fwMain::ucTarget_KeyDown(int Index, short KeyCode, short Shift)
 {
     Ostrel::BrowseBox* field = ucTarget[Index];
-    if (KeyCode == KeyDelete)
+    if (KeyCode == Ostrel::VirtualKey::Delete)
     {
         // Delete empties the whole field, whatever the modifiers.
         field->setText(QString());
