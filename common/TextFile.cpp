@@ -1,65 +1,17 @@
 #include "TextFile.h"
 
 #include "Exists.h"
+#include "FileAccess.h"
 #include "FileError.h"
 #include "FileReplacement.h"
 #include "PathText.h"
 
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace Kestrin
 {
-namespace
-{
-class Descriptor
-{
-public:
-    explicit Descriptor(int value) : value_(value) {}
-    ~Descriptor()
-    {
-        if (value_ >= 0)
-            ::close(value_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return value_; }
-    int Release()
-    {
-        const int value = value_;
-        value_ = -1;
-        return value;
-    }
-
-private:
-    int value_;
-};
-
-bool AccessDenied(int error)
-{
-    return error == EACCES || error == EPERM;
-}
-
-void WriteAll(int descriptor, std::string_view bytes, const std::string& path)
-{
-    while (!bytes.empty())
-    {
-        const auto written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            throw FileError::FromSystem(errno, path);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-} // namespace
-
 std::size_t FinalLineBreakLength(std::string_view text)
 {
     std::size_t drop = 0;
@@ -74,32 +26,12 @@ std::string ReadTextFile(const std::string& path)
 {
     if (!FileExists(path))
         return {};
-    // Non-blocking, so that a named pipe does not hang the window at open.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.Get() < 0)
-        throw FileError::FromSystem(errno, path);
-    struct stat info
-    {
-    };
-    if (::fstat(file.Get(), &info) != 0)
-        throw FileError::FromSystem(errno, path);
-    if (!S_ISREG(info.st_mode))
+    // Opened without blocking, so that a named pipe does not hang the window.
+    InputFile file;
+    if (!file.Open(path))
         return {};
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t filled = 0;
-    while (filled < text.size())
-    {
-        const auto got = ::read(file.Get(), &text[filled], text.size() - filled);
-        if (got < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            throw FileError::FromSystem(errno, path);
-        }
-        if (got == 0)
-            break; // shrank while we read
-        filled += static_cast<std::size_t>(got);
-    }
+    std::string text(static_cast<std::size_t>(file.Size()), '\0');
+    const std::size_t filled = file.ReadUpTo(&text[0], text.size());
     text.resize(filled);
     return text;
 }
@@ -145,45 +77,11 @@ void AppendTextLine(const std::string& path, std::optional<std::string_view> lin
     record += "\r\n";
     for (int attempt = 0;; ++attempt)
     {
-        constexpr int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
-        int descriptor = ::open(path.c_str(), flags, 0666);
-        int error = descriptor < 0 ? errno : 0;
-        bool restoreMode = false;
-        struct stat info
-        {
-        };
-        if (AccessDenied(error) && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            (info.st_mode & S_IWUSR) == 0 && ::chmod(path.c_str(), info.st_mode | S_IWUSR) == 0)
-        {
-            restoreMode = true;
-            descriptor = ::open(path.c_str(), flags, 0666);
-            error = descriptor < 0 ? errno : 0;
-        }
-        if (descriptor >= 0)
-        {
-            Descriptor file(descriptor);
-            try
-            {
-                WriteAll(file.Get(), record, path);
-            }
-            catch (...)
-            {
-                if (restoreMode)
-                    ::chmod(path.c_str(), info.st_mode & 07777);
-                throw;
-            }
-            const int closed = ::close(file.Release());
-            const int closeError = errno;
-            if (restoreMode)
-                ::chmod(path.c_str(), info.st_mode & 07777);
-            if (closed != 0)
-                throw FileError::FromSystem(closeError, path);
+        const auto refused = AppendToFile(path, record);
+        if (!refused)
             return;
-        }
-        if (restoreMode)
-            ::chmod(path.c_str(), info.st_mode & 07777);
-        if (!AccessDenied(error) || attempt >= retries)
-            throw FileError::FromSystem(error, path);
+        if (!refused->IsAccessDenied() || attempt >= retries)
+            throw *refused;
         if (waitOneSecond)
             waitOneSecond();
         else
@@ -195,8 +93,7 @@ void DeleteFileIfPresent(const std::string& path)
 {
     if (!FileExists(path))
         return;
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        throw FileError::FromSystem(errno, path);
+    RemoveFile(path);
 }
 
 bool CreateFolderPath(const std::string& folder)
@@ -205,9 +102,9 @@ bool CreateFolderPath(const std::string& folder)
     {
         if (FolderExists(step))
             continue;
-        if (::mkdir(step.c_str(), 0777) == 0)
+        const int error = MakeFolder(step);
+        if (error == 0)
             continue;
-        const int error = errno;
         if (error == EEXIST && FolderExists(step))
             continue; // made meanwhile by someone else
         // Something else in the way: say it is not a folder rather than that it exists.

@@ -2,14 +2,10 @@
 
 #include "DelimiterSearch.h"
 #include "Exists.h"
-#include "FileError.h"
+#include "FileAccess.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Kestrin
 {
@@ -73,20 +69,8 @@ std::size_t CountInFile(const std::string& path, const std::string& delimiter)
 {
     if (!FileExists(path))
         return 0;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
-        throw FileError::FromSystem(errno, path);
-    struct Closer
-    {
-        int descriptor;
-        ~Closer() { ::close(descriptor); }
-    } closer{descriptor};
-    struct stat info
-    {
-    };
-    if (::fstat(descriptor, &info) != 0)
-        throw FileError::FromSystem(errno, path);
-    if (!S_ISREG(info.st_mode))
+    InputFile file;
+    if (!file.Open(path))
         return 0;
     // Small enough to stay in the cache between the read and the scan.
     constexpr std::size_t PieceSize = 256 * 1024;
@@ -94,16 +78,10 @@ std::size_t CountInFile(const std::string& path, const std::string& delimiter)
     DelimiterCounter counter(delimiter);
     for (;;)
     {
-        const auto got = ::read(descriptor, buffer.get(), PieceSize);
-        if (got < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            throw FileError::FromSystem(errno, path);
-        }
+        const std::size_t got = file.Read(buffer.get(), PieceSize);
         if (got == 0)
             break;
-        counter.Add(buffer.get(), static_cast<std::size_t>(got));
+        counter.Add(buffer.get(), got);
     }
     return counter.BytesSeen() == 0 ? 0 : counter.Occurrences() + 1;
 }

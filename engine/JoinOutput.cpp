@@ -1,11 +1,6 @@
 #include "JoinOutput.h"
 
-#include "FileError.h"
 #include "TextFile.h"
-
-#include <algorithm>
-#include <cerrno>
-#include <unistd.h>
 
 namespace Kestrin
 {
@@ -40,53 +35,24 @@ void JoinOutput::Append(std::string_view bytes)
     }
 }
 
-std::uint64_t JoinOutput::CopyInKernel(int descriptor, std::uint64_t length)
-{
-    std::uint64_t copied = 0;
-    while (kernelCopy_ && copied < length)
-    {
-        const auto chunk =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - copied, 1u << 30));
-        const auto done =
-            ::copy_file_range(descriptor, nullptr, output_.Descriptor(), nullptr, chunk, 0);
-        if (done > 0)
-        {
-            copied += static_cast<std::uint64_t>(done);
-            continue;
-        }
-        if (done == 0)
-            break; // the file is shorter than it was
-        if (errno == EINTR)
-            continue;
-        // Not offered between these files (other file system, old kernel): copy by hand
-        // from here on; a real read or write error shows again there, naming its file.
-        kernelCopy_ = false;
-    }
-    return copied;
-}
-
-std::uint64_t JoinOutput::AppendFile(int descriptor, std::uint64_t size, const std::string& path)
+std::uint64_t JoinOutput::AppendFile(InputFile& input, std::uint64_t size)
 {
     std::uint64_t appended = 0;
     if (size > Held)
     {
         WriteHeld();
-        appended = CopyInKernel(descriptor, size - Held);
+        // Where the kernel cannot copy between these files, the rest is read below, and
+        // from here on for every file.
+        appended = CopyInKernel(input, output_, size - Held, kernelCopy_);
     }
     if (!buffer_)
         buffer_.reset(new char[BufferSize]);
     for (;;)
     {
-        const auto got = ::read(descriptor, buffer_.get(), BufferSize);
-        if (got < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            throw FileError::FromSystem(errno, path);
-        }
+        const std::size_t got = input.Read(buffer_.get(), BufferSize);
         if (got == 0)
             break;
-        Append(std::string_view(buffer_.get(), static_cast<std::size_t>(got)));
+        Append(std::string_view(buffer_.get(), got));
         appended += static_cast<std::uint64_t>(got);
     }
     return appended;

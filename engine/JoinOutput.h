@@ -2,6 +2,7 @@
 // The join's output, streamed into its FileReplacement. The last three bytes are held
 // back, because the whole-file write drops one final line break and that can only be
 // told at the end. Listed files are copied by the kernel where it can.
+#include "FileAccess.h"
 #include "FileReplacement.h"
 
 #include <cstdint>
@@ -17,16 +18,15 @@ public:
     explicit JoinOutput(FileReplacement& output);
 
     void Append(std::string_view bytes);
-    // Appends the rest of an open file (read to its end); `path` names it in errors.
-    // Returns how many bytes it appended.
-    std::uint64_t AppendFile(int descriptor, std::uint64_t size, const std::string& path);
+    // Appends the rest of an open file (read to its end, `size` bytes expected). Returns
+    // how many bytes it appended.
+    std::uint64_t AppendFile(InputFile& input, std::uint64_t size);
     // Writes what is held back, without the final line break.
     void Finish();
 
 private:
     static constexpr std::size_t Held = 3;
     void WriteHeld();
-    std::uint64_t CopyInKernel(int descriptor, std::uint64_t length);
 
     FileReplacement& output_;
     std::string held_;

@@ -1,6 +1,7 @@
 #include "JoinRun.h"
 
 #include "Exists.h"
+#include "FileAccess.h"
 #include "FileError.h"
 #include "JoinOutput.h"
 #include "Progress.h"
@@ -8,10 +9,7 @@
 #include "TextFile.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Kestrin
 {
@@ -24,40 +22,14 @@ std::string ResolveListLine(std::string_view line, const std::string& listFolder
 
 namespace
 {
-class InputFile
+// False when there is nothing to read: no file there, a folder, not a regular file.
+bool OpenInput(InputFile& input, const std::string& path)
 {
-public:
-    InputFile() = default;
-    ~InputFile()
-    {
-        if (descriptor_ >= 0)
-            ::close(descriptor_);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    // False when there is nothing to read: no file there, a folder, not a regular file.
-    bool Open(const std::string& path)
-    {
-        // A NUL cannot be in a path: the system would read a shorter, other name.
-        if (path.find('\0') != std::string::npos || !FileExists(path))
-            return false;
-        descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (descriptor_ < 0)
-            throw FileError::FromSystem(errno, path);
-        if (::fstat(descriptor_, &info_) != 0)
-            throw FileError::FromSystem(errno, path);
-        return S_ISREG(info_.st_mode);
-    }
-    int Descriptor() const { return descriptor_; }
-    const struct stat& Info() const { return info_; }
-
-private:
-    int descriptor_ = -1;
-    struct stat info_
-    {
-    };
-};
+    // A NUL cannot be in a path: the system would read a shorter, other name.
+    if (path.find('\0') != std::string::npos || !FileExists(path))
+        return false;
+    return input.Open(path);
+}
 
 // Opens the target like WriteTextFile: missing folders are made when the system says so.
 void OpenTarget(std::optional<FileReplacement>& output, const std::string& path)
@@ -88,11 +60,9 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
     std::optional<FileReplacement> output;
     if (!target.empty())
         OpenTarget(output, target);
-    struct stat written
-    {
-    };
-    if (output && ::fstat(output->Descriptor(), &written) != 0)
-        output->Fail(errno);
+    FileIdentity written;
+    if (output)
+        written = IdentityOfOutput(*output);
     std::optional<JoinOutput> joined;
     if (output)
         joined.emplace(*output);
@@ -105,9 +75,8 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
         const std::string path = ResolveListLine(cursor.Next(), listFolder);
         InputFile input;
         // The output itself (a new target that is also listed) is not yet there to read.
-        if (input.Open(path) && input.Info().st_size > 0 &&
-            !(output && input.Info().st_dev == written.st_dev &&
-              input.Info().st_ino == written.st_ino))
+        if (OpenInput(input, path) && input.Size() > 0 &&
+            !(output && input.Identity().IsSameFile(written)))
         {
             std::string header = "\r\n" + host.JoinDelimiter();
             if (host.FileNameLine())
@@ -115,8 +84,7 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
             if (joined)
             {
                 joined->Append(header);
-                joined->AppendFile(input.Descriptor(),
-                                   static_cast<std::uint64_t>(input.Info().st_size), path);
+                joined->AppendFile(input, input.Size());
             }
         }
         ReportProgress(host, index, count);

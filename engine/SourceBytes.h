@@ -2,32 +2,14 @@
 // A source file's bytes, read whole into one buffer that fragments and lines point into,
 // with the identity of the file they came from, so that a readiness update on every
 // keystroke reads the file again only when it changed.
-#include <cstdint>
+#include "FileAccess.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace Kestrin
 {
-struct FileIdentity
-{
-    std::uint64_t Device = 0;
-    std::uint64_t Inode = 0;
-    std::int64_t Size = -1;
-    std::int64_t ModifiedNs = 0;
-    std::int64_t ChangedNs = 0;
-
-    bool operator==(const FileIdentity& other) const;
-    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
-};
-
-// Frees a source buffer the way it was allocated (mapped pages or the heap).
-struct BufferRelease
-{
-    std::size_t Capacity = 0;
-    void operator()(char* data) const;
-};
-
 class SourceBytes
 {
 public:
@@ -45,7 +27,7 @@ public:
     Read(const std::string& path, const std::shared_ptr<const SourceBytes>& previous);
 
 private:
-    std::unique_ptr<char, BufferRelease> data_;
+    FileBuffer data_;
     std::size_t size_ = 0;
     std::string path_;
     FileIdentity identity_;

@@ -1,11 +1,12 @@
 #include "SplitRun.h"
 
 #include "Exists.h"
+#include "FileAccess.h"
 #include "FragmentNames.h"
 #include "Progress.h"
 #include "TextFile.h"
 
-#include <sys/stat.h>
+#include <optional>
 
 namespace Kestrin
 {
@@ -14,29 +15,19 @@ namespace
 // How often a locked list file is tried again, a second apart.
 constexpr int ListFileRetries = 60;
 
-struct FileKey
+std::optional<FileIdentity> KeyOf(const std::string& path)
 {
-    bool Known = false;
-    dev_t Device = 0;
-    ino_t Inode = 0;
-};
-
-FileKey KeyOf(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    if (path.empty() || ::stat(path.c_str(), &info) != 0)
-        return {};
-    return {true, info.st_dev, info.st_ino};
+    if (path.empty())
+        return std::nullopt;
+    return IdentityOfPath(path);
 }
 
-bool IsSameFile(const FileKey& key, const std::string& path)
+bool IsSameFile(const std::optional<FileIdentity>& key, const std::string& path)
 {
-    if (!key.Known)
+    if (!key)
         return false;
-    const FileKey other = KeyOf(path);
-    return other.Known && other.Device == key.Device && other.Inode == key.Inode;
+    const auto other = KeyOf(path);
+    return other && other->IsSameFile(*key);
 }
 } // namespace
 
@@ -61,7 +52,7 @@ void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& 
     const int width = NumberWidth(count);
     // The source is never replaced without a question, silent or not (first-line names
     // can name it).
-    const FileKey sourceKey = KeyOf(request.Source);
+    const auto sourceKey = KeyOf(request.Source);
     const auto wait = [&host] { host.WaitOneSecond(); };
 
     FragmentList::Cursor cursor(fragments);

@@ -1,0 +1,252 @@
+// Windows counterpart of the file services: handles from CreateFileA, identity from the
+// volume serial number and file index, large buffers from VirtualAlloc. The kernel-side
+// copy is not offered; the caller reads and writes instead.
+#include "FileAccess.h"
+
+#include "FileReplacement.h"
+
+#include <cerrno>
+#include <io.h>
+#include <new>
+#include <windows.h>
+
+namespace Kestrin
+{
+namespace
+{
+constexpr std::size_t LargeBuffer = std::size_t(4) << 20;
+// 100 ns ticks from 1601 to 1970.
+constexpr std::int64_t EpochTicks = 116444736000000000LL;
+
+HANDLE AsHandle(std::intptr_t native)
+{
+    return reinterpret_cast<HANDLE>(native);
+}
+
+// The C library's number for the errors callers tell apart, so that FileError classifies
+// them as on POSIX (a sharing violation counts as access denied).
+int ErrnoOf(DWORD error)
+{
+    switch (error)
+    {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    default:
+        return EIO;
+    }
+}
+
+FileError ErrorOf(DWORD error, const std::string& path)
+{
+    const int number = ErrnoOf(error);
+    if (number != EIO)
+        return FileError::FromSystem(number, path);
+    char text[512] = {};
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                     text, sizeof text, nullptr);
+    return FileError(static_cast<int>(error), text, path);
+}
+
+std::int64_t NsOf(LARGE_INTEGER ticks)
+{
+    return (ticks.QuadPart - EpochTicks) * 100;
+}
+
+bool IdentityOf(HANDLE handle, FileIdentity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO times{};
+    if (!::GetFileInformationByHandle(handle, &info) ||
+        !::GetFileInformationByHandleEx(handle, FileBasicInfo, &times, sizeof times))
+        return false;
+    identity.Device = info.dwVolumeSerialNumber;
+    identity.Inode = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.Size =
+        static_cast<std::int64_t>((std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    identity.ModifiedNs = NsOf(times.LastWriteTime);
+    identity.ChangedNs = NsOf(times.ChangeTime);
+    return true;
+}
+
+void WriteAll(HANDLE handle, std::string_view bytes, const std::string& path)
+{
+    while (!bytes.empty())
+    {
+        const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : DWORD(bytes.size());
+        DWORD written = 0;
+        if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr))
+            throw ErrorOf(::GetLastError(), path);
+        bytes.remove_prefix(written);
+    }
+}
+} // namespace
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& path)
+{
+    // Attributes only, and folders too (backup semantics), without disturbing other users.
+    const HANDLE handle = ::CreateFileA(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    FileIdentity identity;
+    const bool known = IdentityOf(handle, identity);
+    ::CloseHandle(handle);
+    if (!known)
+        return std::nullopt;
+    return identity;
+}
+
+FileIdentity IdentityOfOutput(const FileReplacement& output)
+{
+    FileIdentity identity;
+    const auto handle = AsHandle(::_get_osfhandle(output.Descriptor()));
+    if (handle == INVALID_HANDLE_VALUE)
+        output.Fail(EBADF);
+    if (!IdentityOf(handle, identity))
+        output.Fail(ErrnoOf(::GetLastError()));
+    return identity;
+}
+
+void BufferRelease::operator()(char* data) const
+{
+    if (Capacity >= LargeBuffer)
+        ::VirtualFree(data, 0, MEM_RELEASE);
+    else
+        delete[] data;
+}
+
+FileBuffer AllocateFileBuffer(std::size_t size)
+{
+    // Large pages need a privilege ordinary users lack; committed pages are the fallback
+    // the system would choose anyway.
+    if (size >= LargeBuffer)
+    {
+        void* data = ::VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        if (data == nullptr)
+            throw std::bad_alloc();
+        return FileBuffer(static_cast<char*>(data), BufferRelease{size});
+    }
+    return FileBuffer(new char[size == 0 ? 1 : size], BufferRelease{0});
+}
+
+InputFile::~InputFile()
+{
+    if (AsHandle(native_) != INVALID_HANDLE_VALUE)
+        ::CloseHandle(AsHandle(native_));
+}
+
+bool InputFile::Open(const std::string& path)
+{
+    path_ = path;
+    // Others may go on writing or renaming it, as on POSIX.
+    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw ErrorOf(::GetLastError(), path);
+    native_ = reinterpret_cast<std::intptr_t>(handle);
+    // Pipes and devices are not read: they could block, and have no length.
+    if (::GetFileType(handle) != FILE_TYPE_DISK)
+        return false;
+    if (!IdentityOf(handle, identity_))
+        throw ErrorOf(::GetLastError(), path);
+    return true;
+}
+
+std::size_t InputFile::Read(char* into, std::size_t size)
+{
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : DWORD(size);
+    DWORD got = 0;
+    if (!::ReadFile(AsHandle(native_), into, chunk, &got, nullptr))
+        throw ErrorOf(::GetLastError(), path_);
+    return got;
+}
+
+std::size_t InputFile::ReadUpTo(char* into, std::size_t size)
+{
+    std::size_t filled = 0;
+    while (filled < size)
+    {
+        const std::size_t got = Read(into + filled, size - filled);
+        if (got == 0)
+            break; // the file shrank while we read
+        filled += got;
+    }
+    return filled;
+}
+
+std::uint64_t CopyInKernel(InputFile&, FileReplacement&, std::uint64_t, bool& offered)
+{
+    offered = false;
+    return 0;
+}
+
+std::optional<FileError> AppendToFile(const std::string& path, std::string_view bytes)
+{
+    // Appends only: every write lands at the end, even when others append too.
+    const auto openForAppend = [&path]
+    {
+        return ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE handle = openForAppend();
+    DWORD error = handle == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    bool restore = false;
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        ::SetFileAttributesA(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY)))
+    {
+        restore = true;
+        handle = openForAppend();
+        error = handle == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+    }
+    if (handle == INVALID_HANDLE_VALUE)
+    {
+        if (restore)
+            ::SetFileAttributesA(path.c_str(), attributes);
+        return ErrorOf(error, path);
+    }
+    try
+    {
+        WriteAll(handle, bytes, path);
+    }
+    catch (...)
+    {
+        ::CloseHandle(handle);
+        if (restore)
+            ::SetFileAttributesA(path.c_str(), attributes);
+        throw;
+    }
+    const BOOL closed = ::CloseHandle(handle);
+    const DWORD closeError = ::GetLastError();
+    if (restore)
+        ::SetFileAttributesA(path.c_str(), attributes);
+    if (!closed)
+        throw ErrorOf(closeError, path);
+    return std::nullopt;
+}
+
+void RemoveFile(const std::string& path)
+{
+    if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+        throw ErrorOf(::GetLastError(), path);
+}
+
+int MakeFolder(const std::string& path)
+{
+    return ::CreateDirectoryA(path.c_str(), nullptr) ? 0 : ErrnoOf(::GetLastError());
+}
+} // namespace Kestrin
