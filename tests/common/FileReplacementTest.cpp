@@ -10,20 +10,12 @@
 #include <unistd.h>
 
 using namespace Kestrin;
+using KestrinTest::ModeOf;
 using KestrinTest::ReadBytes;
 namespace fs = std::filesystem;
 
 namespace
 {
-unsigned ModeOf(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
 std::size_t EntriesIn(const std::string& folder)
 {
     return static_cast<std::size_t>(

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 using namespace Kestrin;
+using KestrinTest::ModeOf;
 using KestrinTest::ReadBytes;
 namespace fs = std::filesystem;
 
@@ -32,15 +33,6 @@ ino_t InodeOf(const std::string& path)
     {
     };
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
-unsigned ModeOf(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
 }
 
 Fixed4 Number(const char* text)

@@ -8,21 +8,10 @@
 #include <gtest/gtest.h>
 
 using namespace Kestrin;
+using KestrinTest::ModeOf;
 using KestrinTest::ReadBytes;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-
-namespace
-{
-unsigned ModeOf(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-} // namespace
 
 TEST(WriteTextFile, DropsOneFinalLineBreakAndKeepsEveryOtherByte)
 {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 
 namespace KestrinTest
 {
@@ -59,5 +60,14 @@ inline std::string ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Permission bits of a path (0 when it cannot be read).
+inline unsigned ModeOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 } // namespace KestrinTest
