@@ -427,6 +427,9 @@ void fwMain::Form_Unload()
 
 void fwMain::closeEvent(QCloseEvent* event)
 {
+    // Closing ends the program, also during a run: the run stops before its next item
+    // rather than go on (and ask its questions) without a window. What was written stays.
+    ClosedDuringRun = Running;
     Form_Unload();
     event->accept();
 }
@@ -682,5 +685,10 @@ std::string fwMain::JoinDelimiter()
 bool fwMain::FileNameLine()
 {
     return CheckValue(chFileName) == 1;
+}
+
+bool fwMain::StopRequested()
+{
+    return ClosedDuringRun;
 }
 } // namespace Kestrin

@@ -79,6 +79,7 @@ public:
     void WaitOneSecond() override;
     std::string JoinDelimiter() override;
     bool FileNameLine() override;
+    bool StopRequested() override;
 
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
@@ -129,6 +130,8 @@ private:
     // Where the browse dialogs open when there is no path to go by.
     std::string ProgramFolderValue;
     bool Running = false;
+    // Set when the window is closed during a run: the run ends before its next item.
+    bool ClosedDuringRun = false;
     bool LayingOut = false;
     int LaidOutFieldHeight = -1; // pixels
 };

@@ -27,7 +27,10 @@ const char* UsageText()
            "\n"
            "Before overwriting, the question is asked on standard error and answered on\n"
            "standard input: y (yes), n (no) or, for fragments, c (cancel the rest).\n"
-           "Exit status: 0 done, 1 the operation failed or had nothing to do, 2 usage error.\n";
+           "Ctrl+C stops a run before its next file (what is written stays whole); a second\n"
+           "Ctrl+C ends at once.\n"
+           "Exit status: 0 done, 1 the operation failed or had nothing to do, 2 usage error,\n"
+           "130 stopped by Ctrl+C.\n";
 }
 
 namespace

@@ -1,11 +1,35 @@
 #include "TerminalHost.h"
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 
 namespace Kestrin
 {
+namespace
+{
+volatile std::sig_atomic_t Interrupted = 0;
+
+extern "C" void NoteInterrupt(int signal)
+{
+    Interrupted = 1;
+    // A second interrupt ends the program at once.
+    std::signal(signal, SIG_DFL);
+}
+} // namespace
+
+void TerminalHost::StopOnInterrupt()
+{
+    std::signal(SIGINT, NoteInterrupt);
+    std::signal(SIGTERM, NoteInterrupt);
+}
+
+bool TerminalHost::StopRequested()
+{
+    return Interrupted != 0;
+}
+
 TerminalHost::TerminalHost(std::istream& answers, std::ostream& questions, bool answerYes,
                            std::string joinDelimiter, bool fileNameLine)
     : answers_(answers), questions_(questions), answerYes_(answerYes),

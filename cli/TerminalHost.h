@@ -21,6 +21,10 @@ public:
     void WaitOneSecond() override;
     std::string JoinDelimiter() override { return joinDelimiter_; }
     bool FileNameLine() override { return fileNameLine_; }
+    // Ctrl+C or a termination request: the run ends before its next item, so every file
+    // written is whole and no temporary file is left behind.
+    bool StopRequested() override;
+    static void StopOnInterrupt();
 
 private:
     std::istream& answers_;

@@ -18,11 +18,20 @@ namespace
 constexpr int Success = 0;
 constexpr int Failed = 1;
 constexpr int Usage = 2;
+constexpr int Interrupted = 130; // as a shell reports a command ended by Ctrl+C
 
 int Refuse(const std::string& path, const std::string& reason)
 {
     std::cerr << "kestrin-cli: " << (path.empty() ? "" : path + ": ") << reason << "\n";
     return Failed;
+}
+
+int Finish(RunEnd end)
+{
+    if (end != RunEnd::Stopped)
+        return Success;
+    std::cerr << "kestrin-cli: interrupted; the files written before stay whole\n";
+    return Interrupted;
 }
 
 // The window only offers files; say plainly what is wrong with anything else.
@@ -60,8 +69,7 @@ int Split(const CommandLine& line)
     run.Silent = line.Silent;
     run.FileList = line.List;
     TerminalHost host(std::cin, std::cerr, false, std::string(), false);
-    workbench.Run(run, host);
-    return Success;
+    return Finish(workbench.Run(run, host));
 }
 
 int Join(const CommandLine& line)
@@ -83,8 +91,7 @@ int Join(const CommandLine& line)
     run.Source = line.Source;
     run.Target = line.Target;
     TerminalHost host(std::cin, std::cerr, line.Yes, line.Delimiter, line.FileNames);
-    workbench.Run(run, host);
-    return Success;
+    return Finish(workbench.Run(run, host));
 }
 
 int Count(const CommandLine& line)
@@ -113,6 +120,7 @@ int main(int argc, char** argv)
         std::cerr << "kestrin-cli: " << error.Reason << "\nTry 'kestrin-cli --help'.\n";
         return Usage;
     }
+    TerminalHost::StopOnInterrupt();
     try
     {
         switch (line.What)

@@ -71,6 +71,9 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
     LineList::Cursor cursor(lines);
     for (std::size_t index = 0; index < count; ++index)
     {
+        // A closed window ends the run; the unfinished output is discarded.
+        if (host.StopRequested())
+            return RunEnd::Stopped;
         // The resolved lines are not stored back: resolving again gives the same paths.
         const std::string path = ResolveListLine(cursor.Next(), listFolder);
         InputFile input;

@@ -35,5 +35,8 @@ public:
     // The join reads these again for every listed file, as the user may change them mid-run.
     virtual std::string JoinDelimiter() = 0;
     virtual bool FileNameLine() = 0;
+    // True once the user has closed the window: the run stops before its next item and
+    // writes nothing more (the join leaves its target as it was).
+    virtual bool StopRequested() { return false; }
 };
 } // namespace Kestrin

@@ -36,8 +36,8 @@ std::string OverwriteQuestion(const std::string& path)
     return path + "\r\nA file with this name already exists. Overwrite?";
 }
 
-void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
-              RunHost& host)
+RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
+                RunHost& host)
 {
     const std::string base = BaseName(source.Name);
     const std::string& extension = source.Extension;
@@ -73,6 +73,8 @@ void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& 
 
     for (std::size_t index = 0; index < count; ++index)
     {
+        if (host.StopRequested())
+            return RunEnd::Stopped;
         std::string_view text = cursor.Next();
         std::string name;
         if (!request.FirstLineNames)
@@ -100,5 +102,6 @@ void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& 
             AppendTextLine(listPath, path, ListFileRetries, wait);
         ReportProgress(host, index, count);
     }
+    return RunEnd::Finished;
 }
 } // namespace Kestrin

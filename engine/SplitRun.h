@@ -10,7 +10,8 @@ namespace Kestrin
 std::string OverwriteQuestion(const std::string& path);
 
 // Names and writes the fragments (Start on the split tab). `source` is the source path
-// broken up by SplitPath. Cancel ends the loop early; FileError ends it where it happened.
-void RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
-              RunHost& host);
+// broken up by SplitPath. Cancel ends the loop early (Finished), so does a closed window
+// (Stopped); FileError ends it where it happened.
+RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
+                RunHost& host);
 } // namespace Kestrin

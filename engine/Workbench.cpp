@@ -84,15 +84,15 @@ RunEnd Workbench::Run(const RunRequest& request, RunHost& host)
         };
         try
         {
-            RunSplit(request, source, fragments, host);
+            const RunEnd end = RunSplit(request, source, fragments, host);
+            keep();
+            return end;
         }
         catch (...)
         {
             keep();
             throw;
         }
-        keep();
-        return RunEnd::Finished;
     }
     if (request.Tab == 1)
     {

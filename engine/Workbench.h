@@ -37,7 +37,8 @@ struct RunRequest
 enum class RunEnd
 {
     Finished, // write "Done." into "Info" and hide the progress bar
-    Declined  // the join target was not to be overwritten: leave bar and "Info" as they are
+    Declined, // the join target was not to be overwritten: leave bar and "Info" as they are
+    Stopped   // the window was closed during the run: nothing more was written
 };
 
 class Workbench

@@ -652,6 +652,47 @@ TEST_F(Window, ALongRunStaysResponsiveAndRepaintsTheBarOnlyWhenItsValueChanges)
     EXPECT_EQ(ReadBytes(temp.Folder() + "out/big_099999.txt"), "99998");
 }
 
+TEST_F(Window, ClosingDuringARunStopsItAfterAWholeFragmentAndSavesTheSettings)
+{
+    constexpr int count = 20000;
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += (i > 1 ? "#" : "") + std::to_string(i);
+    const std::string source = temp.Write("in/big.txt", text);
+    std::filesystem::create_directory(temp / "out");
+    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    fwMain& w = Open();
+    ASSERT_EQ(Panel("Total"), QStringLiteral("20000"));
+
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout,
+                     [&]
+                     {
+                         if (w.RunInProgress() && Bar()->value() >= 2)
+                             w.close();
+                     });
+    closer.start();
+    Start()->click();
+    closer.stop();
+
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_NE(Panel("Info"), QStringLiteral("Done."));
+    std::vector<int> numbers;
+    for (const auto& entry : std::filesystem::directory_iterator(temp / "out"))
+    {
+        const auto name = entry.path().filename().string(); // big_00001.txt
+        const int number = std::stoi(name.substr(4, 5));
+        numbers.push_back(number);
+        EXPECT_EQ(ReadBytes(entry.path().string()), std::to_string(number)) << name;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    ASSERT_FALSE(numbers.empty());
+    EXPECT_LT(numbers.size(), static_cast<std::size_t>(count)) << "the run went on after closing";
+    EXPECT_EQ(numbers.back(), static_cast<int>(numbers.size())) << "fragments written in order";
+    EXPECT_NE(Settings().find("chSilent=0"), std::string::npos) << "settings saved at close";
+}
+
 TEST_F(Window, AnErrorDuringARunIsReportedOnceAndTheWindowStaysOpen)
 {
     const std::string source = temp.Write("in/s.txt", "a#b#c");

@@ -24,6 +24,7 @@ public:
     int JoinOptionReads = 0;
     std::string Delimiter;
     bool FileNames = false;
+    bool Stop = false;              // the window was closed
     std::function<void()> OnEvents; // runs inside ProcessEvents, as user input would
     std::function<void()> OnWait;
 
@@ -64,5 +65,6 @@ public:
         return Delimiter;
     }
     bool FileNameLine() override { return FileNames; }
+    bool StopRequested() override { return Stop; }
 };
 } // namespace KestrinTest

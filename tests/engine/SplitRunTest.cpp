@@ -254,3 +254,64 @@ TEST(SplitRun, LockedListFileIsRetriedThroughTheHost)
     EXPECT_EQ(ReadBytes(temp / "out/a_List.txt"),
               temp / "out/a_1.txt\r\n" + temp / "out/a_2.txt\r\n");
 }
+
+TEST(SplitRun, AClosedWindowStopsTheRunBeforeItsNextItem)
+{
+    // Closed while the events after item `closedAfter` run: that item is complete, the
+    // next is not started, and the join leaves its target (new or old) as it was.
+    struct Case
+    {
+        bool join;
+        bool targetExists;
+        int closedAfter;
+    } cases[] = {{false, false, 1}, {false, false, 3}, {true, false, 1}, {true, true, 2}};
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        Workbench bench;
+        RecordingHost host;
+        int events = 0;
+        host.OnEvents = [&] { host.Stop = ++events == c.closedAfter; };
+        RunEnd end;
+        if (!c.join)
+        {
+            const auto source = temp.Write("in/notes.txt", Numbered(5));
+            UpdateSplit(bench, source, "#");
+            SplitOptions options;
+            options.Target = temp.Folder() + "out/";
+            options.List = true;
+            end = RunSplit(bench, host, source, options);
+            Names expected;
+            std::string list;
+            for (int i = 1; i <= c.closedAfter; ++i)
+            {
+                expected.push_back("notes_" + std::to_string(i) + ".txt");
+                list += options.Target + expected.back() + "\r\n";
+                EXPECT_EQ(ReadBytes(options.Target + expected.back()), std::to_string(i));
+            }
+            expected.push_back("notes_List.txt");
+            EXPECT_EQ(NamesIn(temp / "out"), expected) << c.closedAfter;
+            EXPECT_EQ(ReadBytes(options.Target + "notes_List.txt"), list);
+        }
+        else
+        {
+            for (const char* name : {"a.txt", "b.txt", "c.txt"})
+                temp.Write(name, name);
+            const auto list = temp.Write("list.txt", "a.txt\r\nb.txt\r\nc.txt");
+            const auto target = temp / "joined.txt";
+            if (c.targetExists)
+                temp.Write("joined.txt", "old");
+            host.Answers = {Answer::Yes};
+            UpdateJoin(bench, list, target);
+            end = RunJoin(bench, host, list, target);
+            EXPECT_EQ(fs::exists(target), c.targetExists);
+            if (c.targetExists)
+            {
+                EXPECT_EQ(ReadBytes(target), "old");
+            }
+            EXPECT_EQ(NamesIn(temp.Path()).size(), c.targetExists ? 5u : 4u) << "a file was left";
+        }
+        EXPECT_EQ(end, RunEnd::Stopped);
+        EXPECT_EQ(events, c.closedAfter);
+    }
+}
