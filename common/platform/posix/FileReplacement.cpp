@@ -186,11 +186,4 @@ void FileReplacement::Commit()
         ::chmod(target_.c_str(), originalMode_);
     committed_ = true;
 }
-
-void ReplaceFileBytes(const std::string& path, std::string_view bytes)
-{
-    FileReplacement output(path);
-    output.Write(bytes);
-    output.Commit();
-}
 } // namespace Kestrin

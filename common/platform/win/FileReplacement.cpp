@@ -118,11 +118,4 @@ void FileReplacement::Commit()
     }
     committed_ = true;
 }
-
-void ReplaceFileBytes(const std::string& path, std::string_view bytes)
-{
-    FileReplacement output(path);
-    output.Write(bytes);
-    output.Commit();
-}
 } // namespace Kestrin
