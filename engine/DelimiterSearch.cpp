@@ -112,6 +112,22 @@ FilterBytes ChooseFilter(std::string_view delimiter)
     return {std::min(rarest, other), std::max(rarest, other)};
 }
 
+// Bit i is set when position at + i matches the delimiter on both filter bytes.
+__attribute__((target("avx2"), always_inline)) inline std::uint64_t
+CandidateMask(const char* at, const FilterBytes& filter, __m256i first, __m256i second)
+{
+    const auto* low = reinterpret_cast<const __m256i*>(at + filter.First);
+    const auto* high = reinterpret_cast<const __m256i*>(at + filter.Second);
+    const __m256i match0 = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
+                                            _mm256_cmpeq_epi8(_mm256_loadu_si256(high), second));
+    const __m256i match1 =
+        _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low + 1), first),
+                         _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), second));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(match1)))
+            << 32);
+}
+
 // Compares 64 positions at a time on two bytes of the delimiter; only positions that
 // match both are compared in full.
 __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const char* end,
@@ -126,28 +142,13 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
     // candidate's full compare at + length <= end holds as Second < length.
     while (end - at >= static_cast<std::ptrdiff_t>(length + 63))
     {
-        const auto* low = reinterpret_cast<const __m256i*>(at + filter.First);
-        const auto* high = reinterpret_cast<const __m256i*>(at + filter.Second);
-        const __m256i match0 =
-            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
-                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high), second));
-        const __m256i match1 =
-            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low + 1), first),
-                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), second));
-        const __m256i any = _mm256_or_si256(match0, match1);
-        if (!_mm256_testz_si256(any, any))
+        std::uint64_t mask = CandidateMask(at, filter, first, second);
+        while (mask != 0)
         {
-            std::uint64_t mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
-                                 (static_cast<std::uint64_t>(
-                                      static_cast<std::uint32_t>(_mm256_movemask_epi8(match1)))
-                                  << 32);
-            while (mask != 0)
-            {
-                const char* candidate = at + __builtin_ctzll(mask);
-                if (std::memcmp(candidate, delimiter.data(), length) == 0)
-                    return candidate;
-                mask &= mask - 1;
-            }
+            const char* candidate = at + __builtin_ctzll(mask);
+            if (std::memcmp(candidate, delimiter.data(), length) == 0)
+                return candidate;
+            mask &= mask - 1;
         }
         at += 64;
     }
@@ -167,30 +168,15 @@ __attribute__((target("avx2"))) std::size_t CountAvx2(const char* begin, const c
     const char* at = begin;
     while (end - at >= static_cast<std::ptrdiff_t>(length + 63))
     {
-        const auto* low = reinterpret_cast<const __m256i*>(at + filter.First);
-        const auto* high = reinterpret_cast<const __m256i*>(at + filter.Second);
-        const __m256i match0 =
-            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), first),
-                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high), second));
-        const __m256i match1 =
-            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(low + 1), first),
-                             _mm256_cmpeq_epi8(_mm256_loadu_si256(high + 1), second));
-        const __m256i any = _mm256_or_si256(match0, match1);
-        if (!_mm256_testz_si256(any, any))
+        std::uint64_t mask = CandidateMask(at, filter, first, second);
+        while (mask != 0)
         {
-            std::uint64_t mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(match0)) |
-                                 (static_cast<std::uint64_t>(
-                                      static_cast<std::uint32_t>(_mm256_movemask_epi8(match1)))
-                                  << 32);
-            while (mask != 0)
+            const char* candidate = at + __builtin_ctzll(mask);
+            mask &= mask - 1;
+            if (candidate >= allowed && std::memcmp(candidate, delimiter.data(), length) == 0)
             {
-                const char* candidate = at + __builtin_ctzll(mask);
-                mask &= mask - 1;
-                if (candidate >= allowed && std::memcmp(candidate, delimiter.data(), length) == 0)
-                {
-                    ++count;
-                    allowed = candidate + length;
-                }
+                ++count;
+                allowed = candidate + length;
             }
         }
         at += 64;

@@ -174,19 +174,6 @@ std::size_t InputFile::Read(char* into, std::size_t size)
     return got;
 }
 
-std::size_t InputFile::ReadUpTo(char* into, std::size_t size)
-{
-    std::size_t filled = 0;
-    while (filled < size)
-    {
-        const std::size_t got = Read(into + filled, size - filled);
-        if (got == 0)
-            break; // the file shrank while we read
-        filled += got;
-    }
-    return filled;
-}
-
 std::uint64_t CopyInKernel(InputFile&, FileReplacement&, std::uint64_t, bool& offered)
 {
     offered = false;
