@@ -16,6 +16,12 @@ else()
     target_compile_options(kestrin_policy INTERFACE -Werror)
   endif()
 endif()
+if(MINGW)
+  # The executables run on a clean Windows (or Wine) without the compiler's DLLs
+  # (libgcc_s, libstdc++, libwinpthread); the Win32 headers without their rarely used half.
+  target_link_options(kestrin_policy INTERFACE -static)
+  target_compile_definitions(kestrin_policy INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
+endif()
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
 endif()

@@ -114,18 +114,19 @@ std::vector<std::string> FolderPathSteps(const std::string& folder, PathStyle st
     std::size_t position = 0;
     if (style == PathStyle::Windows)
     {
-        // The drive ("C:") is taken as given; components start behind "C:\".
-        if (folder.size() < 3)
-            return steps;
-        current = folder.substr(0, 2);
-        position = 3;
+        // The drive ("C:") is taken as given; components start behind "C:\". Without a
+        // drive the folder is relative (the command line takes such paths): its components
+        // start at once.
+        if (HasWindowsDrive(folder))
+        {
+            current = folder.substr(0, 2);
+            position = 3;
+        }
     }
     else if (!folder.empty() && folder.front() == '/')
         position = 1;
-    else
-        position = 0;
 
-    const bool relative = style == PathStyle::Posix && position == 0;
+    const bool relative = position == 0;
     while (position < folder.size())
     {
         auto next = folder.find(separator, position);

@@ -10,6 +10,7 @@ KESTRIN_PACKAGES=(
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
 )
 
+# Extra arguments go to apt-get install (--no-install-recommends, say).
 kestrin_install_missing() {
   local missing=()
   for p in "${KESTRIN_PACKAGES[@]}"; do
@@ -20,7 +21,7 @@ kestrin_install_missing() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" "${missing[@]}"
 }
 
 kestrin_build() {

@@ -1,6 +1,6 @@
 #include "fwMain.h"
 
-#include "../common/FileTraps.h"
+#include "FileTraps.h"
 #include "../support/TempFolder.h"
 #include "BrowseBox.h"
 #include "MessageBox.h"

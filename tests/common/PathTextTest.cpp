@@ -52,6 +52,13 @@ TEST(SplitPath, BreaksUpPathsInBothStyles)
         EXPECT_EQ(parts.Folder, c.parts.Folder) << c.path;
         EXPECT_EQ(parts.Name, c.parts.Name) << c.path;
         EXPECT_EQ(parts.Extension, c.parts.Extension) << c.path;
+        // The program's own calls leave the style to the system it runs on.
+        PathParts native;
+        if (c.style == NativePathStyle())
+        {
+            EXPECT_EQ(SplitPath(c.path, native), c.path);
+            EXPECT_EQ(native.Folder, c.parts.Folder) << c.path;
+        }
     }
 }
 
@@ -82,6 +89,11 @@ TEST(PathText, FolderPathStepsWalkFromTheOutside)
               (Steps{R"(C:\new)", R"(C:\new\deep)"}));
     // Windows style stops at the first empty component.
     EXPECT_EQ(FolderPathSteps(R"(C:\a\\b\)", PathStyle::Windows), (Steps{R"(C:\a)"}));
+    // Relative folders, as the command line takes them, start with their first component.
+    EXPECT_EQ(FolderPathSteps(R"(out\)", PathStyle::Windows), (Steps{"out"}));
+    EXPECT_EQ(FolderPathSteps(R"(blocker\sub)", PathStyle::Windows),
+              (Steps{"blocker", R"(blocker\sub)"}));
+    EXPECT_EQ(FolderPathSteps(R"(\\server\share\)", PathStyle::Windows), Steps{});
     EXPECT_EQ(FolderPathSteps("/srv/a//b/", PathStyle::Posix),
               (Steps{"/srv", "/srv/a", "/srv/a/b"}));
     EXPECT_EQ(FolderPathSteps("rel/sub", PathStyle::Posix), (Steps{"rel", "rel/sub"}));

@@ -2,18 +2,21 @@
 
 #include "../support/TempFolder.h"
 #include "ConfigFolders.h"
+#include "FileAccess.h"
 #include "FileTraps.h"
 #include "Version.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace Kestrin;
-using KestrinTest::ModeOf;
+using KestrinTest::FlagsOf;
 using KestrinTest::ReadBytes;
+using KestrinTest::ReadOnlyFlags;
 namespace fs = std::filesystem;
 
 namespace Kestrin
@@ -26,13 +29,10 @@ void PrintTo(const Fixed4& value, std::ostream* out)
 
 namespace
 {
-// A write replaces the file by rename, so a new inode shows that the file was written.
-ino_t InodeOf(const std::string& path)
+// A write replaces the file, so another file or a later change shows that it was written.
+FileIdentity InodeOf(const std::string& path)
 {
-    struct stat info
-    {
-    };
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    return IdentityOfPath(path).value_or(FileIdentity{});
 }
 
 Fixed4 Number(const char* text)
@@ -141,6 +141,45 @@ TEST(ProfileFile, ShutDownFromNothingWritesSectionsAndKeysInWindowOrder)
     EXPECT_EQ(IniReadString(file, "&Split File", "ucTarget", "x"), "");
     EXPECT_EQ(IniReadString(file, "&Join Files", "ucTarget"), "/out.txt");
     EXPECT_EQ(RestoreSwitch(IniReadNumber(file, "&Split File", "chFileList")), 1);
+}
+
+TEST(ProfileFile, WindowsOwnReaderReadsWhatWeWrite)
+{
+#ifndef _WIN32
+    GTEST_SKIP() << "GetPrivateProfileStringA, the reader to compare with, is Windows' own";
+#else
+    KestrinTest::TempFolder temp;
+    // The settings file beside the program, as the window writes it at shut-down, and one
+    // edited by hand: Windows' reader and ours must agree on every key.
+    const auto ours = SettingsFilePath(temp / "bin/Kestrin.exe", temp / "user");
+    ASSERT_EQ(ours, temp / "bin/Kestrin.dat");
+    std::filesystem::create_directories(temp / "bin");
+    WriteShutDown(ours, {Number("57"), Number("-33.3333"), 1, "C:\\data\\in \xE4.txt", "",
+                         "  \"--\"  ", 1, 0, 2, "", "C:\\out.txt", "'x'", 1});
+    const auto hand = temp.Write("hand.dat", "; edited\r\n[FWMAIN]\r\n  LEFT = 10 \r\nTop=\r\n"
+                                             "[&split file]\r\ntbDelimiter=\"a=b\"\r\n"
+                                             "ucSource=  spaced  \r\n");
+    const struct
+    {
+        const char* section;
+        const char* key;
+    } keys[] = {{"fwMain", "Left"},          {"fwMain", "Top"},          {"fwMain", "ssMain"},
+                {"&Split File", "ucSource"}, {"&Split File", "ucTarget"}, {"&Split File", "tbDelimiter"},
+                {"&Split File", "chFileList"}, {"&Join Files", "ucSource"}, {"&Join Files", "tbDelimiter"},
+                {"&Join Files", "chFileName"}, {"&join files", "CHFILENAME"}, {"fwMain", "Missing"},
+                {"Nowhere", "Left"}};
+    for (const auto& file : {ours, hand})
+        for (const auto& k : keys)
+        {
+            std::string windows(32767, '\0');
+            const DWORD length =
+                ::GetPrivateProfileStringA(k.section, k.key, "(missing)", &windows[0],
+                                           static_cast<DWORD>(windows.size()), file.c_str());
+            windows.resize(length);
+            EXPECT_EQ(IniReadString(file, k.section, k.key, "(missing)"), windows)
+                << file << " [" << k.section << "] " << k.key;
+        }
+#endif
 }
 
 TEST(ProfileFile, UnchangedValuesAreNotRewrittenButZerosAndEmptyTextsAre)
@@ -291,15 +330,19 @@ TEST(ProfileFile, ReadOnlySettingsFileIsUpdatedAndStaysReadOnly)
 {
     KestrinTest::TempFolder temp;
     const auto file = temp.Write("kestrin.dat", "[fwMain]\r\nLeft=10\r\n");
-    ::chmod(file.c_str(), 0444);
+    KestrinTest::SetFlags(file, ReadOnlyFlags);
     IniWriteNumber(file, "fwMain", "Left", Fixed4::FromWhole(57));
     IniWriteString(file, "&Split File", "tbDelimiter", "");
     EXPECT_EQ(ReadBytes(file), "[fwMain]\r\nLeft=57\r\n[&Split File]\r\ntbDelimiter= \r\n");
-    EXPECT_EQ(ModeOf(file), 0444u);
+    EXPECT_EQ(FlagsOf(file), ReadOnlyFlags);
 }
 
 TEST(ProfileFile, ReadOnlyFolderUpdatesTheFileInPlaceAndCreatesNothing)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a folder refuses new files through its ACL on Windows, which Wine does "
+                    "not enforce; permission bits are POSIX";
+#else
     KestrinTest::TempFolder temp;
     // Permission bits do not stop root: work as an ordinary user, who owns what it makes.
     ::chmod(temp.Path().c_str(), 0777);
@@ -310,8 +353,9 @@ TEST(ProfileFile, ReadOnlyFolderUpdatesTheFileInPlaceAndCreatesNothing)
     IniWriteNumber(file, "fwMain", "Left", Fixed4::FromWhole(57));
     IniWriteNumber(temp / "locked/new.dat", "fwMain", "Left", Fixed4::FromWhole(57));
     EXPECT_EQ(ReadBytes(file), "[fwMain]\nLeft=57\n");
-    EXPECT_EQ(ModeOf(file), 0444u);
+    EXPECT_EQ(FlagsOf(file), 0444u);
     EXPECT_FALSE(fs::exists(temp / "locked/new.dat"));
+#endif
 }
 
 TEST(ProfileFile, BinaryGarbageReadsAsDefaultsAndIsKeptOnWrite)
@@ -386,8 +430,9 @@ TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceIsNeitherReadNorReplaced)
     KestrinTest::TempFolder temp;
     const auto folder = temp / "folder.dat";
     fs::create_directory(folder);
-    const auto pipe = temp / "pipe.dat";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const KestrinTest::PipeInPlace pipeInPlace(temp.Path());
+    const auto pipe = pipeInPlace.Path();
+    ASSERT_TRUE(pipeInPlace.StillAPipe());
     for (const auto& path : {folder, pipe})
     {
         bool present = true;
@@ -400,7 +445,7 @@ TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceIsNeitherReadNorReplaced)
     }
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_TRUE(pipeInPlace.StillAPipe());
 }
 
 TEST(ProfileFile, AValueWithALineBreakIsNotWritten)
@@ -426,7 +471,7 @@ TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
         {temp / "bin/Kestrin.exe", temp / "bin/Kestrin.dat"},
         {temp / "bin/my.tool.exe", temp / "bin/my.tool.dat"},
         // A folder that cannot take files (here: one that cannot exist).
-        {temp / "bin/kestrin/inside/kestrin", user + "/kestrin.dat"},
+        {temp / "bin/kestrin/inside/kestrin", temp / "config/Tarrowby/kestrin.dat"},
         {"", ""},
     };
     temp.Write("bin/kestrin", "program");
@@ -440,12 +485,16 @@ TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
 
     // A program folder that cannot be written (checked as an ordinary user: root writes
     // anywhere) sends the settings to the per-user folder.
-    ::chmod((temp / "bin").c_str(), 0555);
+    KESTRIN_SKIP_ON_WINDOWS("the rest needs a folder that refuses new files: an ACL on "
+                            "Windows, which Wine does not enforce");
+    fs::permissions(temp / "bin", fs::perms::owner_write | fs::perms::group_write |
+                                      fs::perms::others_write,
+                    fs::perm_options::remove);
     KestrinTest::OrdinaryUser ordinary;
-    EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin", user), user + "/kestrin.dat");
+    EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin", user), temp / "config/Tarrowby/kestrin.dat");
 }
 
-TEST(ConfigFolders, FollowTheXdgVariables)
+TEST(ConfigFolders, FollowTheSystemsVariables)
 {
     const std::string company = CompanyName;
     struct Case
@@ -453,26 +502,32 @@ TEST(ConfigFolders, FollowTheXdgVariables)
         const char* variable;
         const char* value; // nullptr: unset
         std::string (*folder)();
-        std::string expected; // empty: only "not from the value" is checked
+        std::string expected; // "~": only "not from the value" is checked
     } cases[] = {
+#ifdef _WIN32
+        {"APPDATA", "C:\\Users\\u\\AppData\\Roaming", UserConfigFolder,
+         "C:\\Users\\u\\AppData\\Roaming\\" + company},
+        {"APPDATA", "D:\\", UserConfigFolder, "D:\\" + company},
+        {"APPDATA", nullptr, UserConfigFolder, ""},
+        {"ProgramData", "D:\\Shared", SystemConfigFolder, "D:\\Shared\\" + company},
+        {"ProgramData", nullptr, SystemConfigFolder, "C:\\ProgramData\\" + company},
+#else
         {"XDG_CONFIG_HOME", "/somewhere/config/", UserConfigFolder, "/somewhere/config/" + company},
-        {"XDG_CONFIG_HOME", "relative", UserConfigFolder, ""},
+        {"XDG_CONFIG_HOME", "relative", UserConfigFolder, "~"},
         {"XDG_CONFIG_DIRS", nullptr, SystemConfigFolder, "/etc/xdg/" + company},
         {"XDG_CONFIG_DIRS", "/first:/second", SystemConfigFolder, "/first/" + company},
         {"XDG_CONFIG_DIRS", "relative:/absolute/", SystemConfigFolder, "/absolute/" + company},
         {"XDG_CONFIG_DIRS", "relative", SystemConfigFolder, "/etc/xdg/" + company},
         {"XDG_CONFIG_DIRS", "", SystemConfigFolder, "/etc/xdg/" + company},
+#endif
     };
     for (const auto& c : cases)
     {
         const char* saved = std::getenv(c.variable);
         const std::string before = saved ? saved : "";
-        if (c.value)
-            ::setenv(c.variable, c.value, 1);
-        else
-            ::unsetenv(c.variable);
+        KestrinTest::SetEnvironment(c.variable, c.value);
         const auto folder = c.folder();
-        if (!c.expected.empty())
+        if (c.expected != "~")
             EXPECT_EQ(folder, c.expected) << c.variable << "=" << (c.value ? c.value : "(unset)");
         else
         {
@@ -480,9 +535,6 @@ TEST(ConfigFolders, FollowTheXdgVariables)
             EXPECT_EQ(folder.find(c.value), std::string::npos);
             EXPECT_EQ(folder.substr(folder.size() - company.size() - 9), "/.config/" + company);
         }
-        if (saved)
-            ::setenv(c.variable, before.c_str(), 1);
-        else
-            ::unsetenv(c.variable);
+        KestrinTest::SetEnvironment(c.variable, saved ? before.c_str() : nullptr);
     }
 }

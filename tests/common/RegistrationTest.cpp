@@ -2,12 +2,18 @@
 
 #include "../support/TempFolder.h"
 #include "Version.h"
-#include "platform/posix/RegistryHive.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "platform/posix/RegistryHive.h"
+
+#include <sys/stat.h>
+#endif
 
 using namespace Kestrin;
 using KestrinTest::ReadBytes;
@@ -15,6 +21,91 @@ namespace fs = std::filesystem;
 
 namespace
 {
+const std::string OwnKey = std::string("SOFTWARE\\") + CompanyName + "\\" + ProgramTitle;
+const char* const NoHiveFile = "Windows keeps HKEY_LOCAL_MACHINE in its registry, not in a "
+                               "file of ours that could be taken away";
+
+#ifdef _WIN32
+const std::string AppPaths =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrin.exe";
+
+struct Stored
+{
+    DWORD Type = REG_NONE;
+    std::string Text;
+    bool operator==(const Stored& other) const
+    {
+        return Type == other.Type && Text == other.Text;
+    }
+};
+
+void PrintTo(const Stored& value, std::ostream* out)
+{
+    *out << "type " << value.Type << " \"" << value.Text << "\"";
+}
+
+// The real registry (under Wine the test prefix's own). The program's keys are removed from
+// both views before and after every test.
+class Registry : public ::testing::Test
+{
+protected:
+    void SetUp() override { RemoveKeys(); }
+    void TearDown() override { RemoveKeys(); }
+
+    static void RemoveKeys()
+    {
+        for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+            for (const auto& key :
+                 {AppPaths, OwnKey, std::string("SOFTWARE\\") + CompanyName})
+                ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
+    }
+
+    // A value as the system stores it in one view; type REG_NONE when it is not there.
+    static Stored Read(REGSAM view, const std::string& key, const std::string& name)
+    {
+        Stored stored;
+        HKEY handle = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view,
+                            &handle) != ERROR_SUCCESS)
+            return stored;
+        char data[8192] = {};
+        DWORD size = sizeof data - 1;
+        if (::RegQueryValueExA(handle, name.c_str(), nullptr, &stored.Type,
+                               reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS)
+            stored.Text.assign(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+        else
+            stored.Type = REG_NONE;
+        ::RegCloseKey(handle);
+        return stored;
+    }
+
+    // Stored by hand as REG_EXPAND_SZ: a rewrite, even to the same text, makes it REG_SZ,
+    // so the type shows which values were written.
+    static void WriteByHand(const std::string& key, const std::string& name,
+                            const std::string& text)
+    {
+        HKEY handle = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                    KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &handle, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExA(handle, name.c_str(), 0, REG_EXPAND_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>(text.size() + 1));
+        ::RegCloseKey(handle);
+    }
+    void RegisteredByHand(const std::string& folder, const std::string& version)
+    {
+        WriteByHand(AppPaths, "", folder + "\\kestrin.exe");
+        WriteByHand(AppPaths, "Path", folder);
+        WriteByHand(OwnKey, "", folder);
+        WriteByHand(OwnKey, "CurrentVersion", version);
+    }
+    static Stored Sz(const std::string& text) { return {REG_SZ, text}; }
+    static Stored ByHand(const std::string& text) { return {REG_EXPAND_SZ, text}; }
+
+    KestrinTest::TempFolder temp;
+};
+#else
 ino_t InodeOf(const std::string& path)
 {
     struct stat info
@@ -24,7 +115,6 @@ ino_t InodeOf(const std::string& path)
 }
 
 const std::string AppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrin";
-const std::string OwnKey = std::string("SOFTWARE\\") + CompanyName + "\\" + ProgramTitle;
 
 // Every test gets its own machine-wide and per-user folders.
 class Registry : public ::testing::Test
@@ -44,6 +134,7 @@ protected:
 
     KestrinTest::TempFolder temp;
 };
+#endif
 } // namespace
 
 TEST(VersionText, MinorHasTwoDigitsAndRevisionFourWhenThereIsOne)
@@ -66,6 +157,90 @@ TEST(VersionText, MinorHasTwoDigitsAndRevisionFourWhenThereIsOne)
         EXPECT_EQ(VersionText(c.major, c.minor, c.revision), c.text);
 }
 
+#ifdef _WIN32
+TEST_F(Registry, FirstRegistrationWritesTheFourValuesInTheSystemsOwnView)
+{
+    const auto bin = temp / "bin";
+    RegisterProgram(bin + "\\kestrin.exe");
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, ""), Sz(bin + "\\kestrin.exe"));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, "Path"), Sz(bin));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, ""), Sz(bin));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, "CurrentVersion"), Sz(VersionText()));
+    // The 64-bit view is where the system looks; the 32-bit view (WOW6432Node) is left
+    // alone. (Wine shares the App Paths key between the views, so only our own key shows.)
+    EXPECT_EQ(Read(KEY_WOW64_32KEY, OwnKey, "CurrentVersion"), Stored{});
+    EXPECT_EQ(RegReadString(OwnKey, "CurrentVersion"), VersionText());
+    // Key paths and value names are matched without regard to case.
+    EXPECT_EQ(RegReadString("software\\" + std::string(CompanyName) + "\\KESTRIN", "path", "-"),
+              "-");
+    EXPECT_EQ(RegReadString("software\\" + std::string(CompanyName) + "\\KESTRIN", ""), bin);
+}
+
+TEST_F(Registry, OnlyWhatDiffersIsRewritten)
+{
+    const auto bin = temp / "bin";
+    const auto moved = temp / "moved";
+    // A second start from the same folder with the same version writes nothing.
+    RegisteredByHand(bin, VersionText());
+    RegisterProgram(temp / "bin\\..\\bin\\kestrin.exe");
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, ""), ByHand(bin + "\\kestrin.exe"));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, "Path"), ByHand(bin));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, ""), ByHand(bin));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, "CurrentVersion"), ByHand(VersionText()));
+
+    // The folder moved: the paths only.
+    RegisterProgram(moved + "\\kestrin.exe");
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, ""), Sz(moved + "\\kestrin.exe"));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, "Path"), Sz(moved));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, ""), Sz(moved));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, "CurrentVersion"), ByHand(VersionText()));
+
+    // A new version in the same folder: the version only.
+    RegisteredByHand(bin, "0.99");
+    RegisterProgram(bin + "\\kestrin.exe");
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, "Path"), ByHand(bin));
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, "CurrentVersion"), Sz(VersionText()));
+}
+
+TEST_F(Registry, ProgramAtTheRootKeepsOneSeparator)
+{
+    RegisterProgram("C:\\kestrin.exe");
+    EXPECT_EQ(RegReadString(AppPaths, ""), "C:\\kestrin.exe");
+    EXPECT_EQ(RegReadString(AppPaths, "Path"), "C:\\");
+    EXPECT_EQ(RegReadString(OwnKey, ""), "C:\\");
+}
+
+TEST_F(Registry, ValuesReadBackExactly)
+{
+    for (const std::string& text : std::vector<std::string>{
+             "\"quoted\"", "  padded  ", "a=b", "a\nb", "\xE4\x80", std::string(5000, 'v')})
+    {
+        EXPECT_EQ(RegWriteString(OwnKey, "Value", text), 0) << text;
+        EXPECT_EQ(RegReadString(OwnKey, "Value"), text);
+    }
+    // An empty text where nothing is stored needs no write; over a text it is stored empty.
+    EXPECT_EQ(RegWriteString(OwnKey, "Empty", ""), 0);
+    EXPECT_EQ(RegReadString(OwnKey, "Empty", "none"), "none");
+    EXPECT_EQ(RegWriteString(OwnKey, "Value", ""), 0);
+    EXPECT_EQ(Read(KEY_WOW64_64KEY, OwnKey, "Value"), Sz(""));
+    EXPECT_EQ(RegReadString(OwnKey, "Value", "none"), "");
+    // A key that cannot be made reports the system's code and stays silent.
+    EXPECT_NE(RegWriteString(std::string(300, 'k'), "Value", "x"), 0);
+    EXPECT_EQ(RegReadString(std::string(300, 'k'), "Value", "none"), "none");
+}
+
+TEST_F(Registry, Wow64IsAskedOfTheSystemAtRunTime)
+{
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto function = reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
+    ASSERT_NE(function, nullptr);
+    BOOL wow64 = TRUE;
+    ASSERT_TRUE(function(::GetCurrentProcess(), &wow64));
+    EXPECT_EQ(IsWow64(), wow64 != FALSE);
+}
+
+#else
 TEST_F(Registry, FirstRegistrationWritesTheFourValuesInOrder)
 {
     const auto bin = temp / "bin";
@@ -133,18 +308,27 @@ TEST_F(Registry, ValuesReadBackExactly)
     EXPECT_EQ(ReadBytes(Hive()), bytes);
 }
 
+#endif
+
 TEST_F(Registry, UnwritableMachineFolderFallsBackToTheUser)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << NoHiveFile;
+#else
     temp.Write("blocked", "a file where a folder would have to be");
     SetRegistryFolders(temp / "blocked/etc", temp / "user");
     EXPECT_EQ(RegistryHivePath(), temp / "user/HKEY_LOCAL_MACHINE.ini");
     RegisterProgram(temp / "bin/kestrin");
     EXPECT_EQ(RegReadString(OwnKey, "CurrentVersion"), VersionText());
     EXPECT_TRUE(fs::exists(temp / "user/HKEY_LOCAL_MACHINE.ini"));
+#endif
 }
 
 TEST_F(Registry, UnwritableHiveIsSilent)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << NoHiveFile;
+#else
     temp.Write("blocked", "a file where a folder would have to be");
     SetRegistryFolders(temp / "blocked/etc", temp / "blocked/user");
     RegisterProgram(temp / "bin/kestrin");
@@ -158,4 +342,5 @@ TEST_F(Registry, UnwritableHiveIsSilent)
     EXPECT_NE(RegWriteString(OwnKey, "CurrentVersion", "1.00"), 0);
     EXPECT_TRUE(fs::is_empty(Hive()));
     EXPECT_FALSE(IsWow64());
+#endif
 }

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 using namespace Kestrin;
-using KestrinTest::ModeOf;
+using KestrinTest::FlagsOf;
+using KestrinTest::ReadOnlyFlags;
 using KestrinTest::ReadBytes;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -45,17 +46,21 @@ TEST(WriteTextFile, ReadOnlyTargetIsReplacedAndStaysReadOnly)
 {
     KestrinTest::TempFolder temp;
     const auto path = temp.Write("ro.txt", "old");
-    ::chmod(path.c_str(), 0444);
+    KestrinTest::SetFlags(path, ReadOnlyFlags);
     WriteTextFile(path, "new\r\n");
     EXPECT_EQ(ReadBytes(path), "new");
-    EXPECT_EQ(ModeOf(path), 0444u);
+    EXPECT_EQ(FlagsOf(path), ReadOnlyFlags);
 }
 
 TEST(WriteTextFile, CreatesMissingFoldersOrNamesTheOneItCannotCreate)
 {
     KestrinTest::TempFolder temp;
-    WriteTextFile(temp / "new/deep/file.txt", "x");
-    EXPECT_EQ(ReadBytes(temp / "new/deep/file.txt"), "x");
+    // The design's example: C:\new\deep\file.txt makes C:\new and C:\new\deep first.
+    const KestrinTest::ExampleFolder created(temp.Path(), "new");
+    const auto file = KestrinTest::Native(created.Path() + "/deep/file.txt");
+    WriteTextFile(file, "x");
+    EXPECT_EQ(ReadBytes(file), "x");
+    EXPECT_TRUE(fs::is_directory(KestrinTest::Native(created.Path() + "/deep")));
 
     temp.Write("blocker", "a file where a folder should be");
     try
@@ -104,7 +109,7 @@ TEST(ReadTextFile, UnreadableFileIsAnError)
 {
     KestrinTest::TempFolder temp;
     const auto path = temp.Write("secret", "x");
-    ::chmod(path.c_str(), 0);
+    KestrinTest::UnreadableFile unreadable(path);
     KestrinTest::OrdinaryUser user;
     EXPECT_THROW(ReadTextFile(path), FileError);
 }
@@ -123,10 +128,10 @@ TEST(AppendTextLine, AppendsCrLfLinesAndStartsOverWithoutALine)
 
     // A read-only list file still takes the line and stays read-only.
     temp.Write("ro.txt", "a\r\n");
-    ::chmod((temp / "ro.txt").c_str(), 0444);
+    KestrinTest::SetFlags(temp / "ro.txt", ReadOnlyFlags);
     AppendTextLine(temp / "ro.txt", "b"s);
     EXPECT_EQ(ReadBytes(temp / "ro.txt"), "a\r\nb\r\n");
-    EXPECT_EQ(ModeOf(temp / "ro.txt"), 0444u);
+    EXPECT_EQ(FlagsOf(temp / "ro.txt"), ReadOnlyFlags);
 }
 
 TEST(AppendTextLine, RetriesWhileAccessIsDenied)
@@ -181,13 +186,13 @@ TEST(FileProcedures, DeleteFileIfPresentAndCreateFolderPath)
     DeleteFileIfPresent(temp / "folder");
     EXPECT_TRUE(fs::is_directory(temp / "folder"));
 
-    EXPECT_TRUE(CreateFolderPath(temp.Folder() + "a/b//c/"));
+    EXPECT_TRUE(CreateFolderPath(temp / "a/b/c/"));
     EXPECT_TRUE(fs::is_directory(temp / "a/b/c"));
-    EXPECT_TRUE(CreateFolderPath(temp.Folder() + "a/b"));
+    EXPECT_TRUE(CreateFolderPath(temp / "a/b"));
     temp.Write("a/file", "x");
     try
     {
-        CreateFolderPath(temp.Folder() + "a/file/sub");
+        CreateFolderPath(temp / "a/file/sub");
         ADD_FAILURE() << "no error";
     }
     catch (const FileError& error)

@@ -46,16 +46,16 @@ TEST(RoundTrip, JoinThenSplitGivesTheFilesBack)
                 // A text that ended in CR LF comes back ending in CR: the write drops the
                 // join's CR LF and then the LF that is last.
                 const auto expected = i == 1 ? "second \"quoted\" text\r"s : texts[i];
-                EXPECT_EQ(ReadBytes(out + "/t" + std::to_string(i) + ".txt"), expected) << i;
+                EXPECT_EQ(ReadBytes(Native(out + "/t" + std::to_string(i) + ".txt")), expected) << i;
             }
         }
         else
         {
             // The first fragment holds only the output's leading CR LF: an empty file.
-            EXPECT_EQ(ReadBytes(out + "/plain_1.txt"), "");
-            EXPECT_EQ(ReadBytes(out + "/plain_2.txt"), texts[0]);
-            EXPECT_EQ(ReadBytes(out + "/plain_3.txt"), "second \"quoted\" text\r");
-            EXPECT_EQ(ReadBytes(out + "/plain_4.txt"), texts[2]);
+            EXPECT_EQ(ReadBytes(Native(out + "/plain_1.txt")), "");
+            EXPECT_EQ(ReadBytes(Native(out + "/plain_2.txt")), texts[0]);
+            EXPECT_EQ(ReadBytes(Native(out + "/plain_3.txt")), "second \"quoted\" text\r");
+            EXPECT_EQ(ReadBytes(Native(out + "/plain_4.txt")), texts[2]);
         }
     }
 }

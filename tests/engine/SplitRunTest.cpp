@@ -1,4 +1,4 @@
-#include "../common/FileTraps.h"
+#include "FileTraps.h"
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
 #include "FileError.h"
@@ -25,29 +25,34 @@ const char* Question = "\r\nA file with this name already exists. Overwrite?";
 
 TEST(SplitRun, AutoNumberedFragmentsAndTheirList)
 {
+    // The design's example: C:\work\notes.txt in 12 fragments, no target folder, a list.
     TempFolder temp;
+    const ExampleFolder work(temp.Path(), "work");
     std::string text;
     for (int i = 1; i <= 12; ++i)
         text += "part " + std::to_string(i) + "\r\n=====\r\n";
     text.erase(text.size() - 9); // the last part ends the file with its own CR LF
-    const auto source = temp.Write("in/notes.txt", text);
+    const auto source = Native(work.Path() + "/notes.txt");
+    fs::create_directories(work.Path());
+    temp.Write(source, text);
     Workbench bench;
     ASSERT_EQ(UpdateSplit(bench, source, "=====").Total, "12");
     RecordingHost host;
-    EXPECT_EQ(RunSplit(bench, host, source, {temp / "out", false, false, true}), RunEnd::Finished);
+    EXPECT_EQ(RunSplit(bench, host, source, {"", false, false, true}), RunEnd::Finished);
 
     std::string list;
     for (int i = 1; i <= 12; ++i)
     {
         const auto name = std::string("notes_") + (i < 10 ? "0" : "") + std::to_string(i) + ".txt";
-        const auto path = temp.Folder() + "out/" + name;
+        const auto path = Native(work.Path() + "/" + name);
         list += path + "\r\n";
         // The first fragment is "part 1" CR LF, the others start with CR LF too.
         EXPECT_EQ(ReadBytes(path),
                   (i == 1 ? "" : "\r\n") + std::string("part ") + std::to_string(i))
             << name;
     }
-    EXPECT_EQ(ReadBytes(temp / "out/notes_List.txt"), list);
+    EXPECT_EQ(ReadBytes(Native(work.Path() + "/notes_List.txt")), list);
+    EXPECT_EQ(NamesIn(work.Path()).size(), 14u);
     EXPECT_EQ(host.Questions.size(), 0u);
     EXPECT_EQ(host.Progress, 100);
 }
@@ -192,7 +197,7 @@ TEST(SplitRun, TargetFoldersWithAndWithoutSeparatorAndNamesWithoutDot)
     RecordingHost host;
     RunSplit(bench, host, source, {temp / "typed", false, false, true});
     EXPECT_EQ(NamesIn(temp / "typed"), (Names{"Makefile_1", "Makefile_2", "Makefile_List"}));
-    RunSplit(bench, host, source, {temp.Folder() + "slashed/", false, false, false});
+    RunSplit(bench, host, source, {temp / "slashed/", false, false, false});
     EXPECT_EQ(NamesIn(temp / "slashed"), (Names{"Makefile_1", "Makefile_2"}));
     // No target: beside the source.
     RunSplit(bench, host, source);
@@ -278,7 +283,7 @@ TEST(SplitRun, AClosedWindowStopsTheRunBeforeItsNextItem)
             const auto source = temp.Write("in/notes.txt", Numbered(5));
             UpdateSplit(bench, source, "#");
             SplitOptions options;
-            options.Target = temp.Folder() + "out/";
+            options.Target = temp / "out/";
             options.List = true;
             end = RunSplit(bench, host, source, options);
             Names expected;

@@ -1,13 +1,19 @@
 #pragma once
-// A fresh folder per test, removed with everything in it afterwards.
+// A fresh folder per test, removed with everything in it afterwards. Paths come out with
+// the system's own separator, so "out/a.txt" names the same file on every platform.
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 
 namespace KestrinTest
 {
+// A path written with "/" in the system's own spelling ("\" on Windows).
+inline std::string Native(const std::string& path)
+{
+    return std::filesystem::path(path).make_preferred().string();
+}
+
 class TempFolder
 {
 public:
@@ -25,7 +31,8 @@ public:
     ~TempFolder()
     {
         std::error_code ignored;
-        // Give back write permission that a test may have taken away, so removal succeeds.
+        // Give back write permission that a test may have taken away (on Windows: clear
+        // the read-only attribute), so removal succeeds.
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
@@ -38,18 +45,25 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     // Full path of a name inside the folder, as bytes.
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::string operator/(const std::string& name) const
+    {
+        return (path_ / name).make_preferred().string();
+    }
     std::string Path() const { return path_.string(); }
     // Path with a trailing separator, as the window keeps folders.
-    std::string Folder() const { return path_.string() + "/"; }
+    std::string Folder() const
+    {
+        return path_.string() + static_cast<char>(std::filesystem::path::preferred_separator);
+    }
 
     std::string Write(const std::string& name, const std::string& bytes) const
     {
-        const auto full = (path_ / name);
-        std::filesystem::create_directories(full.parent_path());
+        const auto full = *this / name;
+        std::filesystem::create_directories(std::filesystem::path(full).parent_path());
+        // Opened by its bytes, as the program opens files.
         std::ofstream out(full, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return full.string();
+        return full;
     }
 
 private:
@@ -60,14 +74,5 @@ inline std::string ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Permission bits of a path (0 when it cannot be read).
-inline unsigned ModeOf(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 } // namespace KestrinTest

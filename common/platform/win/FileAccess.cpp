@@ -4,6 +4,7 @@
 #include "FileAccess.h"
 
 #include "FileReplacement.h"
+#include "platform/win/Win32Error.h"
 
 #include <cerrno>
 #include <io.h>
@@ -23,39 +24,14 @@ HANDLE AsHandle(std::intptr_t native)
     return reinterpret_cast<HANDLE>(native);
 }
 
-// The C library's number for the errors callers tell apart, so that FileError classifies
-// them as on POSIX (a sharing violation counts as access denied).
 int ErrnoOf(DWORD error)
 {
-    switch (error)
-    {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return ENOENT;
-    case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS:
-        return EEXIST;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    default:
-        return EIO;
-    }
+    return ErrnoOfWin32(error);
 }
 
 FileError ErrorOf(DWORD error, const std::string& path)
 {
-    const int number = ErrnoOf(error);
-    if (number != EIO)
-        return FileError::FromSystem(number, path);
-    char text[512] = {};
-    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                     text, sizeof text, nullptr);
-    return FileError(static_cast<int>(error), text, path);
+    return Win32FileError(error, path);
 }
 
 std::int64_t NsOf(LARGE_INTEGER ticks)

@@ -1,6 +1,7 @@
-// The registry layer on Windows: HKEY_LOCAL_MACHINE through the ANSI Reg* calls. A 32-bit
-// process on 64-bit Windows reads and writes the 64-bit view; otherwise the 32-bit view flag
-// is given, which 32-bit Windows ignores.
+// The registry layer on Windows: HKEY_LOCAL_MACHINE through the ANSI Reg* calls, texts in
+// the ANSI code page. Reads and writes go to the system's own view: the 64-bit view for a
+// 32-bit process on 64-bit Windows and for a 64-bit process; the 32-bit view flag otherwise,
+// which 32-bit Windows ignores.
 #include "Registration.h"
 
 #include <windows.h>
@@ -9,9 +10,11 @@ namespace Kestrin
 {
 namespace
 {
+// A 64-bit process given the 32-bit flag would write to WOW6432Node, where the system does
+// not look for the App Paths entry of a 64-bit program.
 REGSAM ViewFlag()
 {
-    return IsWow64() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    return sizeof(void*) == 8 || IsWow64() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 }
 } // namespace
 

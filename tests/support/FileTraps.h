@@ -1,0 +1,143 @@
+#pragma once
+// Real obstacles for file tests, one implementation per platform (support/posix,
+// support/win): files nobody may open, what a replacement must keep of a file, things in
+// the file system that are not files, tiny disks, and other programs. Where a platform
+// offers no such obstacle the trap says so and the test skips with the reason.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace KestrinTest
+{
+// Makes opening an existing file for writing fail with access denied until Unlock: on
+// POSIX the immutable flag (root only: an owner may always give itself write permission
+// back); on Windows a second handle that holds the file open sharing nothing, a real
+// sharing violation (reads are refused too). False when the system offers no way here.
+class FileLock
+{
+public:
+    explicit FileLock(std::string path) : path_(std::move(path)) {}
+    ~FileLock() { Unlock(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool Lock();
+    void Unlock();
+
+private:
+    std::string path_;
+    std::intptr_t native_ = -1; // the Windows handle
+    bool locked_ = false;
+};
+
+// Takes reading away from an existing file while it lives: no permission bits on POSIX
+// (checked as an OrdinaryUser), a handle that shares nothing on Windows.
+class UnreadableFile
+{
+public:
+    explicit UnreadableFile(const std::string& path);
+    ~UnreadableFile();
+    UnreadableFile(const UnreadableFile&) = delete;
+    UnreadableFile& operator=(const UnreadableFile&) = delete;
+
+private:
+    std::string path_;
+    unsigned mode_ = 0;
+    FileLock lock_;
+};
+
+// File permissions checked as an ordinary user on this thread, also when the tests run
+// as root (whom permission bits do not stop). Nothing to switch on Windows.
+class OrdinaryUser
+{
+public:
+    OrdinaryUser();
+    ~OrdinaryUser();
+    OrdinaryUser(const OrdinaryUser&) = delete;
+    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+private:
+    bool switched_ = false;
+};
+
+// A file system of a few kilobytes mounted on a folder (tmpfs); Mounted() is false where
+// mounting is not allowed, and always on Windows.
+class SmallDisk
+{
+public:
+    SmallDisk(const std::string& folder, const char* size);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+// A path that names something other than a file or a folder, and that must stay so: a
+// FIFO in the folder on POSIX, a named pipe (\\.\pipe\...) on Windows.
+class PipeInPlace
+{
+public:
+    explicit PipeInPlace(const std::string& folder);
+    ~PipeInPlace();
+    PipeInPlace(const PipeInPlace&) = delete;
+    PipeInPlace& operator=(const PipeInPlace&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Still a pipe, not turned into a file.
+    bool StillAPipe() const;
+
+private:
+    std::string path_;
+    std::intptr_t native_ = -1;
+};
+
+// A folder for the design's own examples: "C:\work" itself when the tests run under Wine,
+// whose C: drive belongs to the test prefix; elsewhere a folder of that name inside the
+// test's temporary folder. Removed with its contents, before and after.
+class ExampleFolder
+{
+public:
+    ExampleFolder(const std::string& temporaryFolder, const std::string& name);
+    ~ExampleFolder();
+    ExampleFolder(const ExampleFolder&) = delete;
+    ExampleFolder& operator=(const ExampleFolder&) = delete;
+    // The folder's path with the system's separator, without a trailing one.
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// What a whole-file replacement must keep of a file: its permission bits on POSIX; its
+// read-only, hidden and system attributes on Windows. 0 when it cannot be read.
+unsigned FlagsOf(const std::string& path);
+bool SetFlags(const std::string& path, unsigned flags);
+// Flags worth keeping, each with a name: read-only among them (ReadOnlyFlags).
+struct NamedFlags
+{
+    const char* Name;
+    unsigned Flags;
+};
+std::vector<NamedFlags> FlagsWorthKeeping();
+extern const unsigned ReadOnlyFlags;
+
+// Runs a program in a folder with standard input, output and error from and to files;
+// its exit status, or -1 when it could not be started or did not exit.
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const std::string& folder, const std::string& input, const std::string& output,
+               const std::string& errors);
+
+// Sets (or, for nullptr, removes) a variable of this process's environment.
+void SetEnvironment(const char* name, const char* value);
+} // namespace KestrinTest
+
+// Skips the rest of a test on Windows, naming why it cannot apply there.
+#ifdef _WIN32
+#define KESTRIN_SKIP_ON_WINDOWS(reason) GTEST_SKIP() << (reason)
+#else
+#define KESTRIN_SKIP_ON_WINDOWS(reason) static_cast<void>(0)
+#endif

@@ -1,0 +1,176 @@
+// The traps on POSIX: the immutable flag, permission bits checked as an ordinary user,
+// tmpfs, FIFOs, fork and exec.
+#include "FileTraps.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <random>
+#include <sys/fsuid.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace KestrinTest
+{
+namespace
+{
+bool SetImmutable(const std::string& path, bool immutable)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY);
+    if (descriptor < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done)
+    {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(descriptor);
+    return done;
+}
+} // namespace
+
+const unsigned ReadOnlyFlags = 0444;
+
+bool FileLock::Lock()
+{
+    // An owner may always give itself write permission back; only root can set the flag.
+    if (::geteuid() != 0)
+        return false;
+    locked_ = SetImmutable(path_, true);
+    return locked_;
+}
+
+void FileLock::Unlock()
+{
+    if (locked_)
+        SetImmutable(path_, false);
+    locked_ = false;
+}
+
+UnreadableFile::UnreadableFile(const std::string& path) : path_(path), lock_(path)
+{
+    mode_ = FlagsOf(path_);
+    ::chmod(path_.c_str(), 0);
+}
+
+UnreadableFile::~UnreadableFile()
+{
+    ::chmod(path_.c_str(), mode_);
+}
+
+OrdinaryUser::OrdinaryUser()
+{
+    if (::geteuid() == 0)
+    {
+        ::setfsuid(65534);
+        ::setfsgid(65534);
+        switched_ = true;
+    }
+}
+
+OrdinaryUser::~OrdinaryUser()
+{
+    if (switched_)
+    {
+        ::setfsuid(0);
+        ::setfsgid(0);
+    }
+}
+
+SmallDisk::SmallDisk(const std::string& folder, const char* size) : folder_(folder)
+{
+    ::mkdir(folder_.c_str(), 0777);
+    const std::string options = std::string("size=") + size;
+    mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (mounted_)
+        ::umount2(folder_.c_str(), MNT_DETACH);
+}
+
+PipeInPlace::PipeInPlace(const std::string& folder) : path_(folder + "/pipe")
+{
+    ::mkfifo(path_.c_str(), 0600);
+}
+
+PipeInPlace::~PipeInPlace()
+{
+    ::unlink(path_.c_str());
+}
+
+bool PipeInPlace::StillAPipe() const
+{
+    struct stat info
+    {
+    };
+    return ::lstat(path_.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
+ExampleFolder::ExampleFolder(const std::string& temporaryFolder, const std::string& name)
+    : path_(temporaryFolder + "/" + name)
+{
+}
+
+ExampleFolder::~ExampleFolder() = default;
+
+unsigned FlagsOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+bool SetFlags(const std::string& path, unsigned flags)
+{
+    return ::chmod(path.c_str(), flags) == 0;
+}
+
+std::vector<NamedFlags> FlagsWorthKeeping()
+{
+    return {{"plain", 0644}, {"read-only", 0444}, {"private", 0600}, {"group", 0640}};
+}
+
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const std::string& folder, const std::string& input, const std::string& output,
+               const std::string& errors)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        if (::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        ::dup2(::open(input.c_str(), O_RDONLY), 0);
+        ::dup2(::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        ::dup2(::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        std::vector<std::string> copies = arguments;
+        std::string name = program;
+        std::vector<char*> argv{name.data()};
+        for (auto& argument : copies)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    if (child < 0)
+        return -1;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void SetEnvironment(const char* name, const char* value)
+{
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+} // namespace KestrinTest
