@@ -1,5 +1,7 @@
 #include "ProfileDocument.h"
 
+#include "CodePage.h"
+
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -253,7 +255,7 @@ bool ProfileDocument::IsWritableKey(std::string_view key)
 ProfileFileState ReadProfileBytes(const std::string& path, std::string& bytes)
 {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathFromBytes(path), error);
     if (status.type() == std::filesystem::file_type::not_found)
         return ProfileFileState::Missing;
     if (error || status.type() != std::filesystem::file_type::regular)

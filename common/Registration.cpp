@@ -2,6 +2,7 @@
 // they differ from what is stored.
 #include "Registration.h"
 
+#include "CodePage.h"
 #include "Version.h"
 
 #include <filesystem>
@@ -43,20 +44,21 @@ void RegisterProgram(const std::string& executablePath)
     if (executablePath.empty())
         return;
     std::error_code error;
-    fs::path program = fs::absolute(executablePath, error);
+    // Paths are bytes in the system encoding; fs::path would misread them on Windows.
+    fs::path program = fs::absolute(PathFromBytes(executablePath), error);
     if (error)
         return;
     program = program.lexically_normal();
     if (!program.has_filename())
         return;
-    const auto fileName = program.filename().string();
+    const auto fileName = BytesFromPath(program.filename());
     // Without a trailing separator; a root keeps its own.
-    const auto folder = program.parent_path().string();
+    const auto folder = BytesFromPath(program.parent_path());
 
     const auto appPaths =
         std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + fileName;
     const auto ownKey = std::string("SOFTWARE\\") + CompanyName + "\\" + ProgramTitle;
-    RegWriteString(appPaths, "", program.string());
+    RegWriteString(appPaths, "", BytesFromPath(program));
     RegWriteString(appPaths, "Path", folder);
     RegWriteString(ownKey, "", folder);
     RegWriteString(ownKey, "CurrentVersion", VersionText());

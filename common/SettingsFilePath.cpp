@@ -1,3 +1,4 @@
+#include "CodePage.h"
 #include "ConfigFolders.h"
 #include "Exists.h"
 #include "ProfileFile.h"
@@ -18,18 +19,20 @@ std::string SettingsFilePath(const std::string& executablePath)
 std::string SettingsFilePath(const std::string& executablePath, const std::string& userFolder)
 {
     namespace fs = std::filesystem;
-    const fs::path program(executablePath);
+    // Paths are bytes in the system encoding; fs::path would misread them on Windows.
+    const fs::path program = PathFromBytes(executablePath);
     if (!program.has_filename())
         return {};
-    const auto name = program.stem().string() + ".dat";
+    fs::path name = program.stem();
+    name += ".dat";
     const auto folder = program.parent_path();
-    const auto besideProgram = (folder / name).string();
-    if (userFolder.empty() || FolderIsWritable(folder.empty() ? "." : folder.string()))
+    const auto besideProgram = BytesFromPath(folder / name);
+    if (userFolder.empty() || FolderIsWritable(folder.empty() ? "." : BytesFromPath(folder)))
         return besideProgram;
     std::error_code ignored;
-    fs::create_directories(userFolder, ignored);
+    fs::create_directories(PathFromBytes(userFolder), ignored);
     if (!FolderExists(userFolder))
         return besideProgram;
-    return (fs::path(userFolder) / name).string();
+    return BytesFromPath(PathFromBytes(userFolder) / name);
 }
 } // namespace Kestrin

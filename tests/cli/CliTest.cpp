@@ -1,5 +1,6 @@
 // kestrin-cli as a user runs it: a real process, real files, answers on standard input.
 #include "../support/TempFolder.h"
+#include "CodePage.h"
 #include "FileTraps.h"
 
 #include <filesystem>
@@ -28,8 +29,8 @@ Outcome RunCli(const TempFolder& temp, const std::vector<std::string>& arguments
     const auto err = temp / ".cli-err";
     Outcome outcome;
     // Relative paths are taken from the test's folder.
-    outcome.Status = KestrinTest::RunProgram(Native(KESTRIN_CLI_PATH), arguments, temp.Path(), in,
-                                             out, err);
+    outcome.Status =
+        KestrinTest::RunProgram(Native(KESTRIN_CLI_PATH), arguments, temp.Path(), in, out, err);
     outcome.Out = ReadBytes(out);
     outcome.Err = ReadBytes(err);
 #ifdef _WIN32
@@ -47,9 +48,9 @@ Outcome RunCli(const TempFolder& temp, const std::vector<std::string>& arguments
 std::vector<std::string> NamesIn(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().rfind(".cli-", 0) != 0)
-            names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(Kestrin::PathFromBytes(folder)))
+        if (Kestrin::BytesFromPath(entry.path().filename()).rfind(".cli-", 0) != 0)
+            names.push_back(Kestrin::BytesFromPath(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -146,9 +147,9 @@ TEST(Cli, SplitWritesWhatARunWrites)
     EXPECT_EQ(NamesIn(temp / "out"),
               (Names{base + "_1.txt", base + "_2.txt", base + "_3.txt", base + "_List.txt"}));
     EXPECT_EQ(ReadBytes(temp / ("out/" + base + "_2.txt")), "\r\ntwo\0bin\xff"s);
-    EXPECT_EQ(ReadBytes(temp / ("out/" + base + "_List.txt")),
-              Native("out/" + base + "_1.txt\r\nout/" + base + "_2.txt\r\nout/" + base +
-                     "_3.txt\r\n"));
+    EXPECT_EQ(
+        ReadBytes(temp / ("out/" + base + "_List.txt")),
+        Native("out/" + base + "_1.txt\r\nout/" + base + "_2.txt\r\nout/" + base + "_3.txt\r\n"));
 
     temp.Write("book.txt", "Title A\nbody a\n\xff\xfe Title B\nbody b");
     outcome = RunCli(
@@ -170,10 +171,9 @@ TEST(Cli, OverwriteQuestionsAreAnsweredOnStandardInput)
     EXPECT_EQ(ReadBytes(temp / "out/f_2.txt"), "old");
     EXPECT_EQ(ReadBytes(temp / "out/f_3.txt"), "old");
     EXPECT_EQ(ReadBytes(temp / "out/f_4.txt"), "old");
-    EXPECT_NE(
-        outcome.Err.find(Native("out/f_3.txt") +
-                         "\nA file with this name already exists. Overwrite? [y/n/c]"),
-        std::string::npos)
+    EXPECT_NE(outcome.Err.find(Native("out/f_3.txt") +
+                               "\nA file with this name already exists. Overwrite? [y/n/c]"),
+              std::string::npos)
         << outcome.Err;
 
     // End of input counts as no.
@@ -243,7 +243,8 @@ TEST(Cli, FailuresNameTheFileAndTheReason)
     temp.Write("disk/big_1.txt", "existing");
     outcome = RunCli(temp, {"split", "big.txt", "-d", "#", "-t", "disk", "--silent"});
     EXPECT_EQ(outcome.Status, 1);
-    EXPECT_EQ(outcome.Err, "kestrin-cli: " + Native("disk/big_1.txt") + ": No space left on device\n");
+    EXPECT_EQ(outcome.Err,
+              "kestrin-cli: " + Native("disk/big_1.txt") + ": No space left on device\n");
     EXPECT_EQ(ReadBytes(temp / "disk/big_1.txt"), "existing");
     EXPECT_EQ(NamesIn(temp / "disk"), Names{"big_1.txt"});
 }

@@ -163,10 +163,18 @@ TEST(ProfileFile, WindowsOwnReaderReadsWhatWeWrite)
     {
         const char* section;
         const char* key;
-    } keys[] = {{"fwMain", "Left"},          {"fwMain", "Top"},          {"fwMain", "ssMain"},
-                {"&Split File", "ucSource"}, {"&Split File", "ucTarget"}, {"&Split File", "tbDelimiter"},
-                {"&Split File", "chFileList"}, {"&Join Files", "ucSource"}, {"&Join Files", "tbDelimiter"},
-                {"&Join Files", "chFileName"}, {"&join files", "CHFILENAME"}, {"fwMain", "Missing"},
+    } keys[] = {{"fwMain", "Left"},
+                {"fwMain", "Top"},
+                {"fwMain", "ssMain"},
+                {"&Split File", "ucSource"},
+                {"&Split File", "ucTarget"},
+                {"&Split File", "tbDelimiter"},
+                {"&Split File", "chFileList"},
+                {"&Join Files", "ucSource"},
+                {"&Join Files", "tbDelimiter"},
+                {"&Join Files", "chFileName"},
+                {"&join files", "CHFILENAME"},
+                {"fwMain", "Missing"},
                 {"Nowhere", "Left"}};
     for (const auto& file : {ours, hand})
         for (const auto& k : keys)
@@ -470,11 +478,14 @@ TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
         {temp / "bin/kestrin", temp / "bin/kestrin.dat"},
         {temp / "bin/Kestrin.exe", temp / "bin/Kestrin.dat"},
         {temp / "bin/my.tool.exe", temp / "bin/my.tool.dat"},
+        // A name is bytes in the system's code page, kept exactly.
+        {temp / "bin \xE4/Kestrin.exe", temp / "bin \xE4/Kestrin.dat"},
         // A folder that cannot take files (here: one that cannot exist).
         {temp / "bin/kestrin/inside/kestrin", temp / "config/Tarrowby/kestrin.dat"},
         {"", ""},
     };
     temp.Write("bin/kestrin", "program");
+    KestrinTest::MakeFolders(temp / "bin \xE4");
     for (const auto& c : cases)
         EXPECT_EQ(SettingsFilePath(c.executable, user), c.settings) << c.executable;
     EXPECT_TRUE(fs::is_directory(user));
@@ -487,8 +498,8 @@ TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
     // anywhere) sends the settings to the per-user folder.
     KESTRIN_SKIP_ON_WINDOWS("the rest needs a folder that refuses new files: an ACL on "
                             "Windows, which Wine does not enforce");
-    fs::permissions(temp / "bin", fs::perms::owner_write | fs::perms::group_write |
-                                      fs::perms::others_write,
+    fs::permissions(temp / "bin",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     KestrinTest::OrdinaryUser ordinary;
     EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin", user), temp / "config/Tarrowby/kestrin.dat");

@@ -26,17 +26,13 @@ const char* const NoHiveFile = "Windows keeps HKEY_LOCAL_MACHINE in its registry
                                "file of ours that could be taken away";
 
 #ifdef _WIN32
-const std::string AppPaths =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrin.exe";
+const std::string AppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrin.exe";
 
 struct Stored
 {
     DWORD Type = REG_NONE;
     std::string Text;
-    bool operator==(const Stored& other) const
-    {
-        return Type == other.Type && Text == other.Text;
-    }
+    bool operator==(const Stored& other) const { return Type == other.Type && Text == other.Text; }
 };
 
 void PrintTo(const Stored& value, std::ostream* out)
@@ -55,8 +51,7 @@ protected:
     static void RemoveKeys()
     {
         for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
-            for (const auto& key :
-                 {AppPaths, OwnKey, std::string("SOFTWARE\\") + CompanyName})
+            for (const auto& key : {AppPaths, OwnKey, std::string("SOFTWARE\\") + CompanyName})
                 ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
     }
 
@@ -65,8 +60,8 @@ protected:
     {
         Stored stored;
         HKEY handle = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view,
-                            &handle) != ERROR_SUCCESS)
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) !=
+            ERROR_SUCCESS)
             return stored;
         char data[8192] = {};
         DWORD size = sizeof data - 1;
@@ -160,7 +155,8 @@ TEST(VersionText, MinorHasTwoDigitsAndRevisionFourWhenThereIsOne)
 #ifdef _WIN32
 TEST_F(Registry, FirstRegistrationWritesTheFourValuesInTheSystemsOwnView)
 {
-    const auto bin = temp / "bin";
+    // A folder name with a byte of the ANSI code page beyond ASCII is stored as it is.
+    const auto bin = temp / "bin \xE4";
     RegisterProgram(bin + "\\kestrin.exe");
     EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, ""), Sz(bin + "\\kestrin.exe"));
     EXPECT_EQ(Read(KEY_WOW64_64KEY, AppPaths, "Path"), Sz(bin));

@@ -9,8 +9,8 @@
 
 using namespace Kestrin;
 using KestrinTest::FlagsOf;
-using KestrinTest::ReadOnlyFlags;
 using KestrinTest::ReadBytes;
+using KestrinTest::ReadOnlyFlags;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 

@@ -1,5 +1,8 @@
 #include "TextProcedures.h"
 
+#include "CodePage.h"
+
+#include <clocale>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -62,4 +65,58 @@ TEST(TextProcedures, ReplacePatternWithACharacterClass)
     for (const char* bad : {"", "ab", "[abc", "(a)", "\\d", "[z-a]", "."})
         EXPECT_THROW(ReplacePattern("x", bad, "_", true, false, true), std::invalid_argument)
             << bad;
+}
+
+TEST(CodePage, TypedTextsAndPathsBecomeTheSystemsBytes)
+{
+#ifdef _WIN32
+    // The ANSI code page; Windows-1252 here, as Wine and western Windows have it.
+    if (TextFromBytes("\x80") != u"\u20AC")
+        GTEST_SKIP() << "the system's code page is not Windows-1252";
+    struct Case
+    {
+        std::u16string text;
+        std::string bytes;
+    } cases[] = {
+        {u"notes.txt", "notes.txt"},
+        {u"C:\\d\u00e4ta\\\u20AC.txt", "C:\\d\xE4ta\\\x80.txt"},
+        // Not in the code page: the mark, never a look-alike that names another file.
+        {u"a\u0101b", "a?b"},
+        {u"\uFF3C", "?"},
+        {u"\U00010348", "??"}, // one mark for each half of the surrogate pair
+    };
+    const std::string undecipherable = "a?b";
+#else
+    // The locale's encoding; the window's toolkit sets the user's locale at start.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "C.UTF-8"))
+        GTEST_SKIP() << "no UTF-8 locale here";
+    struct Case
+    {
+        std::u16string text;
+        std::string bytes;
+    } cases[] = {
+        {u"notes.txt", "notes.txt"},
+        {u"/d\u00e4ta/\u20AC.txt", "/d\xC3\xA4ta/\xE2\x82\xAC.txt"},
+        {u"\U00010348", "\xF0\x90\x8D\x88"},
+    };
+    const std::string undecipherable = "a\xFFb";
+#endif
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(BytesFromText(c.text), c.bytes);
+        if (c.bytes.find('?') == std::string::npos)
+        {
+            EXPECT_EQ(TextFromBytes(c.bytes), c.text) << c.bytes;
+            EXPECT_FALSE(IsUndecipherableName(c.bytes)) << c.bytes;
+        }
+        // Paths keep their bytes through std::filesystem.
+        EXPECT_EQ(BytesFromPath(PathFromBytes(c.bytes)), c.bytes);
+        EXPECT_EQ(BytesFromPath(PathFromBytes(c.bytes).filename()),
+                  c.bytes.substr(c.bytes.find_last_of("/\\") + 1));
+    }
+    EXPECT_TRUE(IsUndecipherableName(undecipherable));
+#ifndef _WIN32
+    std::setlocale(LC_ALL, saved.c_str());
+#endif
 }

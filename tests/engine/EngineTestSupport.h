@@ -1,5 +1,6 @@
 #pragma once
 // Small conveniences for driving the Workbench as the window does.
+#include "CodePage.h"
 #include "RecordingHost.h"
 #include "Workbench.h"
 
@@ -65,8 +66,8 @@ inline Kestrin::RunEnd RunJoin(Kestrin::Workbench& bench, RecordingHost& host,
 inline std::vector<std::string> NamesIn(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(Kestrin::PathFromBytes(folder)))
+        names.push_back(Kestrin::BytesFromPath(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,7 +1,7 @@
-#include "FileTraps.h"
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
 #include "FileError.h"
+#include "FileTraps.h"
 #include "PathText.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "FileTraps.h"
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
 #include "FileError.h"
+#include "FileTraps.h"
 #include "PathText.h"
 
 #include <filesystem>
@@ -74,12 +74,14 @@ TEST(Readiness, JoinTabCountsLinesAndNeedsATarget)
         bool enabled;
         std::string total;
     } cases[] = {
-        {two, temp / "out.txt", true, "2"},      {two, "", false, "2"},
+        {two, temp / "out.txt", true, "2"},
+        {two, "", false, "2"},
         // Bare LFs end lines only in the POSIX style.
         {lf, temp / "out.txt", NativePathStyle() == PathStyle::Posix,
          NativePathStyle() == PathStyle::Posix ? "4" : "0"},
         {one, temp / "out.txt", false, "0"},
-        {oneEnded, temp / "out.txt", true, "2"}, {temp / "missing", temp / "out.txt", false, "0"},
+        {oneEnded, temp / "out.txt", true, "2"},
+        {temp / "missing", temp / "out.txt", false, "0"},
     };
     for (const auto& c : cases)
     {

@@ -46,7 +46,8 @@ TEST(RoundTrip, JoinThenSplitGivesTheFilesBack)
                 // A text that ended in CR LF comes back ending in CR: the write drops the
                 // join's CR LF and then the LF that is last.
                 const auto expected = i == 1 ? "second \"quoted\" text\r"s : texts[i];
-                EXPECT_EQ(ReadBytes(Native(out + "/t" + std::to_string(i) + ".txt")), expected) << i;
+                EXPECT_EQ(ReadBytes(Native(out + "/t" + std::to_string(i) + ".txt")), expected)
+                    << i;
             }
         }
         else

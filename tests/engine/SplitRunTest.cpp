@@ -1,8 +1,9 @@
-#include "FileTraps.h"
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
 #include "FileError.h"
+#include "FileTraps.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace Kestrin;
@@ -33,8 +34,8 @@ TEST(SplitRun, AutoNumberedFragmentsAndTheirList)
         text += "part " + std::to_string(i) + "\r\n=====\r\n";
     text.erase(text.size() - 9); // the last part ends the file with its own CR LF
     const auto source = Native(work.Path() + "/notes.txt");
-    fs::create_directories(work.Path());
-    temp.Write(source, text);
+    MakeFolders(work.Path());
+    std::ofstream(source, std::ios::binary) << text;
     Workbench bench;
     ASSERT_EQ(UpdateSplit(bench, source, "=====").Total, "12");
     RecordingHost host;

@@ -8,11 +8,21 @@
 
 namespace KestrinTest
 {
-// A path written with "/" in the system's own spelling ("\" on Windows).
-inline std::string Native(const std::string& path)
+// A path written with "/" in the system's own spelling ("\" on Windows). Plain byte work:
+// std::filesystem would change the bytes of a non-ASCII name on Windows.
+inline std::string Native(std::string path)
 {
-    return std::filesystem::path(path).make_preferred().string();
+#ifdef _WIN32
+    for (auto& c : path)
+        if (c == '/')
+            c = '\\';
+#endif
+    return path;
 }
+
+// Makes the folder and its missing parents, by the path's bytes as the program opens
+// files (support/posix, support/win).
+void MakeFolders(const std::string& path);
 
 class TempFolder
 {
@@ -44,11 +54,8 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // Full path of a name inside the folder, as bytes.
-    std::string operator/(const std::string& name) const
-    {
-        return (path_ / name).make_preferred().string();
-    }
+    // Full path of a name ("a/b.txt") inside the folder, as bytes.
+    std::string operator/(const std::string& name) const { return Folder() + Native(name); }
     std::string Path() const { return path_.string(); }
     // Path with a trailing separator, as the window keeps folders.
     std::string Folder() const
@@ -59,7 +66,9 @@ public:
     std::string Write(const std::string& name, const std::string& bytes) const
     {
         const auto full = *this / name;
-        std::filesystem::create_directories(std::filesystem::path(full).parent_path());
+        const auto slash =
+            full.find_last_of(static_cast<char>(std::filesystem::path::preferred_separator));
+        MakeFolders(full.substr(0, slash));
         // Opened by its bytes, as the program opens files.
         std::ofstream out(full, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

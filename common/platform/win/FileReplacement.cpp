@@ -125,10 +125,10 @@ FileReplacement::FileReplacement(const std::string& path) : path_(path), target_
     else
     {
         // What the path really is: links followed, devices and pipes told from files.
-        const HANDLE probe = ::CreateFileA(
-            path_.c_str(), FILE_READ_ATTRIBUTES,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE probe =
+            ::CreateFileA(path_.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (probe == INVALID_HANDLE_VALUE)
         {
             const DWORD error = ::GetLastError();
@@ -162,9 +162,9 @@ FileReplacement::FileReplacement(const std::string& path) : path_(path), target_
     {
         temporary_ = folder + "\\" + stem + Hex(seed(), 8) + TemporarySuffix;
         // Deletion is not shared: a live writer's file is never taken for a stale one.
-        handle = ::CreateFileA(temporary_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+        handle =
+            ::CreateFileA(temporary_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE &&
             (::GetLastError() != ERROR_FILE_EXISTS || attempt >= 100))
         {
@@ -239,8 +239,8 @@ void FileReplacement::Commit()
                             nullptr, nullptr))
         {
             const DWORD error = ::GetLastError();
-            ::SetFileAttributesA(target_.c_str(), originalMode_ ? originalMode_
-                                                                : FILE_ATTRIBUTE_NORMAL);
+            ::SetFileAttributesA(target_.c_str(),
+                                 originalMode_ ? originalMode_ : FILE_ATTRIBUTE_NORMAL);
             Discard();
             throw Win32FileError(error, path_);
         }

@@ -57,10 +57,9 @@ int ErrnoOfWin32(unsigned long error)
 std::string Win32ErrorText(unsigned long error)
 {
     char text[512] = {};
-    const DWORD length =
-        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                             FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                         nullptr, error, 0, text, sizeof text, nullptr);
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+        nullptr, error, 0, text, sizeof text, nullptr);
     std::string message(text, length);
     // The system ends its texts in a line break (or, with the width mask, a blank).
     while (!message.empty() &&

@@ -2,8 +2,11 @@
 // tmpfs, FIFOs, fork and exec.
 #include "FileTraps.h"
 
+#include "TempFolder.h"
+
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <linux/fs.h>
 #include <random>
 #include <sys/fsuid.h>
@@ -119,6 +122,12 @@ ExampleFolder::ExampleFolder(const std::string& temporaryFolder, const std::stri
 }
 
 ExampleFolder::~ExampleFolder() = default;
+
+void MakeFolders(const std::string& path)
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(path, ignored);
+}
 
 unsigned FlagsOf(const std::string& path)
 {

@@ -3,6 +3,8 @@
 // switch to from a test; those traps report so.
 #include "FileTraps.h"
 
+#include "TempFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -137,6 +139,17 @@ ExampleFolder::~ExampleFolder()
     RemoveAll(path_);
 }
 
+void MakeFolders(const std::string& path)
+{
+    // Outermost first; what exists already is passed by.
+    for (std::size_t at = path.find('\\', 3);; at = path.find('\\', at + 1))
+    {
+        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        if (at == std::string::npos)
+            break;
+    }
+}
+
 unsigned FlagsOf(const std::string& path)
 {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -171,9 +184,8 @@ int RunProgram(const std::string& program, const std::vector<std::string>& argum
     startup.hStdOutput = Inheritable(output, true);
     startup.hStdError = Inheritable(errors, true);
     PROCESS_INFORMATION process{};
-    const BOOL started =
-        ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                         folder.c_str(), &startup, &process);
+    const BOOL started = ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                                          0, nullptr, folder.c_str(), &startup, &process);
     for (const HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
         if (handle != INVALID_HANDLE_VALUE)
             ::CloseHandle(handle);
