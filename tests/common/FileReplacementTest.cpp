@@ -5,8 +5,15 @@
 #include "FileTraps.h"
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using namespace Kestrin;
 using KestrinTest::FlagsOf;
@@ -119,4 +126,225 @@ TEST(FileReplacement, ReportsErrorsWithTheCallersPath)
             EXPECT_NE(std::string(error.what()).find(c.path), std::string::npos);
         }
     }
+}
+
+TEST(FileReplacement, RefusesWhatIsNotARegularFileAndLeavesItAsItWas)
+{
+    KestrinTest::TempFolder temp;
+    struct Case
+    {
+        const char* name;
+        bool (*make)(const std::string&);
+        char kind;
+    } cases[] = {
+        {"pipe", KestrinTest::MakeFifo, 'p'},
+        {"device", KestrinTest::MakeDeviceNode, 'c'},
+#ifdef _WIN32
+        // Windows needs none made: "nul" with any extension is the NUL device everywhere.
+        {"nul.txt", [](const std::string&) { return true; }, 'c'},
+#endif
+    };
+    std::size_t made = 0;
+    for (const auto& c : cases)
+    {
+        const auto path = temp / c.name;
+        if (!c.make(path))
+        {
+            std::cout << "skipped " << c.name << ": the system refuses to make one here\n";
+            continue;
+        }
+        std::vector<std::string> paths{path};
+        const auto link = temp / (std::string(c.name) + ".link");
+        std::error_code noLink; // Wine makes no symbolic links
+        fs::create_symlink(path, link, noLink);
+        if (!noLink)
+            paths.push_back(link);
+        made = EntriesIn(temp.Path());
+        for (const auto& written : paths)
+        {
+            try
+            {
+                ReplaceFileBytes(written, "data");
+                ADD_FAILURE() << "replaced " << written;
+            }
+            catch (const FileError& error)
+            {
+                EXPECT_EQ(error.Path(), written);
+                EXPECT_NE(error.Description().find("not a regular file"), std::string::npos)
+                    << error.what();
+            }
+            EXPECT_EQ(KestrinTest::KindOf(path), c.kind) << written;
+        }
+    }
+    EXPECT_EQ(EntriesIn(temp.Path()), made) << "a temporary file was left";
+}
+
+TEST(FileReplacement, ANewFileAppearsOnlyWhenCompleteAndNeverOverAnotherOne)
+{
+    KestrinTest::TempFolder temp;
+    const auto path = temp / "new.txt";
+    {
+        FileReplacement output(path);
+        output.Write("complete");
+        EXPECT_FALSE(fs::exists(path)) << "a new file is visible before it is complete";
+        output.Commit();
+    }
+    EXPECT_EQ(ReadBytes(path), "complete");
+
+    // Something that appears under the name meanwhile is neither followed nor replaced.
+    const auto outside = temp.Write("outside/victim.txt", "keep");
+    struct Case
+    {
+        const char* name;
+        bool link;
+    } cases[] = {{"appeared.txt", false}, {"swapped.txt", true}};
+    std::size_t entries = 2; // new.txt, outside
+    for (const auto& c : cases)
+    {
+        const auto target = temp / c.name;
+        FileReplacement output(target);
+        output.Write("new");
+        std::error_code noLink; // Wine makes no symbolic links
+        if (c.link)
+            fs::create_symlink(outside, target, noLink);
+        else
+            temp.Write(c.name, "theirs");
+        if (noLink)
+        {
+            std::cout << "skipped " << c.name << ": " << noLink.message() << "\n";
+            continue;
+        }
+        ++entries;
+        EXPECT_THROW(output.Commit(), FileError) << c.name;
+        EXPECT_EQ(ReadBytes(target), c.link ? "keep" : "theirs") << c.name;
+    }
+    EXPECT_EQ(ReadBytes(outside), "keep");
+    EXPECT_EQ(EntriesIn(temp.Path()), entries) << "a temporary file was left";
+}
+
+TEST(FileReplacement, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWriteOfItsTarget)
+{
+    KestrinTest::TempFolder temp;
+    const auto existing = temp.Write("existing.txt", "old");
+    const auto fresh = temp / "fresh.txt";
+    for (const auto& target : {existing, fresh})
+    {
+#ifdef _WIN32
+        // What a killed writer leaves there: its temporary file, its handle closed by the
+        // system.
+        temp.Write(FileReplacement::TemporaryName(target.substr(temp.Folder().size())),
+                   std::string(100000, 'h'));
+#else
+        const pid_t child = ::fork();
+        if (child == 0)
+        {
+            FileReplacement output(target);
+            output.Write(std::string(100000, 'h'));
+            ::kill(::getpid(), SIGKILL);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+#endif
+    }
+    EXPECT_EQ(EntriesIn(temp.Path()), 3u) << "the killed writers left no temporary file";
+    EXPECT_EQ(ReadBytes(existing), "old");
+    EXPECT_FALSE(fs::exists(fresh));
+    ReplaceFileBytes(existing, "new");
+    ReplaceFileBytes(fresh, "new");
+    EXPECT_EQ(EntriesIn(temp.Path()), 2u);
+    EXPECT_EQ(ReadBytes(existing), "new");
+    EXPECT_EQ(ReadBytes(fresh), "new");
+}
+
+TEST(FileReplacement, ALiveWritersTemporaryFileIsNotTakenAway)
+{
+    KestrinTest::TempFolder temp;
+    const auto target = temp.Write("shared.txt", "old");
+    FileReplacement first(target);
+    first.Write("first");
+    try
+    {
+        ReplaceFileBytes(target, "second");
+        ADD_FAILURE() << "a second writer replaced the file";
+    }
+    catch (const FileError& error)
+    {
+        EXPECT_EQ(error.Path(), target);
+    }
+    first.Commit();
+    EXPECT_EQ(ReadBytes(target), "first");
+    EXPECT_EQ(EntriesIn(temp.Path()), 1u);
+}
+
+TEST(FileReplacement, NamesUpToTheSystemsLimitCanBeReplaced)
+{
+    KestrinTest::TempFolder temp;
+#ifdef _WIN32
+    // The ANSI calls stop at MAX_PATH (260 with the final NUL) for the whole path: the
+    // longest name is what fills it, and its temporary name must not take more.
+    const std::size_t longest = 259 - temp.Folder().size();
+    const std::size_t lengths[] = {200u, longest - 20, longest};
+#else
+    const std::size_t lengths[] = {200u, 240u, 255u};
+#endif
+    for (const std::size_t length : lengths)
+    {
+        const std::string name(length, 'n');
+        const auto path = temp.Write(name, "old");
+        ReplaceFileBytes(path, "new");
+        EXPECT_EQ(ReadBytes(path), "new") << length;
+        // A new file of such a name, too.
+        const auto other = temp / std::string(length, 'm');
+        ReplaceFileBytes(other, "new");
+        EXPECT_EQ(ReadBytes(other), "new") << length;
+    }
+    EXPECT_EQ(EntriesIn(temp.Path()), 6u);
+}
+
+TEST(FileReplacement, InAFolderThatRefusesNewFilesNothingIsTruncatedBeforeTheEnd)
+{
+    KESTRIN_SKIP_ON_WINDOWS("a folder refuses new files through its ACL on Windows, which Wine "
+                            "does not enforce; permission bits are POSIX");
+    KestrinTest::TempFolder temp;
+    ::chmod(temp.Path().c_str(), 0777);
+    KestrinTest::OrdinaryUser user;
+    const auto file = temp.Write("locked/file.txt", "old contents");
+    ::chmod((temp / "locked").c_str(), 0555);
+    {
+        FileReplacement output(file);
+        output.Write("half of it");
+        EXPECT_EQ(ReadBytes(file), "old contents");
+    } // abandoned, as when reading a listed file fails
+    EXPECT_EQ(ReadBytes(file), "old contents");
+    FileReplacement output(file);
+    output.Write("new");
+    output.Commit();
+    EXPECT_EQ(ReadBytes(file), "new");
+}
+
+TEST(FileReplacement, InPlaceOnAFullDiskKeepsTheOldFile)
+{
+    KESTRIN_SKIP_ON_WINDOWS("no small file system can be mounted from a test on Windows, nor a "
+                            "folder made to refuse new files");
+    KestrinTest::TempFolder temp;
+    KestrinTest::SmallDisk disk(temp / "disk", "64k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a small file system here";
+    ::chmod((temp / "disk").c_str(), 0777);
+    const auto file = temp / "disk/fragment.txt";
+    const std::string old(16 * 1024, 'o');
+    {
+        KestrinTest::OrdinaryUser user;
+        ReplaceFileBytes(file, old);
+        ReplaceFileBytes(temp / "disk/filler", std::string(36 * 1024, 'f'));
+    }
+    ::chmod((temp / "disk").c_str(), 0555);
+    {
+        // 12 KiB free: with the old file's 16 KiB that cannot hold 40 KiB.
+        KestrinTest::OrdinaryUser user;
+        EXPECT_THROW(ReplaceFileBytes(file, std::string(40 * 1024, 'n')), FileError);
+    }
+    ::chmod((temp / "disk").c_str(), 0777);
+    EXPECT_EQ(ReadBytes(file), old);
 }

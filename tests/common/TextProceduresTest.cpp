@@ -100,7 +100,8 @@ TEST(CodePage, TypedTextsAndPathsBecomeTheSystemsBytes)
         {u"/d\u00e4ta/\u20AC.txt", "/d\xC3\xA4ta/\xE2\x82\xAC.txt"},
         {u"\U00010348", "\xF0\x90\x8D\x88"},
     };
-    const std::string undecipherable = "a\xFF" "b";
+    const std::string undecipherable = "a\xFF"
+                                       "b";
 #endif
     for (const auto& c : cases)
     {

@@ -112,6 +112,16 @@ private:
     std::string path_;
 };
 
+// A named pipe (FIFO) at the path; false where the system refuses one, and on Windows,
+// whose pipes live outside the folders (see PipeInPlace).
+bool MakeFifo(const std::string& path);
+// A character device node like /dev/null at the path (root only); false where refused,
+// and on Windows, whose devices ("nul") are in every folder already.
+bool MakeDeviceNode(const std::string& path);
+// What kind of file the path itself is (links not followed): 'f' regular, 'p' pipe,
+// 'c' character device, 'l' link, 'd' folder, '-' nothing.
+char KindOf(const std::string& path);
+
 // What a whole-file replacement must keep of a file: its permission bits on POSIX; its
 // read-only, hidden and system attributes on Windows. 0 when it cannot be read.
 unsigned FlagsOf(const std::string& path);

@@ -204,8 +204,43 @@ std::optional<FileError> AppendToFile(const std::string& path, std::string_view 
 
 void RemoveFile(const std::string& path)
 {
-    if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
-        throw ErrorOf(::GetLastError(), path);
+    // Nothing there (nor its folder) and folders are no failure; a link goes, not what it
+    // leads to; a device ("nul.txt") is never taken for a file.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    {
+        const bool removed = attributes & FILE_ATTRIBUTE_DIRECTORY
+                                 ? ::RemoveDirectoryA(path.c_str())
+                                 : ::DeleteFileA(path.c_str());
+        if (!removed && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+            throw ErrorOf(::GetLastError(), path);
+        return;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return;
+    const HANDLE probe = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe != INVALID_HANDLE_VALUE)
+    {
+        const DWORD type = ::GetFileType(probe);
+        ::CloseHandle(probe);
+        if (type != FILE_TYPE_DISK)
+            throw FileError::NotRegularFile(path);
+    }
+    // A read-only file is taken too: the name is to be free (as unlink does on POSIX).
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesA(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND &&
+        ::GetLastError() != ERROR_PATH_NOT_FOUND)
+    {
+        const DWORD error = ::GetLastError();
+        if (attributes & FILE_ATTRIBUTE_READONLY)
+            ::SetFileAttributesA(path.c_str(), attributes);
+        throw ErrorOf(error, path);
+    }
 }
 
 int MakeFolder(const std::string& path)

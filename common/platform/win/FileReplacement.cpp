@@ -6,11 +6,10 @@
 // whole, or no file, and no temporary file. A device or a pipe is never written: "nul.txt"
 // names the NUL device in every folder, and writing it would lose the text without a word.
 //
-// Temporary files are named "~<16 hex digits>-<8 hex digits>.kestrin-tmp": a hash of the
-// target's name (its case folded, as the file system folds it), so that stale ones of the
-// same target are found, and a number for this write. Stale ones (a killed process) are
-// removed at the next write of the target; one that a live writer holds open cannot be
-// deleted, as writers never share deletion, and stays.
+// The temporary file is TemporaryName(NAME) beside the target, as on POSIX. Writers open it
+// without sharing deletion, so one that a live writer holds cannot be deleted and stops a
+// second writer; one left by a killed process (the system closed its handle) is removed at
+// the next write of the same target.
 #include "FileReplacement.h"
 
 #include "FileError.h"
@@ -20,7 +19,6 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <io.h>
-#include <random>
 #include <windows.h>
 
 namespace Kestrin
@@ -48,48 +46,6 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Hex(std::uint64_t value, int digits)
-{
-    static const char* const digitsOf = "0123456789abcdef";
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = digitsOf[value & 15];
-    return text;
-}
-
-// FNV-1a of the name with ASCII letters folded: the same target, however it is spelt.
-std::string TemporaryStem(const std::string& target)
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    for (char c : NameOf(target))
-    {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return "~" + Hex(hash, 16) + "-";
-}
-
-constexpr const char* TemporarySuffix = ".kestrin-tmp";
-
-// Removes what killed writers of the same target left behind.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& stem)
-{
-    WIN32_FIND_DATAA found{};
-    const std::string pattern = folder + "\\" + stem + "*" + TemporarySuffix;
-    const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do
-    {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        // Fails with a sharing violation while its writer is alive.
-        ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-}
-
 // The file a path names once symbolic links are followed, as the system spells it.
 std::string FinalPath(HANDLE handle, const std::string& fallback)
 {
@@ -105,156 +61,256 @@ std::string FinalPath(HANDLE handle, const std::string& fallback)
     return path;
 }
 
+// FNV-1a of the name, as 16 hexadecimal digits.
+std::string NameHash(const std::string& name)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    static const char* const digits = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+        text[static_cast<std::size_t>(i)] = digits[hash & 15];
+    return text;
+}
+
 HANDLE AsHandle(int descriptor)
 {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
 }
+
+enum class Mode
+{
+    NewFile, // temporary file moved in without replacing anything
+    Replace  // temporary file put in the target's place by ReplaceFile
+};
 } // namespace
 
-FileReplacement::FileReplacement(const std::string& path) : path_(path), target_(path)
+struct FileReplacement::State
 {
-    const DWORD attributes = ::GetFileAttributesA(path_.c_str());
+    std::string path;   // as the caller named it
+    std::string target; // links followed
+    std::string temporary;
+    int descriptor = -1; // C runtime descriptor over the temporary file's handle
+    Mode mode = Mode::NewFile;
+    DWORD originalAttributes = 0;
+    bool committed = false;
+
+    void Examine(Links links);
+    void CreateTemporary();
+    void Discard() noexcept;
+    void RestoreAttributes() const
+    {
+        ::SetFileAttributesA(target.c_str(),
+                             originalAttributes ? originalAttributes : FILE_ATTRIBUTE_NORMAL);
+    }
+};
+
+std::string WriteDestination(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    const HANDLE handle = ::CreateFileA(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // A dangling link keeps its own name; Examine refuses to write through it, as reading
+    // where it leads needs the reparse data that only the link's creator can be sure of.
+    if (handle == INVALID_HANDLE_VALUE)
+        return path;
+    const auto final = FinalPath(handle, path);
+    ::CloseHandle(handle);
+    return final;
+}
+
+void FileReplacement::State::Examine(Links links)
+{
+    const DWORD attributes = ::GetFileAttributesA(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
     {
         const DWORD error = ::GetLastError();
         // A missing folder says ENOENT, so that the caller creates it.
         if (error != ERROR_FILE_NOT_FOUND)
-            throw Win32FileError(error, path_);
-        mode_ = Mode::NewFile;
+            throw Win32FileError(error, path);
+        mode = Mode::NewFile;
+        return;
     }
-    else
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
     {
-        // What the path really is: links followed, devices and pipes told from files.
-        const HANDLE probe =
-            ::CreateFileA(path_.c_str(), FILE_READ_ATTRIBUTES,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (probe == INVALID_HANDLE_VALUE)
-        {
-            const DWORD error = ::GetLastError();
-            if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                throw FileError(ENOENT, "The symbolic link names no file.", path_);
-            throw Win32FileError(error, path_);
-        }
-        const DWORD type = ::GetFileType(probe);
-        BY_HANDLE_FILE_INFORMATION info{};
-        const BOOL known = ::GetFileInformationByHandle(probe, &info);
-        if (type == FILE_TYPE_DISK && known)
-            target_ = FinalPath(probe, path_);
-        ::CloseHandle(probe);
-        if (type != FILE_TYPE_DISK)
-            throw FileError(EINVAL, "This is a device or a pipe, not a file; it is not written.",
-                            path_);
-        if (!known)
-            throw LastWin32FileError(path_);
-        if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            throw FileError::FromSystem(EISDIR, path_);
-        mode_ = Mode::Replace;
-        originalMode_ = info.dwFileAttributes & KeptAttributes;
+        if (links == Links::Refuse)
+            throw FileError(ELOOP, "became a symbolic link; nothing was written through it", path);
+        // Still a link after following: it leads nowhere.
+        throw FileError(ENOENT, "is a symbolic link that leads nowhere; nothing was written", path);
     }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        throw FileError::FromSystem(EISDIR, path);
+    // What the path really is: "nul.txt" names the NUL device in any folder.
+    const HANDLE probe = ::CreateFileA(target.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        throw LastWin32FileError(path);
+    const DWORD type = ::GetFileType(probe);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL known = type == FILE_TYPE_DISK && ::GetFileInformationByHandle(probe, &info);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(probe);
+    if (type != FILE_TYPE_DISK)
+        throw FileError::NotRegularFile(path);
+    if (!known)
+        throw Win32FileError(error, path);
+    mode = Mode::Replace;
+    originalAttributes = info.dwFileAttributes & KeptAttributes;
+}
 
-    const std::string folder = FolderOf(target_);
-    const std::string stem = TemporaryStem(target_);
-    RemoveStaleTemporaries(folder, stem);
-    std::random_device seed;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt)
+void FileReplacement::State::CreateTemporary()
+{
+    const std::string folder = FolderOf(target);
+    const bool joined = folder.back() == '\\' || (folder.size() == 2 && folder[1] == ':');
+    const std::string prefix = folder + (joined ? "" : "\\");
+    temporary = prefix + TemporaryName(NameOf(target));
+    // Paths stop at MAX_PATH for the ANSI calls: a target that fits must not fail only
+    // because its temporary name is longer. Then a hash of the name stands for it.
+    if (temporary.size() >= MAX_PATH)
+        temporary = prefix + TemporaryName(std::string(1, '~') + NameHash(NameOf(target)));
+    for (int attempt = 0;; ++attempt)
     {
-        temporary_ = folder + "\\" + stem + Hex(seed(), 8) + TemporarySuffix;
-        // Deletion is not shared: a live writer's file is never taken for a stale one.
-        handle =
-            ::CreateFileA(temporary_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+        // Deletion is not shared: a live writer's temporary file cannot be taken for stale.
+        const HANDLE handle =
+            ::CreateFileA(temporary.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE &&
-            (::GetLastError() != ERROR_FILE_EXISTS || attempt >= 100))
+        if (handle != INVALID_HANDLE_VALUE)
         {
-            const DWORD error = ::GetLastError();
-            temporary_.clear();
-            throw Win32FileError(error, path_);
+            descriptor = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY);
+            if (descriptor >= 0)
+                return;
+            ::CloseHandle(handle);
+            ::DeleteFileA(temporary.c_str());
+            temporary.clear();
+            throw FileError::FromSystem(EMFILE, path);
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS || attempt >= 2)
+        {
+            temporary.clear();
+            throw Win32FileError(error, path);
+        }
+        // Left by a killed writer: it goes. Held by a live one: this write stops.
+        const DWORD attributes = ::GetFileAttributesA(temporary.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        {
+            const std::string inTheWay = temporary;
+            temporary.clear();
+            throw FileError::FromSystem(EEXIST, inTheWay);
+        }
+        if (attributes & FILE_ATTRIBUTE_READONLY)
+            ::SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!::DeleteFileA(temporary.c_str()) && ::GetLastError() == ERROR_SHARING_VIOLATION)
+        {
+            temporary.clear();
+            throw FileError(EBUSY, "is being written by another program", path);
         }
     }
-    descriptor_ = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY);
-    if (descriptor_ < 0)
-    {
-        ::CloseHandle(handle);
-        ::DeleteFileA(temporary_.c_str());
-        temporary_.clear();
-        throw FileError::FromSystem(EMFILE, path_);
-    }
+}
+
+FileReplacement::FileReplacement(const std::string& path, Links links)
+    : state_(std::make_unique<State>())
+{
+    State& state = *state_;
+    state.path = path;
+    state.target = links == Links::Follow ? WriteDestination(path) : path;
+    // Fixed now, so that the temporary file and the target stay in one folder (and
+    // ReplaceFile, which refuses some relative names, gets whole ones).
+    char full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameA(state.target.c_str(), sizeof full, full, nullptr);
+    if (length > 0 && length < sizeof full)
+        state.target.assign(full, length);
+    // A device name ("nul.txt", "COM1") becomes "\\.\NUL", a pipe stays "\\.\pipe\...".
+    if (state.target.rfind("\\\\.\\", 0) == 0)
+        throw FileError::NotRegularFile(path);
+    if (NameOf(state.target).empty())
+        throw FileError::FromSystem(EISDIR, path);
+    state.Examine(links);
+    state.CreateTemporary();
 }
 
 FileReplacement::~FileReplacement()
 {
-    if (!committed_)
-        Discard();
+    if (!state_->committed)
+        state_->Discard();
 }
 
-void FileReplacement::Discard() noexcept
+void FileReplacement::State::Discard() noexcept
 {
-    if (descriptor_ >= 0)
-        ::_close(descriptor_);
-    descriptor_ = -1;
-    if (!temporary_.empty())
-        ::DeleteFileA(temporary_.c_str());
-    temporary_.clear();
+    if (descriptor >= 0)
+        ::_close(descriptor);
+    descriptor = -1;
+    if (!temporary.empty())
+        ::DeleteFileA(temporary.c_str());
+    temporary.clear();
+}
+
+int FileReplacement::Descriptor() const
+{
+    return state_->descriptor;
 }
 
 void FileReplacement::Fail(int systemError) const
 {
-    throw FileError::FromSystem(systemError, path_);
+    throw FileError::FromSystem(systemError, state_->path);
 }
 
 void FileReplacement::Write(std::string_view bytes)
 {
-    const HANDLE handle = AsHandle(descriptor_);
+    const HANDLE handle = AsHandle(state_->descriptor);
     while (!bytes.empty())
     {
         const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : DWORD(bytes.size());
         DWORD written = 0;
         if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr))
-            throw LastWin32FileError(path_);
+            throw LastWin32FileError(state_->path);
         bytes.remove_prefix(written);
     }
 }
 
 void FileReplacement::Commit()
 {
-    if (SyncReplacedFiles && !::FlushFileBuffers(AsHandle(descriptor_)))
-        throw LastWin32FileError(path_);
-    const int descriptor = descriptor_;
-    descriptor_ = -1;
+    State& state = *state_;
+    if (SyncReplacedFiles && !::FlushFileBuffers(AsHandle(state.descriptor)))
+        throw LastWin32FileError(state.path);
+    const int descriptor = state.descriptor;
+    state.descriptor = -1;
     if (::_close(descriptor) != 0)
     {
         const int error = errno;
-        Discard();
+        state.Discard();
         Fail(error);
     }
-    if (mode_ == Mode::Replace)
+    if (state.mode == Mode::Replace)
     {
         // ReplaceFile refuses a read-only target; the attributes come back afterwards.
-        if (originalMode_ & FILE_ATTRIBUTE_READONLY)
-            ::SetFileAttributesA(target_.c_str(), originalMode_ & ~DWORD(FILE_ATTRIBUTE_READONLY));
-        if (!::ReplaceFileA(target_.c_str(), temporary_.c_str(), nullptr,
+        if (state.originalAttributes & FILE_ATTRIBUTE_READONLY)
+            ::SetFileAttributesA(state.target.c_str(),
+                                 state.originalAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        if (!::ReplaceFileA(state.target.c_str(), state.temporary.c_str(), nullptr,
                             REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
                             nullptr, nullptr))
         {
             const DWORD error = ::GetLastError();
-            ::SetFileAttributesA(target_.c_str(),
-                                 originalMode_ ? originalMode_ : FILE_ATTRIBUTE_NORMAL);
-            Discard();
-            throw Win32FileError(error, path_);
+            state.RestoreAttributes();
+            state.Discard();
+            throw Win32FileError(error, state.path);
         }
-        ::SetFileAttributesA(target_.c_str(),
-                             originalMode_ ? originalMode_ : FILE_ATTRIBUTE_NORMAL);
+        state.RestoreAttributes();
     }
-    else if (!::MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH))
+    else if (!::MoveFileExA(state.temporary.c_str(), state.target.c_str(), MOVEFILE_WRITE_THROUGH))
     {
         // Something appeared under the name meanwhile: it is not ours to replace.
         const DWORD error = ::GetLastError();
-        Discard();
-        throw Win32FileError(error, path_);
+        state.Discard();
+        throw Win32FileError(error, state.path);
     }
-    temporary_.clear();
-    committed_ = true;
+    state.temporary.clear();
+    state.committed = true;
 }
 } // namespace Kestrin

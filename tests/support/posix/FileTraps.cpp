@@ -13,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -127,6 +128,34 @@ void MakeFolders(const std::string& path)
 {
     std::error_code ignored;
     std::filesystem::create_directories(path, ignored);
+}
+
+bool MakeFifo(const std::string& path)
+{
+    return ::mkfifo(path.c_str(), 0666) == 0;
+}
+
+bool MakeDeviceNode(const std::string& path)
+{
+    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+}
+
+char KindOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) != 0)
+        return '-';
+    if (S_ISREG(info.st_mode))
+        return 'f';
+    if (S_ISFIFO(info.st_mode))
+        return 'p';
+    if (S_ISCHR(info.st_mode))
+        return 'c';
+    if (S_ISLNK(info.st_mode))
+        return 'l';
+    return S_ISDIR(info.st_mode) ? 'd' : '?';
 }
 
 unsigned FlagsOf(const std::string& path)

@@ -150,6 +150,35 @@ void MakeFolders(const std::string& path)
     }
 }
 
+bool MakeFifo(const std::string&)
+{
+    return false;
+}
+
+bool MakeDeviceNode(const std::string&)
+{
+    return false;
+}
+
+char KindOf(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return '-';
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return 'l';
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return 'd';
+    const HANDLE handle = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return '?';
+    const DWORD type = ::GetFileType(handle);
+    ::CloseHandle(handle);
+    return type == FILE_TYPE_DISK ? 'f' : type == FILE_TYPE_PIPE ? 'p' : 'c';
+}
+
 unsigned FlagsOf(const std::string& path)
 {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
