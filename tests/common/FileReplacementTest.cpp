@@ -123,6 +123,10 @@ TEST(FileReplacement, ReportsErrorsWithTheCallersPath)
         {
             EXPECT_EQ(error.Number(), c.number);
             EXPECT_EQ(error.Path(), c.path);
+            // The system's words, one line (Windows ends its texts in a line break).
+            EXPECT_FALSE(error.Description().empty());
+            EXPECT_EQ(error.Description().find_first_of("\r\n"), std::string::npos)
+                << error.Description();
             EXPECT_NE(std::string(error.what()).find(c.path), std::string::npos);
         }
     }
