@@ -106,21 +106,33 @@ struct FileReplacement::State
     }
 };
 
-std::string WriteDestination(const std::string& path)
+std::string WriteDestination(const std::string& path, bool* exists)
 {
+    std::string destination = path;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return path;
-    const HANDLE handle = ::CreateFileA(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    // A dangling link keeps its own name; Examine refuses to write through it, as reading
-    // where it leads needs the reparse data that only the link's creator can be sure of.
-    if (handle == INVALID_HANDLE_VALUE)
-        return path;
-    const auto final = FinalPath(handle, path);
-    ::CloseHandle(handle);
-    return final;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    {
+        const HANDLE handle =
+            ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        // A dangling link keeps its own name; Examine refuses to write through it, as where
+        // it leads is known only from its reparse data.
+        if (handle != INVALID_HANDLE_VALUE)
+        {
+            destination = FinalPath(handle, path);
+            ::CloseHandle(handle);
+        }
+    }
+    if (exists)
+    {
+        const DWORD found = destination == path && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                                ? attributes
+                                : ::GetFileAttributesA(destination.c_str());
+        *exists = found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY) &&
+                  !(found & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+    return destination;
 }
 
 void FileReplacement::State::Examine(Links links)
