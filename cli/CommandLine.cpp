@@ -1,34 +1,54 @@
 #include "CommandLine.h"
 
+#include <getopt.h>
+
 namespace Kestrin
 {
 const char* UsageText()
 {
     return "Usage:\n"
-           "  kestrin-cli split SOURCE -d DELIM [-t FOLDER] [--first-line] [--silent] [--list]\n"
-           "  kestrin-cli join LIST -t TARGET [-d DELIM] [--file-names] [--yes]\n"
+           "  kestrin-cli split SOURCE -d DELIM [-t FOLDER] [OPTIONS]\n"
+           "  kestrin-cli join LIST -t TARGET [-d DELIM] [OPTIONS]\n"
            "  kestrin-cli count split SOURCE -d DELIM\n"
            "  kestrin-cli count join LIST\n"
            "  kestrin-cli --help | --version\n"
            "\n"
            "split   cuts SOURCE at every occurrence of DELIM into numbered fragment files\n"
-           "        (named after their first line with --first-line) in FOLDER, or beside\n"
-           "        SOURCE; --list also writes the list file BASE_List.EXT; --silent\n"
-           "        overwrites existing fragment files without asking.\n"
-           "join    writes the files named in LIST (one path per line) into TARGET, each\n"
-           "        introduced by a line break and DELIM (and its path with --file-names);\n"
-           "        --yes overwrites an existing TARGET without asking.\n"
+           "        (SOURCE_1.EXT, ...) in FOLDER, or beside SOURCE. SOURCE - reads standard\n"
+           "        input once (its fragments are named after --name, else \"stdin\").\n"
+           "join    writes the files named in LIST (one path per line, relative ones taken\n"
+           "        from LIST's folder) into TARGET, each introduced by a line break and\n"
+           "        DELIM; TARGET - writes to standard output.\n"
            "count   prints the number of fragments or list lines that a run would use.\n"
            "\n"
            "Options:\n"
-           "  -d, --delimiter DELIM  the delimiter; the next argument is taken as it is,\n"
-           "                         also when it begins with \"-\"\n"
-           "  -t, --target PATH      the target folder (split) or file (join)\n"
+           "  -d, --delimiter=DELIM  the delimiter; the next argument is taken as it is, also\n"
+           "                         when it begins with \"-\"\n"
+           "  -e, --escapes          \\n, \\r, \\t, \\\\ and \\xHH in DELIM stand for their bytes\n"
+           "  -t, --target=PATH      the target folder (split) or file (join)\n"
+           "      --first-line       split: name fragments after their first line\n"
+           "      --list             split: also write the list file BASE_List.EXT\n"
+           "  -f, --force            split: replace existing fragment files without asking\n"
+           "                         (also --silent)\n"
+           "  -n, --no-clobber       split: never replace an existing file, without asking\n"
+           "      --dry-run          split: print the files it would write (\"exists\" after a\n"
+           "                         tab for those already there) and write nothing\n"
+           "      --name=NAME        split: the file name to name fragments of standard input\n"
+           "                         after\n"
+           "      --file-names       join: each file's path as the first line of its part\n"
+           "  -y, --yes              join: replace an existing TARGET without asking\n"
+           "  -q, --quiet            no progress display\n"
+           "  -v, --verbose          print each file written\n"
+           "  -h, --help             this text\n"
+           "      --version          the version and licence\n"
            "\n"
-           "Before overwriting, the question is asked on standard error and answered on\n"
-           "standard input: y (yes), n (no) or, for fragments, c (cancel the rest).\n"
-           "Ctrl+C stops a run before its next file (what is written stays whole); a second\n"
-           "Ctrl+C ends at once.\n"
+           "Before replacing a file, the question is asked on standard error and answered on\n"
+           "the terminal: y (yes), n (no), a (yes to all) or, for fragments, c (cancel the\n"
+           "rest). Even with --force the split asks before it replaces its own source or its\n"
+           "list file, or writes through a link that leads out of the target folder; without\n"
+           "an answer the file is kept. On a terminal a run that takes longer than a second\n"
+           "shows its progress on standard error. Ctrl+C stops a run before its next file\n"
+           "(what is written stays whole); a second Ctrl+C ends at once.\n"
            "\n"
            "Exit status:\n"
            "  0   done\n"
@@ -47,22 +67,102 @@ namespace
     throw UsageError{reason};
 }
 
-bool TakesValue(const std::string& argument, const char* shortName, const char* longName,
-                std::string& inlineValue, bool& hasInline)
+enum Option
 {
-    hasInline = false;
-    if (argument == shortName || argument == longName)
-        return true;
-    const std::string prefix = std::string(longName) + "=";
-    if (argument.compare(0, prefix.size(), prefix) == 0)
+    FirstLineOption = 256,
+    ListOption,
+    DryRunOption,
+    NameOption,
+    FileNamesOption,
+    VersionOption,
+    SilentOption,
+};
+
+// Which options a command takes.
+bool Allowed(CommandLine::Action what, int option)
+{
+    using Action = CommandLine::Action;
+    const bool split = what == Action::Split;
+    const bool join = what == Action::Join;
+    switch (option)
     {
-        inlineValue = argument.substr(prefix.size());
-        hasInline = true;
+    case 'd':
+    case 'e':
+        return what != Action::CountJoin;
+    case 't':
+    case 'q':
+    case 'v':
+        return split || join;
+    case 'f':
+    case 'n':
+    case SilentOption:
+    case FirstLineOption:
+    case ListOption:
+    case DryRunOption:
+    case NameOption:
+        return split;
+    case 'y':
+    case FileNamesOption:
+        return join;
+    default:
         return true;
     }
-    return false;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 } // namespace
+
+std::string DecodeEscapes(const std::string& text)
+{
+    std::string bytes;
+    for (std::size_t at = 0; at < text.size(); ++at)
+    {
+        if (text[at] != '\\')
+        {
+            bytes += text[at];
+            continue;
+        }
+        if (++at == text.size())
+            Fail("the delimiter ends in a lone \"\\\"");
+        switch (text[at])
+        {
+        case 'n':
+            bytes += '\n';
+            break;
+        case 'r':
+            bytes += '\r';
+            break;
+        case 't':
+            bytes += '\t';
+            break;
+        case '\\':
+            bytes += '\\';
+            break;
+        case 'x':
+        {
+            const int high = at + 1 < text.size() ? HexDigit(text[at + 1]) : -1;
+            const int low = at + 2 < text.size() ? HexDigit(text[at + 2]) : -1;
+            if (high < 0 || low < 0)
+                Fail("\\x in the delimiter needs two hex digits");
+            bytes += static_cast<char>(high * 16 + low);
+            at += 2;
+            break;
+        }
+        default:
+            Fail(std::string("unknown escape \"\\") + text[at] + "\" in the delimiter");
+        }
+    }
+    return bytes;
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
@@ -72,10 +172,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     std::size_t at = 0;
     const std::string& command = arguments[at++];
     if (command == "--help" || command == "-h")
-    {
-        line.What = CommandLine::Action::Help;
         return line;
-    }
     if (command == "--version")
     {
         line.What = CommandLine::Action::Version;
@@ -87,87 +184,134 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         line.What = CommandLine::Action::Join;
     else if (command == "count")
     {
-        if (at >= arguments.size())
-            Fail("count needs split or join");
-        const std::string& what = arguments[at++];
+        const std::string what = at < arguments.size() ? arguments[at++] : std::string();
         if (what == "split")
             line.What = CommandLine::Action::CountSplit;
         else if (what == "join")
             line.What = CommandLine::Action::CountJoin;
         else
-            Fail("count needs split or join, not \"" + what + "\"");
+            Fail(what.empty() ? "count needs split or join"
+                              : "count needs split or join, not \"" + what + "\"");
     }
     else
         Fail("unknown command \"" + command + "\"");
 
+    // getopt_long works on an argv of its own, from the command's arguments on.
+    std::vector<std::string> copies(1, "kestrin-cli");
+    copies.insert(copies.end(), arguments.begin() + static_cast<std::ptrdiff_t>(at),
+                  arguments.end());
+    std::vector<char*> argv;
+    for (auto& copy : copies)
+        argv.push_back(&copy[0]);
+    argv.push_back(nullptr);
+    static const option longOptions[] = {
+        {"delimiter", required_argument, nullptr, 'd'},
+        {"escapes", no_argument, nullptr, 'e'},
+        {"target", required_argument, nullptr, 't'},
+        {"first-line", no_argument, nullptr, FirstLineOption},
+        {"list", no_argument, nullptr, ListOption},
+        {"force", no_argument, nullptr, 'f'},
+        {"silent", no_argument, nullptr, SilentOption},
+        {"no-clobber", no_argument, nullptr, 'n'},
+        {"dry-run", no_argument, nullptr, DryRunOption},
+        {"name", required_argument, nullptr, NameOption},
+        {"file-names", no_argument, nullptr, FileNamesOption},
+        {"yes", no_argument, nullptr, 'y'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"verbose", no_argument, nullptr, 'v'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, VersionOption},
+        {nullptr, 0, nullptr, 0},
+    };
+    const int argc = static_cast<int>(copies.size());
+    optind = 0; // start afresh (GNU), also when parsed before
+    opterr = 0; // the reasons are ours
+    bool escapes = false;
+    for (;;)
+    {
+        const int option = getopt_long(argc, argv.data(), ":d:et:fnyqvh", longOptions, nullptr);
+        if (option == -1)
+            break;
+        const std::string given = argv[static_cast<std::size_t>(optind) - 1];
+        if (option == '?')
+            Fail("unknown option \"" + (optopt ? std::string("-") + char(optopt) : given) + "\"");
+        if (option == ':')
+            Fail(given + " needs a value");
+        if (!Allowed(line.What, option))
+            Fail("option \"" + given + "\" is not for " + command);
+        switch (option)
+        {
+        case 'h':
+            return CommandLine();
+        case VersionOption:
+            line.What = CommandLine::Action::Version;
+            return line;
+        case 'd':
+            line.Delimiter = optarg;
+            line.HasDelimiter = true;
+            break;
+        case 'e':
+            escapes = true;
+            break;
+        case 't':
+            line.Target = optarg;
+            line.HasTarget = true;
+            break;
+        case FirstLineOption:
+            line.FirstLine = true;
+            break;
+        case ListOption:
+            line.List = true;
+            break;
+        case 'f':
+        case SilentOption:
+            line.Existing = CommandLine::Overwrite::Always;
+            break;
+        case 'n':
+            line.Existing = CommandLine::Overwrite::Never;
+            break;
+        case DryRunOption:
+            line.DryRun = true;
+            break;
+        case NameOption:
+            line.Name = optarg;
+            break;
+        case FileNamesOption:
+            line.FileNames = true;
+            break;
+        case 'y':
+            line.Yes = true;
+            break;
+        case 'q':
+            line.Quiet = true;
+            break;
+        case 'v':
+            line.Verbose = true;
+            break;
+        }
+    }
+    // getopt_long has moved the operands behind the options in argv (not in `copies`).
+    const std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
     const bool split = line.What == CommandLine::Action::Split;
     const bool join = line.What == CommandLine::Action::Join;
     const bool countJoin = line.What == CommandLine::Action::CountJoin;
-    bool hasSource = false;
-    bool optionsEnded = false;
-    while (at < arguments.size())
-    {
-        const std::string& argument = arguments[at++];
-        std::string value;
-        bool hasInline = false;
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-")
-        {
-            if (hasSource)
-                Fail("unexpected argument \"" + argument + "\"");
-            line.Source = argument;
-            hasSource = true;
-            continue;
-        }
-        if (argument == "--")
-            optionsEnded = true;
-        else if (argument == "--help" || argument == "-h")
-        {
-            line = CommandLine();
-            return line;
-        }
-        else if (!countJoin && TakesValue(argument, "-d", "--delimiter", value, hasInline))
-        {
-            if (!hasInline)
-            {
-                if (at >= arguments.size())
-                    Fail(argument + " needs a delimiter");
-                value = arguments[at++];
-            }
-            line.Delimiter = value;
-            line.HasDelimiter = true;
-        }
-        else if ((split || join) && TakesValue(argument, "-t", "--target", value, hasInline))
-        {
-            if (!hasInline)
-            {
-                if (at >= arguments.size())
-                    Fail(argument + " needs a path");
-                value = arguments[at++];
-            }
-            line.Target = value;
-            line.HasTarget = true;
-        }
-        else if (split && argument == "--first-line")
-            line.FirstLine = true;
-        else if (split && argument == "--silent")
-            line.Silent = true;
-        else if (split && argument == "--list")
-            line.List = true;
-        else if (join && argument == "--file-names")
-            line.FileNames = true;
-        else if (join && argument == "--yes")
-            line.Yes = true;
-        else
-            Fail("unknown option \"" + argument + "\" for " + command);
-    }
-    if (!hasSource)
+    if (operands.empty())
         Fail(join || countJoin ? "no list file given" : "no source file given");
+    if (operands.size() > 1)
+        Fail("unexpected argument \"" + operands[1] + "\"");
+    line.Source = operands[0];
+    if (escapes)
+        line.Delimiter = DecodeEscapes(line.Delimiter);
     if ((split || line.What == CommandLine::Action::CountSplit) && !line.HasDelimiter)
         Fail("split needs a delimiter (-d DELIM)");
     if ((split || line.What == CommandLine::Action::CountSplit) && line.Delimiter.empty())
         Fail("the delimiter must not be empty");
     if (join && !line.HasTarget)
         Fail("join needs a target file (-t TARGET)");
+    if (join && line.Source == "-")
+        Fail("the list cannot be read from standard input");
+    if (split && line.Target == "-")
+        Fail("fragments cannot go to standard output: -t names a folder");
     return line;
 }
 } // namespace Kestrin

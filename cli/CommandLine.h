@@ -1,6 +1,7 @@
 #pragma once
-// The command line of kestrin-cli, taken apart. Arguments are bytes and reach the engine
-// unchanged.
+// The command line of kestrin-cli, taken apart with getopt_long (GNU conventions: options
+// before or after the operand, "--" ends them, -dVALUE, --delimiter=VALUE, abbreviated
+// long options). Arguments are bytes and reach the engine unchanged.
 #include <string>
 #include <vector>
 
@@ -17,17 +18,28 @@ struct CommandLine
         CountSplit,
         CountJoin
     };
+    // What an existing fragment file gets.
+    enum class Overwrite
+    {
+        Ask,    // the question, answered on the terminal
+        Always, // --force / --silent
+        Never   // --no-clobber
+    };
     Action What = Action::Help;
-    std::string Source; // split source or join list
-    std::string Target; // split folder or join target file
+    std::string Source; // split source or join list; "-" is standard input
+    std::string Target; // split folder or join target file; "-" is standard output (join)
     bool HasTarget = false;
-    std::string Delimiter;
+    std::string Delimiter; // escapes already turned into bytes with -e
     bool HasDelimiter = false;
+    std::string Name; // --name: the file name fragments of standard input are named after
     bool FirstLine = false;
-    bool Silent = false;
+    Overwrite Existing = Overwrite::Ask;
     bool List = false;
+    bool DryRun = false;
     bool FileNames = false;
     bool Yes = false;
+    bool Quiet = false;
+    bool Verbose = false;
 };
 
 // Throws UsageError with a one-line reason.
@@ -37,6 +49,9 @@ struct UsageError
 {
     std::string Reason;
 };
+
+// \n, \r, \t, \\ and \xHH turned into their bytes. Throws UsageError for any other escape.
+std::string DecodeEscapes(const std::string& text);
 
 const char* UsageText();
 } // namespace Kestrin

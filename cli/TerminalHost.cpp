@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <thread>
 #ifdef _WIN32
@@ -15,7 +16,7 @@ namespace Kestrin
 {
 namespace
 {
-volatile std::sig_atomic_t Interrupted = 0;
+volatile std::sig_atomic_t InterruptSeen = 0;
 
 // One line; false at the end of input, on an error, or when interrupted while waiting.
 bool ReadAnswer(int descriptor, std::string& line)
@@ -32,7 +33,7 @@ bool ReadAnswer(int descriptor, std::string& line)
             line += c;
             continue;
         }
-        if (got < 0 && errno == EINTR && Interrupted == 0)
+        if (got < 0 && errno == EINTR && InterruptSeen == 0)
             continue;
         return got == 0 && !line.empty();
     }
@@ -40,7 +41,7 @@ bool ReadAnswer(int descriptor, std::string& line)
 
 extern "C" void NoteInterrupt(int signal)
 {
-    Interrupted = 1;
+    InterruptSeen = 1;
     // A second interrupt ends the program at once.
     std::signal(signal, SIG_DFL);
 }
@@ -63,29 +64,85 @@ void TerminalHost::StopOnInterrupt()
 #endif
 }
 
-bool TerminalHost::StopRequested()
+bool TerminalHost::Interrupted()
 {
-    return Interrupted != 0;
+    return InterruptSeen != 0;
 }
 
-TerminalHost::TerminalHost(int answers, std::ostream& questions, bool answerYes,
-                           std::string joinDelimiter, bool fileNameLine)
-    : answers_(answers), questions_(questions), answerYes_(answerYes),
-      joinDelimiter_(std::move(joinDelimiter)), fileNameLine_(fileNameLine)
+bool TerminalHost::StopRequested()
 {
+    return Interrupted();
+}
+
+ProgressDisplay::ProgressDisplay(std::ostream& out, bool enabled, std::string unit)
+    : out_(out), enabled_(enabled), unit_(std::move(unit))
+{
+}
+
+void ProgressDisplay::Update(std::size_t done, std::size_t count, std::uint64_t bytes,
+                             double seconds)
+{
+    // Short runs show nothing; a long one is redrawn often enough to look alive.
+    if (!enabled_ || seconds < 1.0 || (shown_ && seconds - lastShown_ < 0.25))
+        return;
+    const double mebibytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    char line[160];
+    std::snprintf(line, sizeof line, "\r%zu of %zu %s, %.1f MiB, %.1f MiB/s\033[K", done, count,
+                  unit_.c_str(), mebibytes, mebibytes / seconds);
+    out_ << line << std::flush;
+    shown_ = true;
+    lastShown_ = seconds;
+}
+
+void ProgressDisplay::Clear()
+{
+    if (!shown_)
+        return;
+    out_ << "\r\033[K" << std::flush;
+    shown_ = false;
+}
+
+TerminalHost::TerminalHost(std::ostream& questions, TerminalOptions options)
+    : questions_(questions), options_(std::move(options)),
+      display_(questions, options_.Progress, options_.Unit)
+{
+}
+
+TerminalHost::~TerminalHost()
+{
+    display_.Clear();
+}
+
+void TerminalHost::ItemDone(std::size_t index, std::size_t count, std::uint64_t bytes)
+{
+    bytes_ += bytes;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
+    display_.Update(index + 1, count, bytes_, elapsed.count());
+}
+
+void TerminalHost::FileWritten(const std::string& path, std::uint64_t bytes)
+{
+    (void)bytes;
+    if (!options_.Verbose)
+        return;
+    display_.Clear();
+    *options_.Verbose << path << '\n';
 }
 
 Answer TerminalHost::AskQuestion(const std::string& text, QuestionStyle style)
 {
-    if (answerYes_)
+    if (options_.AnswerYes || yesToAll_)
         return Answer::Yes;
+    if (options_.AnswerNo)
+        return Answer::No;
+    display_.Clear();
     std::string shown = text;
     for (std::size_t at = 0; (at = shown.find("\r\n", at)) != std::string::npos;)
         shown.replace(at, 2, "\n");
     const bool cancel = style == QuestionStyle::YesNoCancel;
-    questions_ << "kestrin-cli: " << shown << (cancel ? " [y/n/c] " : " [y/n] ") << std::flush;
+    questions_ << "kestrin-cli: " << shown << (cancel ? " [y/n/a/c] " : " [y/n] ") << std::flush;
     std::string reply;
-    if (!ReadAnswer(answers_, reply))
+    if (options_.Answers < 0 || !ReadAnswer(options_.Answers, reply))
     {
         questions_ << "\n";
         if (StopRequested())
@@ -99,6 +156,11 @@ Answer TerminalHost::AskQuestion(const std::string& text, QuestionStyle style)
     const char c = first == std::string::npos ? 'n' : reply[first];
     if (c == 'y' || c == 'Y')
         return Answer::Yes;
+    if (c == 'a' || c == 'A')
+    {
+        yesToAll_ = true;
+        return Answer::Yes;
+    }
     if (cancel && (c == 'c' || c == 'C'))
     {
         cancelled_ = true;

@@ -1,42 +1,78 @@
 #pragma once
-// The run host of the command line: questions on standard error, answers from standard
-// input (y, n, c; end of input counts as n; Ctrl+C while waiting cancels), no progress
-// display.
+// The run host of the command line: questions on standard error, answered on the terminal
+// (y, n, a for all, c; end of input counts as n; Ctrl+C while waiting cancels), progress
+// on standard error when it is a terminal, the files written with --verbose.
 #include "RunHost.h"
 
+#include <chrono>
+#include <cstdint>
 #include <ostream>
+#include <string>
 
 namespace Kestrin
 {
+// The progress line of a run that takes longer than a second: items done, bytes, rate.
+// Shown on a terminal only; redrawn at most four times a second.
+class ProgressDisplay
+{
+public:
+    ProgressDisplay(std::ostream& out, bool enabled, std::string unit);
+    // After an item; `seconds` since the run started.
+    void Update(std::size_t done, std::size_t count, std::uint64_t bytes, double seconds);
+    // Takes the line away (before a question, at the end).
+    void Clear();
+
+private:
+    std::ostream& out_;
+    bool enabled_;
+    std::string unit_;
+    bool shown_ = false;
+    double lastShown_ = 0;
+};
+
+struct TerminalOptions
+{
+    int Answers = 0;                 // descriptor the answers are read from; -1: none (all n)
+    bool AnswerYes = false;          // join --yes
+    bool AnswerNo = false;           // split --no-clobber
+    bool Progress = false;           // standard error is a terminal and not --quiet
+    std::ostream* Verbose = nullptr; // where each file written is named, or nowhere
+    const char* Unit = "fragments";
+    std::string JoinDelimiter;
+    bool FileNameLine = false;
+};
+
 class TerminalHost : public RunHost
 {
 public:
-    // Answers are read from the file descriptor `answers` (standard input: 0) byte by byte,
-    // so that Ctrl+C can interrupt the wait and nothing past the answer is consumed.
-    TerminalHost(int answers, std::ostream& questions, bool answerYes, std::string joinDelimiter,
-                 bool fileNameLine);
+    TerminalHost(std::ostream& questions, TerminalOptions options);
+    ~TerminalHost() override;
 
     Answer AskQuestion(const std::string& text, QuestionStyle style) override;
     int ProgressValue() override { return progress_; }
     void SetProgressValue(int value) override { progress_ = value; }
     void ProcessEvents() override {}
     void WaitOneSecond() override;
-    std::string JoinDelimiter() override { return joinDelimiter_; }
-    bool FileNameLine() override { return fileNameLine_; }
+    std::string JoinDelimiter() override { return options_.JoinDelimiter; }
+    bool FileNameLine() override { return options_.FileNameLine; }
     // Ctrl+C or a termination request: the run ends before its next item, so every file
     // written is whole and no temporary file is left behind.
     bool StopRequested() override;
+    void ItemDone(std::size_t index, std::size_t count, std::uint64_t bytes) override;
+    void FileWritten(const std::string& path, std::uint64_t bytes) override;
     static void StopOnInterrupt();
+    static bool Interrupted();
     // Whether the user answered Cancel to a question.
     bool Cancelled() const { return cancelled_; }
 
 private:
-    int answers_;
     std::ostream& questions_;
-    bool answerYes_;
-    std::string joinDelimiter_;
-    bool fileNameLine_;
+    TerminalOptions options_;
+    ProgressDisplay display_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::uint64_t bytes_ = 0;
     int progress_ = 0;
     bool cancelled_ = false;
+    bool yesToAll_ = false;
 };
 } // namespace Kestrin

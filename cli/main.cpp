@@ -7,12 +7,22 @@
 #include "Progress.h"
 #include "Registration.h"
 #include "TerminalHost.h"
+#include "Version.h"
 #include "Workbench.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
+#include <memory>
 #include <new>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
 
 using namespace Kestrin;
 
@@ -24,6 +34,8 @@ constexpr int Usage = 2;
 constexpr int Cancelled = 3;     // the user declined or cancelled at a question
 constexpr int NothingToDo = 4;   // the input gives nothing to split or join
 constexpr int Interrupted = 130; // as a shell reports a command ended by Ctrl+C
+
+const char* const StandardInput = "standard input";
 
 int Refuse(const std::string& path, const std::string& reason, int status = Failed)
 {
@@ -55,7 +67,8 @@ bool CheckInput(const std::string& path, int& status)
     {
         InputFile file;
         if (!file.Open(path))
-            status = Refuse(path, "not a regular file (a device, a pipe or a socket)");
+            status = Refuse(path, "not a regular file (a device, a pipe or a socket); use - "
+                                  "to read standard input");
         else if (char probe; file.Size() == 0 && file.Read(&probe, 1) == 1)
             // /proc and /sys files: a run reads a file as long as the system says it is.
             status = Refuse(path, "not a regular file (the system reports no length for it)");
@@ -65,31 +78,84 @@ bool CheckInput(const std::string& path, int& status)
     return false;
 }
 
+// Where the answers to questions come from: the terminal; with the source on standard
+// input, the terminal itself, if there is one (else every question is answered no).
+int AnswerDescriptor(bool sourceIsInput)
+{
+    if (!sourceIsInput)
+        return 0;
+#ifdef _WIN32
+    return ::_open("CONIN$", _O_RDONLY);
+#else
+    return ::open("/dev/tty", O_RDONLY | O_CLOEXEC);
+#endif
+}
+
+TerminalOptions OptionsOf(const CommandLine& line, const char* unit)
+{
+    TerminalOptions options;
+    options.Progress = !line.Quiet && isatty(2);
+    options.Unit = unit;
+    if (line.Verbose)
+        options.Verbose = line.Target == "-" ? &std::cerr : &std::cout;
+    return options;
+}
+
+// Names the files a dry run would write, one per line; "exists" after a tab.
+class DryRunHost : public TerminalHost
+{
+public:
+    using TerminalHost::TerminalHost;
+    void WouldWrite(const std::string& path, bool exists) override
+    {
+        std::cout << path << (exists ? "\texists\n" : "\n");
+    }
+};
+
 int Split(const CommandLine& line)
 {
     int status = Success;
-    if (!CheckInput(line.Source, status))
+    const bool fromInput = line.Source == "-";
+    std::string source = line.Source;
+    if (fromInput)
+        // Read once: numbered names need the fragment count before the first is written.
+        source = KeepStreamInTemporaryFile(0, StandardInput);
+    else if (!CheckInput(source, status))
         return status;
+    const std::string shownSource = fromInput ? std::string(StandardInput) : source;
     Workbench workbench;
     ReadinessRequest ready;
     ready.Tab = 0;
-    ready.Source = line.Source;
+    ready.Source = source;
     ready.SplitDelimiter = line.Delimiter;
     const Readiness readiness = workbench.Update(ready);
     if (!readiness.StartEnabled)
-        return Refuse(line.Source,
-                      CountFragmentsInFile(line.Source, line.Delimiter) == 0
+        return Refuse(shownSource,
+                      CountFragmentsInFile(source, line.Delimiter) == 0
                           ? "the file is empty; nothing to split"
                           : "the delimiter does not occur; nothing to split",
                       NothingToDo);
     RunRequest run;
     run.Tab = 0;
-    run.Source = line.Source;
+    run.Source = source;
+    if (fromInput)
+        run.SourceName = line.Name.empty() ? std::string("stdin") : line.Name;
+    else
+        run.SourceName = line.Name;
     run.Target = line.Target;
     run.FirstLineNames = line.FirstLine;
-    run.Silent = line.Silent;
+    run.Silent = line.Existing == CommandLine::Overwrite::Always;
     run.FileList = line.List;
-    TerminalHost host(0, std::cerr, false, std::string(), false);
+    run.DryRun = line.DryRun;
+    TerminalOptions options = OptionsOf(line, "fragments");
+    options.Answers = AnswerDescriptor(fromInput);
+    options.AnswerNo = line.Existing == CommandLine::Overwrite::Never;
+    if (line.DryRun)
+    {
+        DryRunHost host(std::cerr, options);
+        return Finish(workbench.Run(run, host), host);
+    }
+    TerminalHost host(std::cerr, options);
     return Finish(workbench.Run(run, host), host);
 }
 
@@ -115,23 +181,69 @@ int Join(const CommandLine& line)
     // An existing target is not emptied for a list whose files are all gone (typically
     // relative lines read from the wrong folder).
     run.KeepTargetWhenNothingFound = true;
-    TerminalHost host(0, std::cerr, line.Yes, line.Delimiter, line.FileNames);
+    std::unique_ptr<StreamOutput> standardOutput;
+    if (line.Target == "-")
+    {
+        std::cout.flush();
+        standardOutput = std::make_unique<StreamOutput>(1, "standard output");
+        run.Output = standardOutput.get();
+    }
+    TerminalOptions options = OptionsOf(line, "files");
+    options.AnswerYes = line.Yes;
+    options.JoinDelimiter = line.Delimiter;
+    options.FileNameLine = line.FileNames;
+    TerminalHost host(std::cerr, options);
     const RunEnd end = workbench.Run(run, host);
     if (end == RunEnd::NothingFound)
         return Refuse(line.Source,
-                      "none of the listed files was found; " + line.Target + " was not written",
+                      "none of the listed files was found; " +
+                          (standardOutput ? std::string("nothing was written")
+                                          : line.Target + " was not written"),
                       NothingToDo);
     return Finish(end, host);
 }
 
+// Counted from the stream as it comes: nothing is kept.
+std::size_t CountStandardInput(const std::string& delimiter)
+{
+    DelimiterCounter counter(delimiter);
+    std::unique_ptr<char[]> buffer(new char[1 << 18]);
+    for (;;)
+    {
+#ifdef _WIN32
+        const int got = ::_read(0, buffer.get(), 1 << 18);
+#else
+        const auto got = ::read(0, buffer.get(), 1 << 18);
+#endif
+        if (got == 0)
+            break;
+        if (got < 0)
+        {
+            if (errno == EINTR && !TerminalHost::Interrupted())
+                continue;
+            throw FileError::FromSystem(errno, StandardInput);
+        }
+        counter.Add(buffer.get(), static_cast<std::size_t>(got));
+    }
+    return counter.BytesSeen() == 0 ? 0 : counter.Occurrences() + 1;
+}
+
 int Count(const CommandLine& line)
 {
-    int status = Success;
-    if (!CheckInput(line.Source, status))
-        return status;
-    const std::size_t count = line.What == CommandLine::Action::CountSplit
-                                  ? CountFragmentsInFile(line.Source, line.Delimiter)
-                                  : CountLinesInFile(line.Source);
+    const bool split = line.What == CommandLine::Action::CountSplit;
+    std::size_t count = 0;
+    if (line.Source == "-")
+        count = CountStandardInput(split                                     ? line.Delimiter
+                                   : NativePathStyle() == PathStyle::Windows ? "\r\n"
+                                                                             : "\n");
+    else
+    {
+        int status = Success;
+        if (!CheckInput(line.Source, status))
+            return status;
+        count = split ? CountFragmentsInFile(line.Source, line.Delimiter)
+                      : CountLinesInFile(line.Source);
+    }
     std::cout << TotalText(count) << "\n";
     return Success;
 }
@@ -144,11 +256,25 @@ int Flushed(int status)
         return status;
     return Refuse("", std::string("cannot write to standard output: ") + std::strerror(errno));
 }
+
+int Version()
+{
+    std::cout << "kestrin-cli (" << ProgramTitle << ") " << VersionMajor << "." << VersionMinor
+              << "." << VersionRevision << "\n"
+              << "Copyright (c) " << CompanyName << "\n"
+              << "License MIT <https://opensource.org/licenses/MIT>: free to use, change and "
+                 "share, without warranty.\n";
+    return Success;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
+#ifndef _WIN32
+    // A closed pipe on standard output is reported as a failed write, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     CommandLine line;
     try
     {
@@ -168,12 +294,11 @@ int main(int argc, char** argv)
             std::cout << UsageText();
             return Flushed(Success);
         case CommandLine::Action::Version:
-            std::cout << "kestrin-cli " << VersionText() << "\n";
-            return Flushed(Success);
+            return Flushed(Version());
         case CommandLine::Action::Split:
-            return Split(line);
+            return Flushed(Split(line));
         case CommandLine::Action::Join:
-            return Join(line);
+            return Flushed(Join(line));
         case CommandLine::Action::CountSplit:
         case CommandLine::Action::CountJoin:
             return Flushed(Count(line));

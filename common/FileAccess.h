@@ -4,6 +4,7 @@
 // an input into a FileReplacement inside the kernel. One implementation per platform
 // (platform/posix, platform/win). Failures throw FileError naming the path.
 #include "FileError.h"
+#include "OutputFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +15,6 @@
 
 namespace Kestrin
 {
-class FileReplacement;
-
 // Which file a path or open file is (device and file number) and when it last changed.
 struct FileIdentity
 {
@@ -40,8 +39,8 @@ struct FileIdentity
 
 // The identity of the file a path names (links followed); none when it cannot be examined.
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
-// The identity of the file a replacement is writing. Throws FileError naming its path.
-FileIdentity IdentityOfOutput(const FileReplacement& output);
+// The identity of the file an output is writing. Throws FileError naming its path.
+FileIdentity IdentityOfOutput(const OutputFile& output);
 
 // Frees a file buffer the way it was allocated (mapped pages or the heap).
 struct BufferRelease
@@ -78,8 +77,8 @@ public:
     std::size_t ReadUpTo(char* into, std::size_t size);
 
 private:
-    friend std::uint64_t CopyInKernel(InputFile& input, FileReplacement& output,
-                                      std::uint64_t length, bool& offered);
+    friend std::uint64_t CopyInKernel(InputFile& input, OutputFile& output, std::uint64_t length,
+                                      bool& offered);
     std::string path_;
     FileIdentity identity_;
     // The file descriptor, or the Windows handle; -1 (INVALID_HANDLE_VALUE) when closed.
@@ -91,7 +90,7 @@ private:
 // fewer when the input is shorter than it was, or when the system does not offer such a
 // copy between these files; then it clears `offered`, and the caller reads and writes the
 // rest itself (a real read or write error shows there, naming its file).
-std::uint64_t CopyInKernel(InputFile& input, FileReplacement& output, std::uint64_t length,
+std::uint64_t CopyInKernel(InputFile& input, OutputFile& output, std::uint64_t length,
                            bool& offered);
 
 // Appends the bytes to the file, creating it. A read-only file is made writable for the
@@ -102,6 +101,14 @@ std::optional<FileError> AppendToFile(const std::string& path, std::string_view 
 // Removes a file or a symbolic link (not what it leads to); nothing there, or a folder,
 // is no failure; a device or pipe is refused. Throws FileError.
 void RemoveFile(const std::string& path);
+
+// An unnamed file in the temporary folder ($TMPDIR, else /tmp), open for reading and
+// writing, gone when closed; -1 (errno set) when none can be made.
+int OpenScratchFile();
+
+// Everything a stream gives (standard input, `name` in errors) kept in an unnamed
+// temporary file, and a path that opens it while this process runs. Throws FileError.
+std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name);
 
 // Makes one folder. Returns 0 or the system error number (EEXIST when something is there).
 int MakeFolder(const std::string& path);

@@ -10,6 +10,8 @@
 // The temporary file is ".NAME.kestrin-tmp" beside the target (a long NAME is shortened,
 // see TemporaryName). One left behind by a killed process is removed at the next write of
 // the same target; one that a live writer holds is left alone and the second writer fails.
+#include "OutputFile.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,22 +26,19 @@ enum class Links
     Refuse
 };
 
-class FileReplacement
+class FileReplacement : public OutputFile
 {
 public:
     // Opens the output. Throws FileError (the path named is `path`).
     explicit FileReplacement(const std::string& path, Links links = Links::Follow);
     // Without Commit the output is discarded: the old file stays, a new one never appears.
-    ~FileReplacement();
+    ~FileReplacement() override;
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    void Write(std::string_view bytes);
-    // File descriptor of the output, for kernel-side copies; position is at the end of
-    // what was written.
-    int Descriptor() const;
-    // Call after writing through Descriptor() so errors name the right file.
-    [[noreturn]] void Fail(int systemError) const;
+    void Write(std::string_view bytes) override;
+    int Descriptor() const override;
+    [[noreturn]] void Fail(int systemError) const override;
     void Commit();
 
     // Whether a replaced file's data is flushed to disk before the rename.

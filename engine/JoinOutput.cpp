@@ -14,7 +14,7 @@ constexpr std::size_t BufferSize = 1 << 20;
 constexpr std::uint64_t KernelPiece = std::uint64_t(16) << 20;
 } // namespace
 
-JoinOutput::JoinOutput(FileReplacement& output, std::function<bool()> stopRequested)
+JoinOutput::JoinOutput(OutputFile& output, std::function<bool()> stopRequested)
     : output_(output), stopRequested_(std::move(stopRequested))
 {
 }

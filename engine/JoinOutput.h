@@ -1,9 +1,9 @@
 #pragma once
-// The join's output, streamed into its FileReplacement. The last three bytes are held
-// back, because the whole-file write drops one final line break and that can only be
+// The join's output, streamed into its file (a FileReplacement, or standard output). The last three
+// bytes are held back, because the whole-file write drops one final line break and that can only be
 // told at the end. Listed files are copied by the kernel where it can.
 #include "FileAccess.h"
-#include "FileReplacement.h"
+#include "OutputFile.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +17,7 @@ class JoinOutput
 {
 public:
     // `stopRequested` is asked between the pieces of a large file.
-    JoinOutput(FileReplacement& output, std::function<bool()> stopRequested);
+    JoinOutput(OutputFile& output, std::function<bool()> stopRequested);
 
     void Append(std::string_view bytes);
     // Appends at most `size` bytes of an open file from where it stands: a file that grows
@@ -31,7 +31,7 @@ private:
     static constexpr std::size_t Held = 3;
     void WriteHeld();
 
-    FileReplacement& output_;
+    OutputFile& output_;
     std::function<bool()> stopRequested_;
     std::string held_;
     std::unique_ptr<char[]> buffer_;

@@ -52,14 +52,15 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
                RunHost& host)
 {
     const std::string& target = request.Target;
-    if (FileExists(target) &&
+    if (!request.Output && FileExists(target) &&
         host.AskQuestion(OverwriteQuestion(target), QuestionStyle::YesNo) != Answer::Yes)
         return RunEnd::Declined;
 
     const std::string listFolder = list.Drive + list.Folder;
-    std::optional<FileReplacement> output;
-    if (!target.empty())
-        OpenTarget(output, target);
+    std::optional<FileReplacement> replacement;
+    if (!request.Output && !target.empty())
+        OpenTarget(replacement, target);
+    OutputFile* output = request.Output ? request.Output : replacement ? &*replacement : nullptr;
     FileIdentity written;
     if (output)
         written = IdentityOfOutput(*output);
@@ -79,10 +80,12 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
         const std::string path = ResolveListLine(cursor.Next(), listFolder);
         InputFile input;
         // The output itself (a new target that is also listed) is not yet there to read.
+        std::uint64_t bytes = 0;
         if (OpenInput(input, path) && !(output && input.Identity().IsSameFile(written)))
         {
             ++found;
-            if (input.Size() > 0)
+            bytes = input.Size();
+            if (bytes > 0)
             {
                 std::string header = "\r\n" + host.JoinDelimiter();
                 if (host.FileNameLine())
@@ -92,11 +95,12 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
                     joined->Append(header);
                     // As long as the file was when its turn came: one that keeps growing
                     // would never end.
-                    if (!joined->AppendFile(input, input.Size()))
+                    if (!joined->AppendFile(input, bytes))
                         return RunEnd::Stopped;
                 }
             }
         }
+        host.ItemDone(index, count, bytes);
         ReportProgress(host, index, count);
     }
     if (found == 0 && request.KeepTargetWhenNothingFound)
@@ -104,7 +108,12 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
     if (joined)
     {
         joined->Finish();
-        output->Commit();
+        if (replacement)
+        {
+            replacement->Commit();
+            const auto identity = IdentityOfPath(target);
+            host.FileWritten(target, identity ? static_cast<std::uint64_t>(identity->Size) : 0);
+        }
     }
     return found == 0 ? RunEnd::NothingFound : RunEnd::Finished;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The engine's only way to the user: the window (or the command line) implements it.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace Kestrin
@@ -38,5 +40,25 @@ public:
     // True once the user has closed the window: the run stops before its next item and
     // writes nothing more (the join leaves its target as it was).
     virtual bool StopRequested() { return false; }
+    // After item `index` of `count` (a fragment, a listed file), with the bytes it held:
+    // what a progress display beyond the bar needs.
+    virtual void ItemDone(std::size_t index, std::size_t count, std::uint64_t bytes)
+    {
+        (void)index;
+        (void)count;
+        (void)bytes;
+    }
+    // A file the run wrote (a fragment, the join's target) and its size.
+    virtual void FileWritten(const std::string& path, std::uint64_t bytes)
+    {
+        (void)path;
+        (void)bytes;
+    }
+    // A dry run names the files it would write instead of writing them.
+    virtual void WouldWrite(const std::string& path, bool exists)
+    {
+        (void)path;
+        (void)exists;
+    }
 };
 } // namespace Kestrin

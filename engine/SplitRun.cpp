@@ -1,5 +1,6 @@
 #include "SplitRun.h"
 
+#include "Exists.h"
 #include "FileAccess.h"
 #include "FragmentNames.h"
 #include "Progress.h"
@@ -64,6 +65,30 @@ bool IsRootedFolder(const std::string& folder)
     return IsAbsolutePath(folder) ||
            (!folder.empty() && folder.front() == PathSeparator(NativePathStyle()));
 }
+
+// A dry run: the names the run would write, nothing asked, nothing written.
+RunEnd NameFragments(const RunRequest& request, const std::string& target,
+                     const std::string& listPath, const std::string& base,
+                     const std::string& extension, FragmentList& fragments, RunHost& host)
+{
+    if (request.FileList)
+        host.WouldWrite(listPath, FileExists(listPath));
+    const std::size_t count = fragments.Count();
+    const int width = NumberWidth(count);
+    FragmentList::Cursor cursor(fragments);
+    for (std::size_t index = 0; index < count; ++index)
+    {
+        std::string_view text = cursor.Next();
+        const std::string name = request.FirstLineNames
+                                     ? FirstLineName(text)
+                                     : NumberedName(base, index + 1, width, extension);
+        if (name.empty())
+            continue;
+        const std::string path = target + name;
+        host.WouldWrite(path, FileExists(path));
+    }
+    return RunEnd::Finished;
+}
 } // namespace
 
 std::string OverwriteQuestion(const std::string& path)
@@ -80,6 +105,8 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     const std::string target =
         request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
     const std::string listPath = target + base + "_List" + extension;
+    if (request.DryRun)
+        return NameFragments(request, target, listPath, base, extension, fragments, host);
     if (request.FileList)
     {
         AppendTextLine(listPath);
@@ -160,9 +187,11 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         {
             WriteTextFile(destination, text, Links::Refuse);
             listReplaced = listReplaced || isList;
+            host.FileWritten(path, text.size() - FinalLineBreakLength(text));
         }
         if (request.FileList && !listReplaced)
             AppendTextLine(listPath, fullPathLines ? path : name, ListFileRetries, wait);
+        host.ItemDone(index, count, text.size());
         ReportProgress(host, index, count);
     }
     return RunEnd::Finished;

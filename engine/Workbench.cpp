@@ -67,7 +67,8 @@ RunEnd Workbench::Run(const RunRequest& request, RunHost& host)
 {
     State& state = *state_;
     PathParts source;
-    SplitPath(request.Source, source); // a rejected path leaves the parts empty
+    // A rejected path leaves the parts empty.
+    SplitPath(request.SourceName.empty() ? request.Source : request.SourceName, source);
     if (request.Tab == 0)
     {
         if (!state.fragments)
@@ -79,7 +80,8 @@ RunEnd Workbench::Run(const RunRequest& request, RunHost& host)
         const auto generation = state.fragmentsGeneration;
         auto keep = [&]
         {
-            if (state.fragments && state.fragmentsGeneration == generation)
+            // A dry run changes nothing, not even the list.
+            if (!request.DryRun && state.fragments && state.fragmentsGeneration == generation)
                 *state.fragments = std::move(fragments);
         };
         try

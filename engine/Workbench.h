@@ -2,6 +2,7 @@
 // What the window keeps between events: the prepared lists (Fragments, FileList),
 // the readiness computation that fills them and the run that consumes them.
 // All texts are bytes in the locale encoding; paths are native paths.
+#include "FileAccess.h"
 #include "RunHost.h"
 
 #include <memory>
@@ -35,6 +36,13 @@ struct RunRequest
     // The join: when no listed file is there at all, leave an existing target as it was
     // instead of writing it empty (the command line; the window writes it).
     bool KeepTargetWhenNothingFound = false;
+    // The split names its fragments after this path when its bytes come from elsewhere
+    // (standard input, kept in a temporary file); empty: after Source.
+    std::string SourceName;
+    // The split only names the files it would write (RunHost::WouldWrite).
+    bool DryRun = false;
+    // The join writes here instead of a target file (standard output): no question.
+    OutputFile* Output = nullptr;
 };
 
 enum class RunEnd

@@ -139,7 +139,9 @@ TEST(Cli, HelpVersionAndCount)
     temp.Write("list.txt", "a\nb\r\nc");
     temp.Write("one.txt", "a");
     temp.Write("stars.txt", "a*b?c*d");
-    EXPECT_EQ(RunCli(temp, {"--version"}).Out, "kestrin-cli 1.13\n");
+    const auto version = RunCli(temp, {"--version"}).Out;
+    EXPECT_EQ(version.substr(0, version.find('\n')), "kestrin-cli (Kestrin) 1.13.0");
+    EXPECT_NE(version.find("License MIT"), std::string::npos);
     const auto help = RunCli(temp, {"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("kestrin-cli split SOURCE"), std::string::npos);
@@ -217,7 +219,7 @@ TEST(Cli, OverwriteQuestionsAreAnsweredOnStandardInput)
     EXPECT_EQ(ReadBytes(temp / "out/f_3.txt"), "old");
     EXPECT_EQ(ReadBytes(temp / "out/f_4.txt"), "old");
     EXPECT_NE(outcome.Err.find(Native("out/f_3.txt") +
-                               "\nA file with this name already exists. Overwrite? [y/n/c]"),
+                               "\nA file with this name already exists. Overwrite? [y/n/a/c]"),
               std::string::npos)
         << outcome.Err;
 
@@ -397,9 +399,9 @@ TEST(Cli, CtrlCCancelsAWaitingQuestion)
                                  temp / ".cli-out", err);
     ::close(answers[0]);
     // Wait for the question, then press Ctrl+C instead of answering.
-    for (int i = 0; i < 1000 && ReadBytes(err).find("[y/n/c]") == std::string::npos; ++i)
+    for (int i = 0; i < 1000 && ReadBytes(err).find("[y/n/a/c]") == std::string::npos; ++i)
         ::usleep(10000);
-    ASSERT_NE(ReadBytes(err).find("[y/n/c]"), std::string::npos);
+    ASSERT_NE(ReadBytes(err).find("[y/n/a/c]"), std::string::npos);
     ::kill(child, SIGINT);
     int status = 0;
     pid_t ended = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <new>
 #include <sys/mman.h>
@@ -79,6 +80,17 @@ int WriteAll(int descriptor, std::string_view bytes)
 }
 } // namespace
 
+void StreamOutput::Write(std::string_view bytes)
+{
+    if (const int error = WriteAll(descriptor_, bytes))
+        Fail(error);
+}
+
+void StreamOutput::Fail(int systemError) const
+{
+    throw FileError::FromSystem(systemError, name_);
+}
+
 std::optional<FileIdentity> IdentityOfPath(const std::string& path)
 {
     struct stat info
@@ -89,7 +101,7 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path)
     return IdentityOf(info);
 }
 
-FileIdentity IdentityOfOutput(const FileReplacement& output)
+FileIdentity IdentityOfOutput(const OutputFile& output)
 {
     struct stat info
     {
@@ -163,7 +175,7 @@ std::size_t InputFile::Read(char* into, std::size_t size)
     }
 }
 
-std::uint64_t CopyInKernel(InputFile& input, FileReplacement& output, std::uint64_t length,
+std::uint64_t CopyInKernel(InputFile& input, OutputFile& output, std::uint64_t length,
                            bool& offered)
 {
     std::uint64_t copied = 0;
@@ -258,6 +270,56 @@ void RemoveFile(const std::string& path)
         throw FileError::NotRegularFile(path);
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         throw FileError::FromSystem(errno, path);
+}
+
+int OpenScratchFile()
+{
+    const char* folder = std::getenv("TMPDIR");
+    if (folder == nullptr || *folder == '\0')
+        folder = "/tmp";
+#ifdef O_TMPFILE
+    const int unnamed = ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (unnamed >= 0)
+        return unnamed;
+#endif
+    std::string name = std::string(folder) + "/.kestrin-scratch-XXXXXX";
+    const int descriptor = ::mkostemp(&name[0], O_CLOEXEC);
+    if (descriptor >= 0)
+        ::unlink(name.c_str());
+    return descriptor;
+}
+
+std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name)
+{
+    const int scratch = OpenScratchFile();
+    if (scratch < 0)
+        throw FileError::FromSystem(errno, "the temporary folder");
+    std::unique_ptr<char[]> buffer(new char[1 << 20]);
+    for (;;)
+    {
+        const auto got = ::read(descriptor, buffer.get(), 1 << 20);
+        if (got == 0)
+            break;
+        if (got < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(scratch);
+            throw FileError::FromSystem(error, name);
+        }
+        if (const int error = WriteAll(scratch, std::string_view(buffer.get(), got)))
+        {
+            ::close(scratch);
+            throw FileError::FromSystem(error, "the temporary folder");
+        }
+    }
+    // Stays open until the process ends; the system names it by its descriptor.
+#ifdef __linux__
+    return "/proc/self/fd/" + std::to_string(scratch);
+#else
+    return "/dev/fd/" + std::to_string(scratch);
+#endif
 }
 
 int MakeFolder(const std::string& path)

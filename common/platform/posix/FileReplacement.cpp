@@ -1,5 +1,6 @@
 #include "FileReplacement.h"
 
+#include "FileAccess.h"
 #include "FileError.h"
 
 #include <cerrno>
@@ -83,24 +84,6 @@ int MoveInWithoutReplacing(int folder, const char* temporary, const char* name)
     if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
     return ::renameat(folder, temporary, folder, name) == 0 ? 0 : errno;
-}
-
-// An unnamed file for output collected before it is copied over a file in place.
-int OpenScratchFile()
-{
-    const char* folder = std::getenv("TMPDIR");
-    if (folder == nullptr || *folder == '\0')
-        folder = "/tmp";
-#ifdef O_TMPFILE
-    const int unnamed = ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (unnamed >= 0)
-        return unnamed;
-#endif
-    std::string name = std::string(folder) + "/.kestrin-scratch-XXXXXX";
-    const int descriptor = ::mkostemp(&name[0], O_CLOEXEC);
-    if (descriptor >= 0)
-        ::unlink(name.c_str());
-    return descriptor;
 }
 
 void WriteAllAt(int descriptor, const char* data, std::size_t size, off_t offset, int& error)
@@ -331,6 +314,7 @@ void FileReplacement::State::OpenInPlace()
     };
     if (error == 0 && (::fstat(inPlace, &opened) != 0 || !SameFile(opened, original)))
         error = EAGAIN;
+    // The output is collected elsewhere first: the target changes only once it is whole.
     if (error == 0 && (descriptor = OpenScratchFile()) < 0)
         error = errno;
     if (error != 0)

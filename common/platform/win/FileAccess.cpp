@@ -7,8 +7,10 @@
 #include "platform/win/Win32Error.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <io.h>
 #include <new>
+#include <vector>
 #include <windows.h>
 
 namespace Kestrin
@@ -68,6 +70,24 @@ void WriteAll(HANDLE handle, std::string_view bytes, const std::string& path)
 }
 } // namespace
 
+void StreamOutput::Write(std::string_view bytes)
+{
+    while (!bytes.empty())
+    {
+        const unsigned chunk =
+            bytes.size() > 0x40000000u ? 0x40000000u : static_cast<unsigned>(bytes.size());
+        const int written = ::_write(descriptor_, bytes.data(), chunk);
+        if (written < 0)
+            Fail(errno);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void StreamOutput::Fail(int systemError) const
+{
+    throw FileError::FromSystem(systemError, name_);
+}
+
 std::optional<FileIdentity> IdentityOfPath(const std::string& path)
 {
     // Attributes only, and folders too (backup semantics), without disturbing other users.
@@ -84,7 +104,7 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path)
     return identity;
 }
 
-FileIdentity IdentityOfOutput(const FileReplacement& output)
+FileIdentity IdentityOfOutput(const OutputFile& output)
 {
     FileIdentity identity;
     const auto handle = AsHandle(::_get_osfhandle(output.Descriptor()));
@@ -150,7 +170,7 @@ std::size_t InputFile::Read(char* into, std::size_t size)
     return got;
 }
 
-std::uint64_t CopyInKernel(InputFile&, FileReplacement&, std::uint64_t, bool& offered)
+std::uint64_t CopyInKernel(InputFile&, OutputFile&, std::uint64_t, bool& offered)
 {
     offered = false;
     return 0;
@@ -241,6 +261,74 @@ void RemoveFile(const std::string& path)
             ::SetFileAttributesA(path.c_str(), attributes);
         throw ErrorOf(error, path);
     }
+}
+
+int OpenScratchFile()
+{
+    char folder[MAX_PATH + 1] = {};
+    char name[MAX_PATH + 1] = {};
+    if (!::GetTempPathA(sizeof folder, folder) || !::GetTempFileNameA(folder, "ksc", 0, name))
+    {
+        errno = ErrnoOf(::GetLastError());
+        return -1;
+    }
+    // Deleted by the system once the last handle is closed, also after a killed process.
+    const HANDLE handle = ::CreateFileA(
+        name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+        CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+    {
+        errno = ErrnoOf(::GetLastError());
+        ::DeleteFileA(name);
+        return -1;
+    }
+    return ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), 0);
+}
+
+std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name)
+{
+    // A named file that stays until the process ends: Windows has no path for a descriptor.
+    char folder[MAX_PATH + 1] = {};
+    char kept[MAX_PATH + 1] = {};
+    if (!::GetTempPathA(sizeof folder, folder) || !::GetTempFileNameA(folder, "ksi", 0, kept))
+        throw LastWin32FileError("the temporary folder");
+    const HANDLE handle = ::CreateFileA(kept, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw LastWin32FileError(kept);
+    static std::vector<std::string> toRemove;
+    if (toRemove.empty())
+        std::atexit(
+            []
+            {
+                for (const auto& path : toRemove)
+                    ::DeleteFileA(path.c_str());
+            });
+    toRemove.push_back(kept);
+    std::vector<char> buffer(1 << 20);
+    for (;;)
+    {
+        const int got = ::_read(descriptor, buffer.data(), static_cast<unsigned>(buffer.size()));
+        if (got == 0)
+            break;
+        if (got < 0)
+        {
+            const int error = errno;
+            ::CloseHandle(handle);
+            throw FileError::FromSystem(error, name);
+        }
+        try
+        {
+            WriteAll(handle, std::string_view(buffer.data(), static_cast<std::size_t>(got)), kept);
+        }
+        catch (...)
+        {
+            ::CloseHandle(handle);
+            throw;
+        }
+    }
+    ::CloseHandle(handle);
+    return kept;
 }
 
 int MakeFolder(const std::string& path)
