@@ -325,7 +325,8 @@ void fwMain::Form_Load(const Startup& startup)
                                                QString::fromStdString(VersionText())));
     SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
     ProgramFolderValue = PathBytes(QFileInfo(PathText(startup.ExecutablePath)).absolutePath());
-    const std::string& file = SettingsFileValue;
+    // Read once: every key below comes from this one reading.
+    const ProfileFile settings(SettingsFileValue);
 
     // Every start uses the same size; a minimised window keeps its own.
     if (!(windowState() & Qt::WindowMinimized))
@@ -343,7 +344,7 @@ void fwMain::Form_Load(const Startup& startup)
     const auto restoreEdge = [&](const char* key, double tpp, int screenPx, int windowPx)
     {
         bool present = false;
-        const Fixed4 stored = IniReadNumber(file, form, key, {}, &present);
+        const Fixed4 stored = settings.ReadNumber(form, key, {}, &present);
         int twips = 0;
         // A value too large for the window's coordinates counts as missing.
         if (present && RestoreEdgeTwips(stored, tpp, twips))
@@ -355,36 +356,36 @@ void fwMain::Form_Load(const Startup& startup)
     move(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy));
 
     // The tab switch handling runs exactly once, before any field is filled.
-    const int tab = RestoreSwitch(IniReadNumber(file, form, KeyOf(ssMain)));
+    const int tab = RestoreSwitch(settings.ReadNumber(form, KeyOf(ssMain)));
     if (ssMain->Tab() != tab)
         ssMain->SetTab(tab);
     else
         ssMain_Click(1 - tab);
 
     std::string section = LocalBytes(SectionOfTab(0));
-    const std::string splitSource = IniReadString(file, section, KeyOf(ucSource[0]));
+    const std::string splitSource = settings.ReadString(section, KeyOf(ucSource[0]));
     if (FileExists(splitSource))
         ucSource[0]->setText(PathText(splitSource));
-    const std::string splitTarget = IniReadString(file, section, KeyOf(ucTarget[0]));
+    const std::string splitTarget = settings.ReadString(section, KeyOf(ucTarget[0]));
     if (FolderExists(splitTarget))
         ucTarget[0]->setText(PathText(splitTarget));
-    tbDelimiter[0]->setText(FromLocalBytes(IniReadString(file, section, KeyOf(tbDelimiter[0]))));
-    const int naming = RestoreSwitch(IniReadNumber(file, section, KeyOf(obFileName[0])));
+    tbDelimiter[0]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[0]))));
+    const int naming = RestoreSwitch(settings.ReadNumber(section, KeyOf(obFileName[0])));
     obFileName[naming]->setChecked(true);
     obFileName_Click(naming);
     chSilent->setCheckState(
-        RestoreSwitch(IniReadNumber(file, section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
-    chFileList->setCheckState(RestoreSwitch(IniReadNumber(file, section, KeyOf(chFileList)))
+        RestoreSwitch(settings.ReadNumber(section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
+    chFileList->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileList)))
                                   ? Qt::Checked
                                   : Qt::Unchecked);
 
     section = LocalBytes(SectionOfTab(1));
-    const std::string joinSource = IniReadString(file, section, KeyOf(ucSource[1]));
+    const std::string joinSource = settings.ReadString(section, KeyOf(ucSource[1]));
     if (FileExists(joinSource))
         ucSource[1]->setText(PathText(joinSource));
-    ucTarget[1]->setText(PathText(IniReadString(file, section, KeyOf(ucTarget[1]))));
-    tbDelimiter[1]->setText(FromLocalBytes(IniReadString(file, section, KeyOf(tbDelimiter[1]))));
-    chFileName->setCheckState(RestoreSwitch(IniReadNumber(file, section, KeyOf(chFileName)))
+    ucTarget[1]->setText(PathText(settings.ReadString(section, KeyOf(ucTarget[1]))));
+    tbDelimiter[1]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[1]))));
+    chFileName->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileName)))
                                   ? Qt::Checked
                                   : Qt::Unchecked);
 
@@ -403,26 +404,28 @@ void fwMain::Form_Unload()
         RememberedLeft = static_cast<int>(std::nearbyint(pos().x() * tppx));
         RememberedTop = static_cast<int>(std::nearbyint(pos().y() * tppy));
     }
-    const std::string& file = SettingsFileValue;
+    // Every changed key goes into one reading of the file, which is then written once.
+    ProfileFile settings(SettingsFileValue);
     const std::string form = LocalBytes(objectName());
-    IniWriteNumber(file, form, "Left", EdgePixels(RememberedLeft, tppx));
-    IniWriteNumber(file, form, "Top", EdgePixels(RememberedTop, tppy));
-    IniWriteNumber(file, form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
+    settings.WriteNumber(form, "Left", EdgePixels(RememberedLeft, tppx));
+    settings.WriteNumber(form, "Top", EdgePixels(RememberedTop, tppy));
+    settings.WriteNumber(form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
 
     std::string section = LocalBytes(SectionOfTab(0));
-    IniWriteString(file, section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
-    IniWriteString(file, section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
-    IniWriteString(file, section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
-    IniWriteNumber(file, section, KeyOf(obFileName[0]),
-                   Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
-    IniWriteNumber(file, section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
-    IniWriteNumber(file, section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
+    settings.WriteString(section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
+    settings.WriteString(section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
+    settings.WriteString(section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
+    settings.WriteNumber(section, KeyOf(obFileName[0]),
+                         Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
+    settings.WriteNumber(section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
+    settings.WriteNumber(section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
 
     section = LocalBytes(SectionOfTab(1));
-    IniWriteString(file, section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
-    IniWriteString(file, section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
-    IniWriteString(file, section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
-    IniWriteNumber(file, section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+    settings.WriteString(section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
+    settings.WriteString(section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
+    settings.WriteString(section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
+    settings.WriteNumber(section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+    settings.Save();
 }
 
 void fwMain::closeEvent(QCloseEvent* event)

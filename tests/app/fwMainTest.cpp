@@ -28,7 +28,9 @@
 #include <limits>
 #include <memory>
 #include <sstream>
+#include <sys/inotify.h>
 #include <thread>
+#include <unistd.h>
 
 // Readable rectangles and points in failure messages.
 void PrintTo(const QRect& r, std::ostream* out)
@@ -139,6 +141,58 @@ long long BytesReadSoFar()
     }
     return -1;
 }
+
+// Counts what happens to one file name in a folder: openings, and new contents put under
+// the name (a replacement renamed onto it, or a write in place closed).
+class NameWatch
+{
+public:
+    NameWatch(const std::string& folder, std::string name)
+        : name_(std::move(name)), fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        // Closings are watched too: the system merges an event into an identical one
+        // right before it, and opening after opening would count once.
+        if (fd_ >= 0)
+            ::inotify_add_watch(fd_, folder.c_str(),
+                                IN_OPEN | IN_CLOSE_NOWRITE | IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~NameWatch()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    NameWatch(const NameWatch&) = delete;
+    NameWatch& operator=(const NameWatch&) = delete;
+    bool Works() const { return fd_ >= 0; }
+
+    // Events since the last call.
+    std::pair<int, int> OpensAndWrites()
+    {
+        int opens = 0, writes = 0;
+        alignas(inotify_event) char buffer[65536];
+        for (;;)
+        {
+            const auto got = ::read(fd_, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            for (char* at = buffer; at < buffer + got;)
+            {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0 && name_ == event->name)
+                {
+                    opens += (event->mask & IN_OPEN) ? 1 : 0;
+                    writes += (event->mask & (IN_MOVED_TO | IN_CLOSE_WRITE)) ? 1 : 0;
+                }
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return {opens, writes};
+    }
+
+private:
+    std::string name_;
+    int fd_;
+};
 
 std::map<std::string, std::string> FileTexts(const std::string& folder)
 {
@@ -350,6 +404,32 @@ TEST_F(Window, AnUnchangedCloseRewritesOnlyEmptyTextsAndZeros)
                               "[&Join Files]\nucSource= \nucTarget= \ntbDelimiter= \n"
                               "chFileName=0\n";
     EXPECT_EQ(Settings(), after);
+}
+
+TEST_F(Window, TheSettingsFileIsReadOncePerLoadAndWrittenOncePerClose)
+{
+    const std::string source = temp.Write("in/notes.txt", "a--b");
+    // A hand-kept file with a large section of notes the program knows nothing of.
+    std::string notes = "; kept by hand\r\n[notes]\r\n";
+    for (int i = 0; i < 50000; ++i)
+        notes += "line" + std::to_string(i) + " = something the program does not touch\r\n";
+    WriteSettings(notes + "[fwMain]\r\nLeft=57\r\nTop=33\r\n[&Split File]\r\nucSource=" + source +
+                  "\r\ntbDelimiter=--\r\nchSilent=1\r\n");
+    NameWatch watch(temp.Path(), "kestrin.dat");
+    ASSERT_TRUE(watch.Works());
+    Open();
+    EXPECT_EQ(window->pos(), QPoint(57, 33));
+    EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("--"));
+    EXPECT_EQ(watch.OpensAndWrites(), std::make_pair(1, 0)) << "loading";
+
+    Delimiter(0)->setText(QStringLiteral("++"));
+    Check("chFileList")->click();
+    Close();
+    EXPECT_EQ(watch.OpensAndWrites(), std::make_pair(1, 1)) << "closing";
+    const std::string after = Settings();
+    EXPECT_EQ(after.substr(0, notes.size()), notes);
+    EXPECT_NE(after.find("\r\ntbDelimiter=++\r\nchSilent=1\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\r\nchFileList=1\r\n"), std::string::npos);
 }
 
 TEST_F(Window, SplitIntoEightFragmentsAdvancesTheBarHalvesToEven)
