@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -44,6 +45,16 @@ void PrintTo(const QPoint& p, std::ostream* out)
 void PrintTo(const QSize& s, std::ostream* out)
 {
     *out << s.width() << "x" << s.height();
+}
+std::ostream& operator<<(std::ostream& out, const QPoint& p)
+{
+    PrintTo(p, &out);
+    return out;
+}
+std::ostream& operator<<(std::ostream& out, const QRect& r)
+{
+    PrintTo(r, &out);
+    return out;
 }
 
 using namespace Kestrin;
@@ -126,6 +137,15 @@ protected:
     std::vector<std::string> registered;
     bool settingsAtRegistration = true;
 };
+
+// Where a centred window's frame begins on its screen.
+QPoint CentredFrame(const QWidget& w)
+{
+    const QRect screen = w.screen()->geometry();
+    const QSize frame = w.frameGeometry().size();
+    return QPoint(screen.x() + (screen.width() - frame.width()) / 2,
+                  screen.y() + (screen.height() - frame.height()) / 2);
+}
 
 // Bytes this process has read through system calls so far; -1 where the system does not
 // count them.
@@ -211,8 +231,9 @@ TEST_F(Window, FirstStartWithoutSettings)
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Kestrin 1.13"));
     EXPECT_EQ(w.SettingsFile(), temp / "kestrin.dat");
     EXPECT_EQ(w.size(), QSize(600, 240));
-    const QRect screen = w.screen()->geometry();
-    EXPECT_EQ(w.pos(), QPoint((screen.width() - 600) / 2, (screen.height() - 240) / 2));
+    // The frame is centred, as the user sees the window.
+    EXPECT_TRUE(QTest::qWaitFor([&w] { return w.pos() == CentredFrame(w); }, 2000))
+        << w.pos() << " frame " << w.frameGeometry();
 
     EXPECT_EQ(Tabs()->Tab(), 0);
     EXPECT_EQ(Tabs()->TabCaption(0), QStringLiteral("&Split File"));
@@ -310,8 +331,8 @@ TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
     } cases[] = {
         {"[fwMain]\nLeft=57\n", 57, centred},
         {"[fwMain]\nTop=33\n", centred, 33},
-        {"[fwMain]\nLeft=-20\nTop=2000\n", -20, 2000}, // off the screen: used unchanged
-        {"[fwMain]\nLeft=abc\nTop=0\n", 0, 0},         // present but no number reads as 0
+        {"[fwMain]\nLeft=-20\nTop=500\n", -20, 500}, // partly off the screen: used unchanged
+        {"[fwMain]\nLeft=abc\nTop=0\n", 0, 0},       // present but no number reads as 0
         // Too far for twips counts as missing; 12.5 px is 187.5 twips, 188 (halves to
         // even), which lies nearer to pixel 13.
         {"[fwMain]\nLeft=9999999999\nTop=12.5\n", centred, 13},
@@ -321,11 +342,46 @@ TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
     {
         WriteSettings(c.settings);
         fwMain& w = Open();
-        const QRect screen = w.screen()->geometry();
-        EXPECT_EQ(w.pos().x(), c.left != centred ? c.left : (screen.width() - 600) / 2)
-            << c.settings;
-        EXPECT_EQ(w.pos().y(), c.top != centred ? c.top : (screen.height() - 240) / 2)
-            << c.settings;
+        const auto expected = [&]
+        {
+            const QPoint middle = CentredFrame(w);
+            return QPoint(c.left != centred ? c.left : middle.x(),
+                          c.top != centred ? c.top : middle.y());
+        };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == expected(); }, 2000))
+            << c.settings << ": " << w.pos() << " instead of " << expected();
+        Close();
+    }
+}
+
+TEST_F(Window, AStoredPositionIsKeptWhileSomeOfTheTitleBarIsOnAScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int right = screen.right();
+    const int bottom = screen.bottom();
+    struct Case
+    {
+        int Left, Top;
+        bool Kept;
+    } cases[] = {
+        {57, 33, true},
+        {right - 5, bottom - 5, true}, // a corner of the title bar on the screen
+        {-590, 10, true},              // the right end of the title bar still on it
+        {100, -10, true},              // the lower part of the title bar on it
+        {right + 100, 40, false},
+        {-700, 10, false},
+        {100, bottom + 24, false}, // 682,824 on a screen of 640x512 was seen
+        {100, -60, false},
+        {-5000, -5000, false},
+    };
+    for (const Case& c : cases)
+    {
+        WriteSettings("[fwMain]\nLeft=" + std::to_string(c.Left) +
+                      "\nTop=" + std::to_string(c.Top) + "\n");
+        fwMain& w = Open();
+        const auto expected = [&] { return c.Kept ? QPoint(c.Left, c.Top) : CentredFrame(w); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == expected(); }, 2000))
+            << c.Left << "," << c.Top << ": " << w.pos() << " instead of " << expected();
         Close();
     }
 }
@@ -654,6 +710,8 @@ TEST_F(Window, RowsFollowTheSourceFieldsHeightAlsoWhenItIsFirstShownLater)
 TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
 {
     fwMain& w = Open();
+    const QPoint loaded = CentredFrame(w);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.pos() == loaded; }, 2000)) << w.pos();
     const QRect field = Field("ucSource0")->geometry();
     const QRect tabs = Tabs()->geometry();
     w.showMaximized();
@@ -663,8 +721,6 @@ TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
     EXPECT_EQ(Field("ucSource0")->geometry(), field);
     EXPECT_EQ(Tabs()->geometry(), tabs);
     // Closed while maximised: the position of loading is stored.
-    const QPoint loaded = QPoint((w.screen()->geometry().width() - 600) / 2,
-                                 (w.screen()->geometry().height() - 240) / 2);
     Close();
     Open();
     EXPECT_EQ(window->pos(), loaded);
