@@ -689,9 +689,13 @@ void fwMain::bbRun_Click()
     request.FileList = CheckValue(chFileList) == 1;
     try
     {
-        if (Prepared.Run(request, *this) == RunEnd::Finished)
+        const RunEnd end = Prepared.Run(request, *this);
+        if (end == RunEnd::Finished || end == RunEnd::NothingFound)
         {
-            pbStatus->SetPanelText(PanelInfo, QStringLiteral("Done."));
+            // A join that found none of its files wrote an empty target: say why.
+            pbStatus->SetPanelText(PanelInfo, end == RunEnd::Finished
+                                                  ? QStringLiteral("Done.")
+                                                  : QStringLiteral("Done. No listed file found."));
             pbProgress->hide();
         }
     }

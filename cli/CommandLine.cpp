@@ -29,8 +29,15 @@ const char* UsageText()
            "standard input: y (yes), n (no) or, for fragments, c (cancel the rest).\n"
            "Ctrl+C stops a run before its next file (what is written stays whole); a second\n"
            "Ctrl+C ends at once.\n"
-           "Exit status: 0 done, 1 the operation failed or had nothing to do, 2 usage error,\n"
-           "130 stopped by Ctrl+C.\n";
+           "\n"
+           "Exit status:\n"
+           "  0   done\n"
+           "  1   failed (the message names the file and the reason)\n"
+           "  2   usage error\n"
+           "  3   cancelled by the user (an overwrite question answered c, or n for the join)\n"
+           "  4   nothing to do (the delimiter does not occur, an empty file, a list of fewer\n"
+           "      than two lines, none of the listed files found)\n"
+           "  130 stopped by Ctrl+C\n";
 }
 
 namespace

@@ -99,7 +99,8 @@ std::uint64_t CopyInKernel(InputFile& input, FileReplacement& output, std::uint6
 // may wait and try again while access is denied); throws FileError when writing fails.
 std::optional<FileError> AppendToFile(const std::string& path, std::string_view bytes);
 
-// Removes a file; one that is already gone is no failure. Throws FileError.
+// Removes a file or a symbolic link (not what it leads to); nothing there, or a folder,
+// is no failure; a device or pipe is refused. Throws FileError.
 void RemoveFile(const std::string& path);
 
 // Makes one folder. Returns 0 or the system error number (EEXIST when something is there).

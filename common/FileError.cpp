@@ -24,6 +24,12 @@ FileError FileError::FromSystem(int systemError, const std::string& path)
     return FileError(systemError, std::strerror(systemError), path);
 }
 
+FileError FileError::NotRegularFile(const std::string& path)
+{
+    return FileError(
+        EINVAL, "not a regular file (a device, a pipe or a socket); it is left as it is", path);
+}
+
 bool FileError::IsAccessDenied() const
 {
     return number_ == EACCES || number_ == EPERM;

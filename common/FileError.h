@@ -11,6 +11,8 @@ public:
     FileError(int number, std::string description, std::string path);
     // From a system error number (errno on POSIX); the description is the system's text.
     static FileError FromSystem(int systemError, const std::string& path);
+    // A device, pipe or socket where a file is to be written or a run reads its source.
+    static FileError NotRegularFile(const std::string& path);
 
     int Number() const { return number_; }
     const std::string& Description() const { return description_; }

@@ -1,28 +1,43 @@
 #pragma once
-// Writes a whole file so that a failed write (full disk, killed process) never destroys
-// the file it replaces: an existing target is written to a temporary file in its folder
-// and then renamed over it, keeping its permission bits (and owner where allowed); a
-// symbolic link is written through to its target. A new file is written directly and
-// removed again when the write fails.
+// Writes a whole file so that no failure (full disk, killed process, a file swapped in
+// meanwhile) leaves it neither old nor new: the bytes go to a temporary file beside the
+// target, which is moved into place only when complete. An existing file keeps its
+// permission bits (and owner where allowed); a symbolic link is written through to its
+// target; a new file never replaces one that appeared meanwhile; what is not a regular
+// file (a device, a pipe) is refused. Where the folder refuses new files but the file may
+// be written, the complete output is collected elsewhere first and then copied over it.
+//
+// The temporary file is ".NAME.kestrin-tmp" beside the target (a long NAME is shortened,
+// see TemporaryName). One left behind by a killed process is removed at the next write of
+// the same target; one that a live writer holds is left alone and the second writer fails.
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace Kestrin
 {
+// Whether a symbolic link at the path is written through. A caller that has already
+// followed the links (and asked about them) refuses one that appears meanwhile.
+enum class Links
+{
+    Follow,
+    Refuse
+};
+
 class FileReplacement
 {
 public:
     // Opens the output. Throws FileError (the path named is `path`).
-    explicit FileReplacement(const std::string& path);
-    // Without Commit the output is discarded: the old file stays, a new one is removed.
+    explicit FileReplacement(const std::string& path, Links links = Links::Follow);
+    // Without Commit the output is discarded: the old file stays, a new one never appears.
     ~FileReplacement();
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
     void Write(std::string_view bytes);
-    // POSIX file descriptor of the output, for kernel-side copies; position is at the end
-    // of what was written.
-    int Descriptor() const { return descriptor_; }
+    // File descriptor of the output, for kernel-side copies; position is at the end of
+    // what was written.
+    int Descriptor() const;
     // Call after writing through Descriptor() so errors name the right file.
     [[noreturn]] void Fail(int systemError) const;
     void Commit();
@@ -30,26 +45,20 @@ public:
     // Whether a replaced file's data is flushed to disk before the rename.
     static bool SyncReplacedFiles;
 
-private:
-    enum class Mode
-    {
-        NewFile,
-        Replace, // temporary file renamed over the target
-        InPlace  // folder not writable: the target itself is truncated and written
-    };
-    void Discard() noexcept;
+    // The temporary file's name for a target's file name: ".NAME.kestrin-tmp"; a NAME
+    // longer than 200 bytes is cut (at a character boundary) and given a hash of the
+    // whole name, so the temporary name stays within the system's limit.
+    static std::string TemporaryName(const std::string& name);
 
-    std::string path_;   // as the caller named it
-    std::string target_; // symbolic links resolved
-    std::string temporary_;
-    int descriptor_ = -1;
-    Mode mode_ = Mode::NewFile;
-    unsigned originalMode_ = 0;
-    bool restoreMode_ = false;
-    long long owner_ = -1;
-    long long group_ = -1;
-    bool committed_ = false;
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
 };
+
+// Where a write to the path lands: the path itself, or, for a symbolic link, the file it
+// leads to (also when that does not exist). Throws FileError for a loop of links.
+std::string WriteDestination(const std::string& path);
 
 // The whole file in one call.
 void ReplaceFileBytes(const std::string& path, std::string_view bytes);

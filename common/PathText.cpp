@@ -59,6 +59,11 @@ std::string SplitPath(const std::string& path, PathParts& parts, PathStyle style
     while (!rest.empty())
     {
         const auto slash = rest.find(separator);
+        if (slash == 0 && style == PathStyle::Posix)
+        {
+            rest.erase(0, 1); // "a//b" is "a/b", as the system reads it
+            continue;
+        }
         if (slash == std::string::npos || slash == 0)
         {
             name = rest;

@@ -33,7 +33,8 @@ struct PathParts
 };
 
 // The path when accepted, else the empty text; the parts are set only for an accepted path.
-// Windows style rejects | : < > " * ? / after the drive; POSIX style rejects only NUL.
+// Windows style rejects | : < > " * ? / after the drive; POSIX style rejects only NUL and
+// reads repeated separators as one, as the system does.
 std::string SplitPath(const std::string& path, PathParts& parts,
                       PathStyle style = NativePathStyle());
 

@@ -36,7 +36,7 @@ std::string ReadTextFile(const std::string& path)
     return text;
 }
 
-void WriteTextFile(const std::string& path, std::string_view text)
+void WriteTextFile(const std::string& path, std::string_view text, Links links)
 {
     if (path.empty())
         return;
@@ -46,7 +46,7 @@ void WriteTextFile(const std::string& path, std::string_view text)
     std::optional<FileReplacement> output;
     try
     {
-        output.emplace(path);
+        output.emplace(path, links);
     }
     catch (const FileError& error)
     {
@@ -57,7 +57,7 @@ void WriteTextFile(const std::string& path, std::string_view text)
     if (!output)
     {
         CreateFolderPath(FolderPart(path));
-        output.emplace(path);
+        output.emplace(path, links);
     }
     output->Write(text);
     output->Commit();
@@ -91,7 +91,8 @@ void AppendTextLine(const std::string& path, std::optional<std::string_view> lin
 
 void DeleteFileIfPresent(const std::string& path)
 {
-    if (!FileExists(path))
+    // Also a dangling link, which FileExists does not see: the name is to be free.
+    if (path.empty())
         return;
     RemoveFile(path);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file text procedures. Texts are bytes and pass through unchanged; lines the
 // program writes end in CR LF. Failures throw FileError; nothing here shows a message.
+#include "FileReplacement.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,7 +21,7 @@ std::string ReadTextFile(const std::string& path);
 // Writes the text without its final line break, creating missing folders. An existing
 // file is replaced safely (FileReplacement): its permission bits stay, so a read-only
 // file stays read-only; a failed write leaves it as it was. An empty path does nothing.
-void WriteTextFile(const std::string& path, std::string_view text);
+void WriteTextFile(const std::string& path, std::string_view text, Links links = Links::Follow);
 
 // Appends the line and CR LF, creating the file. Without a line it deletes the file
 // instead (the split starts a new list file so). While access is denied it waits and
@@ -29,6 +31,8 @@ void WriteTextFile(const std::string& path, std::string_view text);
 void AppendTextLine(const std::string& path, std::optional<std::string_view> line = std::nullopt,
                     int retries = 0, const std::function<void()>& waitOneSecond = {});
 
+// Deletes the file or symbolic link at the path; nothing there, or a folder, is left as it
+// is; a device or pipe is refused (FileError).
 void DeleteFileIfPresent(const std::string& path);
 
 // Creates every missing folder of the path (see FolderPathSteps), the first failure

@@ -28,30 +28,35 @@ std::string NumberedName(const std::string& base, std::size_t number, int width,
 
 namespace
 {
-bool IsAbsoluteLine(std::string_view line)
+// Characters that cannot be in a file name become "_", CRs go.
+std::string Harmless(const std::string& text)
 {
-    if (!line.empty() && (line.front() == '/' || line.front() == '\\'))
-        return true;
-    return line.size() >= 3 && line[1] == ':' && (line[2] == '\\' || line[2] == '/');
-}
-} // namespace
-
-std::string FirstLineName(std::string_view& fragment)
-{
-    const auto lead = fragment.find_first_not_of("\r\n");
-    fragment.remove_prefix(lead == std::string_view::npos ? fragment.size() : lead);
-
-    std::string name = TrimTrailingCodes(TextBefore(fragment, "\n"), 0);
-    const auto first = name.find_first_not_of(' ');
-    const auto last = name.find_last_not_of(' ');
-    name = first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
-    if (IsAbsoluteLine(name))
-        name = name.substr(name.find_last_of("/\\") + 1);
-    name = ReplacePattern(name, R"(["<>/:\|\*\?\\])", "_", false, false, true);
+    std::string name = ReplacePattern(text, R"(["<>/:\|\*\?\\])", "_", false, false, true);
     for (auto& c : name)
         if (c == '\0') // cannot be part of a file name: it would cut the path short
             c = '_';
     name.erase(std::remove(name.begin(), name.end(), '\r'), name.end());
+    return name;
+}
+} // namespace
+
+std::string FirstLineName(std::string_view& fragment, PathStyle style)
+{
+    const auto lead = fragment.find_first_not_of("\r\n");
+    fragment.remove_prefix(lead == std::string_view::npos ? fragment.size() : lead);
+
+    std::string line = TrimTrailingCodes(TextBefore(fragment, "\n"), 0);
+    const auto first = line.find_first_not_of(' ');
+    const auto last = line.find_last_not_of(' ');
+    line = first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    std::string name = Harmless(line);
+    if (IsAbsolutePath(line, style))
+    {
+        const char* separators = style == PathStyle::Windows ? "/\\" : "/";
+        const std::string fileName = Harmless(line.substr(line.find_last_of(separators) + 1));
+        if (!fileName.empty())
+            name = fileName;
+    }
     if (name == "." || name == "..")
         name.assign(name.size(), '_');
     if (name.empty())

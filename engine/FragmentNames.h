@@ -1,5 +1,7 @@
 #pragma once
 // Names of fragment files.
+#include "PathText.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,8 +20,10 @@ std::string NumberedName(const std::string& base, std::size_t number, int width,
 // name replaced by "_", CRs removed) and, when that name is not empty, narrows the
 // fragment to what follows its first LF. An empty result means "skip this fragment";
 // the fragment then keeps only the dropped line breaks.
-// A first line that is an absolute path (as a join writes with file names) gives its
-// file name only, so that a fragment never lands outside the target folder; "." and ".."
-// become "_" and "__" for the same reason.
-std::string FirstLineName(std::string_view& fragment);
+// A first line that is an absolute path in the path style (as a join writes with file
+// names) gives its file name only, so that a fragment never lands outside the target
+// folder; one that ends in a separator ("/usr/local/") has none and gives the whole line
+// made harmless ("_usr_local_"), so its text is still written. "." and ".." become "_"
+// and "__" for the same reason.
+std::string FirstLineName(std::string_view& fragment, PathStyle style = NativePathStyle());
 } // namespace Kestrin

@@ -2,15 +2,22 @@
 
 #include "TextFile.h"
 
+#include <algorithm>
+
 namespace Kestrin
 {
 namespace
 {
 // Large enough that the system call cost vanishes, small enough to stay in the cache.
 constexpr std::size_t BufferSize = 1 << 20;
+// How much the kernel copies between two looks at a stop request.
+constexpr std::uint64_t KernelPiece = std::uint64_t(16) << 20;
 } // namespace
 
-JoinOutput::JoinOutput(FileReplacement& output) : output_(output) {}
+JoinOutput::JoinOutput(FileReplacement& output, std::function<bool()> stopRequested)
+    : output_(output), stopRequested_(std::move(stopRequested))
+{
+}
 
 void JoinOutput::WriteHeld()
 {
@@ -35,27 +42,39 @@ void JoinOutput::Append(std::string_view bytes)
     }
 }
 
-std::uint64_t JoinOutput::AppendFile(InputFile& input, std::uint64_t size)
+bool JoinOutput::AppendFile(InputFile& input, std::uint64_t size)
 {
-    std::uint64_t appended = 0;
-    if (size > Held)
+    std::uint64_t left = size;
+    if (left > Held)
     {
         WriteHeld();
         // Where the kernel cannot copy between these files, the rest is read below, and
         // from here on for every file.
-        appended = CopyInKernel(input, output_, size - Held, kernelCopy_);
+        while (kernelCopy_ && left > Held)
+        {
+            if (stopRequested_())
+                return false;
+            const std::uint64_t piece = std::min(left - Held, KernelPiece);
+            const std::uint64_t copied = CopyInKernel(input, output_, piece, kernelCopy_);
+            left -= copied;
+            if (copied < piece && kernelCopy_)
+                return true; // the file is shorter than it was
+        }
     }
     if (!buffer_)
         buffer_.reset(new char[BufferSize]);
-    for (;;)
+    while (left > 0)
     {
-        const std::size_t got = input.Read(buffer_.get(), BufferSize);
+        if (stopRequested_())
+            return false;
+        const std::size_t got = input.Read(
+            buffer_.get(), static_cast<std::size_t>(std::min<std::uint64_t>(left, BufferSize)));
         if (got == 0)
             break;
         Append(std::string_view(buffer_.get(), got));
-        appended += static_cast<std::uint64_t>(got);
+        left -= got;
     }
-    return appended;
+    return true;
 }
 
 void JoinOutput::Finish()

@@ -6,6 +6,7 @@
 #include "FileReplacement.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,12 +16,14 @@ namespace Kestrin
 class JoinOutput
 {
 public:
-    explicit JoinOutput(FileReplacement& output);
+    // `stopRequested` is asked between the pieces of a large file.
+    JoinOutput(FileReplacement& output, std::function<bool()> stopRequested);
 
     void Append(std::string_view bytes);
-    // Appends the rest of an open file (read to its end, `size` bytes expected). Returns
-    // how many bytes it appended.
-    std::uint64_t AppendFile(InputFile& input, std::uint64_t size);
+    // Appends at most `size` bytes of an open file from where it stands: a file that grows
+    // meanwhile is taken as long as it was when its turn came. False when a stop was
+    // requested before it was all there.
+    bool AppendFile(InputFile& input, std::uint64_t size);
     // Writes what is held back, without the final line break.
     void Finish();
 
@@ -29,6 +32,7 @@ private:
     void WriteHeld();
 
     FileReplacement& output_;
+    std::function<bool()> stopRequested_;
     std::string held_;
     std::unique_ptr<char[]> buffer_;
     bool kernelCopy_ = true;

@@ -65,9 +65,10 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
         written = IdentityOfOutput(*output);
     std::optional<JoinOutput> joined;
     if (output)
-        joined.emplace(*output);
+        joined.emplace(*output, [&host] { return host.StopRequested(); });
 
     const std::size_t count = lines.Count();
+    std::size_t found = 0;
     LineList::Cursor cursor(lines);
     for (std::size_t index = 0; index < count; ++index)
     {
@@ -78,25 +79,33 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
         const std::string path = ResolveListLine(cursor.Next(), listFolder);
         InputFile input;
         // The output itself (a new target that is also listed) is not yet there to read.
-        if (OpenInput(input, path) && input.Size() > 0 &&
-            !(output && input.Identity().IsSameFile(written)))
+        if (OpenInput(input, path) && !(output && input.Identity().IsSameFile(written)))
         {
-            std::string header = "\r\n" + host.JoinDelimiter();
-            if (host.FileNameLine())
-                header += path + "\r\n";
-            if (joined)
+            ++found;
+            if (input.Size() > 0)
             {
-                joined->Append(header);
-                joined->AppendFile(input, input.Size());
+                std::string header = "\r\n" + host.JoinDelimiter();
+                if (host.FileNameLine())
+                    header += path + "\r\n";
+                if (joined)
+                {
+                    joined->Append(header);
+                    // As long as the file was when its turn came: one that keeps growing
+                    // would never end.
+                    if (!joined->AppendFile(input, input.Size()))
+                        return RunEnd::Stopped;
+                }
             }
         }
         ReportProgress(host, index, count);
     }
+    if (found == 0 && request.KeepTargetWhenNothingFound)
+        return RunEnd::NothingFound;
     if (joined)
     {
         joined->Finish();
         output->Commit();
     }
-    return RunEnd::Finished;
+    return found == 0 ? RunEnd::NothingFound : RunEnd::Finished;
 }
 } // namespace Kestrin

@@ -6,6 +6,7 @@
 #include "Progress.h"
 #include "TextFile.h"
 
+#include <filesystem>
 #include <optional>
 
 namespace Kestrin
@@ -29,6 +30,41 @@ bool IsSameFile(const std::optional<FileIdentity>& key, const std::string& path)
     const auto other = KeyOf(path);
     return other && other->IsSameFile(*key);
 }
+
+// Whether a path lies in the folder or below it, links and "." or ".." resolved.
+bool IsInsideFolder(const std::string& path, const std::string& folder)
+{
+    std::error_code error;
+    const auto canonicalFolder =
+        std::filesystem::weakly_canonical(folder.empty() ? "." : folder, error);
+    if (error)
+        return false;
+    const auto canonicalPath = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return false;
+    const auto relative = canonicalPath.lexically_relative(canonicalFolder);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// The question for a link that leads out of the target folder or to nothing: it is asked
+// even with silent overwriting, as writing through it is not what the user chose.
+std::string LinkQuestion(const std::string& path, const std::string& destination, bool inside,
+                         bool exists)
+{
+    std::string text = path + "\r\nThis is a link to " + destination;
+    if (!inside)
+        text += ", outside the target folder";
+    return text + (exists ? ". Overwrite that file?" : ", where no file exists yet. Create it?");
+}
+
+// The join takes a list line relative to the list's folder unless it is absolute; the
+// list lies in the target folder, so with a relative target (typed in a shell) the lines
+// are the bare names, which it finds again from anywhere.
+bool IsRootedFolder(const std::string& folder)
+{
+    return IsAbsolutePath(folder) ||
+           (!folder.empty() && folder.front() == PathSeparator(NativePathStyle()));
+}
 } // namespace
 
 std::string OverwriteQuestion(const std::string& path)
@@ -46,12 +82,19 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
     const std::string listPath = target + base + "_List" + extension;
     if (request.FileList)
+    {
         AppendTextLine(listPath);
+        // A fragment declined before any was written is still listed: the folder must be there.
+        CreateFolderPath(target);
+    }
+    const bool fullPathLines = IsRootedFolder(target);
+    // Set once a fragment took the list's name: nothing is appended to it after that.
+    bool listReplaced = false;
 
     const std::size_t count = fragments.Count();
     const int width = NumberWidth(count);
-    // The source is never replaced without a question, silent or not (first-line names
-    // can name it).
+    // Neither the source nor the list is replaced without a question, silent or not
+    // (first-line names can name them).
     const auto sourceKey = KeyOf(request.Source);
     const auto wait = [&host] { host.WaitOneSecond(); };
 
@@ -91,15 +134,36 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         }
         const std::string path = target + name;
 
+        // Where the write lands; a link is followed here, once, and asked about when it
+        // leads out of the folder, so nothing swapped in later is followed.
+        const std::string destination = WriteDestination(path);
+        const bool exists = FileExists(destination);
+        const bool isList =
+            request.FileList &&
+            (destination == listPath || (exists && IsSameFile(KeyOf(listPath), destination)));
+        bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
+        std::string question = OverwriteQuestion(path);
+        if (destination != path)
+        {
+            const bool inside = IsInsideFolder(destination, target);
+            if (!inside || !exists)
+            {
+                mustAsk = true;
+                question = LinkQuestion(path, destination, inside, exists);
+            }
+        }
         Answer answer = Answer::Yes;
-        if ((!request.Silent || IsSameFile(sourceKey, path)) && FileExists(path))
-            answer = host.AskQuestion(OverwriteQuestion(path), QuestionStyle::YesNoCancel);
+        if (mustAsk || (!request.Silent && exists))
+            answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
         if (answer == Answer::Cancel)
             break;
         if (answer == Answer::Yes)
-            WriteTextFile(path, text);
-        if (request.FileList)
-            AppendTextLine(listPath, path, ListFileRetries, wait);
+        {
+            WriteTextFile(destination, text, Links::Refuse);
+            listReplaced = listReplaced || isList;
+        }
+        if (request.FileList && !listReplaced)
+            AppendTextLine(listPath, fullPathLines ? path : name, ListFileRetries, wait);
         ReportProgress(host, index, count);
     }
     return RunEnd::Finished;

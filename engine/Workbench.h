@@ -32,13 +32,17 @@ struct RunRequest
     bool FirstLineNames = false; // obFileName(1) selected
     bool Silent = false;         // chSilent = 1
     bool FileList = false;       // chFileList = 1
+    // The join: when no listed file is there at all, leave an existing target as it was
+    // instead of writing it empty (the command line; the window writes it).
+    bool KeepTargetWhenNothingFound = false;
 };
 
 enum class RunEnd
 {
-    Finished, // write "Done." into "Info" and hide the progress bar
-    Declined, // the join target was not to be overwritten: leave bar and "Info" as they are
-    Stopped   // the window was closed during the run: nothing more was written
+    Finished,    // write "Done." into "Info" and hide the progress bar
+    Declined,    // the join target was not to be overwritten: leave bar and "Info" as they are
+    Stopped,     // the window was closed during the run: nothing more was written
+    NothingFound // the join found none of the listed files; as Finished otherwise
 };
 
 class Workbench

@@ -53,8 +53,8 @@ TEST(PathFieldRules, DialogFolderPartInBothStyles)
         {PathStyle::Posix, "/notes.txt", "/"},
         {PathStyle::Posix, "data/notes.txt", "data/"},
         {PathStyle::Posix, "notes.txt", ""},
-        {PathStyle::Posix, "//server/share/notes.txt", "/"},           // only the root is found
-        {PathStyle::Posix, "/srv/da?ta|x/notes.txt", "/srv/da?ta|x/"}, // legal POSIX names
+        {PathStyle::Posix, "//server/share/notes.txt", "/server/share/"}, // "//" is "/"
+        {PathStyle::Posix, "/srv/da?ta|x/notes.txt", "/srv/da?ta|x/"},    // legal POSIX names
     };
     for (const auto& c : cases)
         EXPECT_EQ(DialogFolderPart(c.Path, c.Style), c.Expected) << c.Path;

@@ -4,9 +4,12 @@
 #include "FileError.h"
 #include "FileTraps.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Kestrin;
@@ -118,4 +121,188 @@ TEST(FileReplacement, ReportsErrorsWithTheCallersPath)
             EXPECT_NE(std::string(error.what()).find(c.path), std::string::npos);
         }
     }
+}
+
+TEST(FileReplacement, RefusesWhatIsNotARegularFileAndLeavesItAsItWas)
+{
+    KestrinTest::TempFolder temp;
+    struct Case
+    {
+        const char* name;
+        bool (*make)(const std::string&);
+        char kind;
+    } cases[] = {
+        {"pipe", KestrinTest::MakeFifo, 'p'},
+        {"device", KestrinTest::MakeDeviceNode, 'c'},
+    };
+    for (const auto& c : cases)
+    {
+        const auto path = temp / c.name;
+        if (!c.make(path))
+        {
+            std::cout << "skipped " << c.name << ": the system refuses to make one here\n";
+            continue;
+        }
+        const auto link = temp / (std::string(c.name) + ".link");
+        fs::create_symlink(path, link);
+        for (const auto& written : {path, link})
+        {
+            try
+            {
+                ReplaceFileBytes(written, "data");
+                ADD_FAILURE() << "replaced " << written;
+            }
+            catch (const FileError& error)
+            {
+                EXPECT_EQ(error.Path(), written);
+                EXPECT_NE(error.Description().find("not a regular file"), std::string::npos)
+                    << error.what();
+            }
+            EXPECT_EQ(KestrinTest::KindOf(path), c.kind) << written;
+        }
+    }
+    EXPECT_EQ(EntriesIn(temp.Path()), 4u) << "a temporary file was left";
+}
+
+TEST(FileReplacement, ANewFileAppearsOnlyWhenCompleteAndNeverOverAnotherOne)
+{
+    KestrinTest::TempFolder temp;
+    const auto path = temp / "new.txt";
+    {
+        FileReplacement output(path);
+        output.Write("complete");
+        EXPECT_FALSE(fs::exists(path)) << "a new file is visible before it is complete";
+        output.Commit();
+    }
+    EXPECT_EQ(ReadBytes(path), "complete");
+
+    // Something that appears under the name meanwhile is neither followed nor replaced.
+    const auto outside = temp.Write("outside/victim.txt", "keep");
+    struct Case
+    {
+        const char* name;
+        bool link;
+    } cases[] = {{"appeared.txt", false}, {"swapped.txt", true}};
+    for (const auto& c : cases)
+    {
+        const auto target = temp / c.name;
+        FileReplacement output(target);
+        output.Write("new");
+        if (c.link)
+            fs::create_symlink(outside, target);
+        else
+            temp.Write(c.name, "theirs");
+        EXPECT_THROW(output.Commit(), FileError) << c.name;
+        EXPECT_EQ(ReadBytes(target), c.link ? "keep" : "theirs") << c.name;
+    }
+    EXPECT_EQ(ReadBytes(outside), "keep");
+    EXPECT_EQ(EntriesIn(temp.Path()), 4u) << "a temporary file was left";
+}
+
+TEST(FileReplacement, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWriteOfItsTarget)
+{
+    KestrinTest::TempFolder temp;
+    const auto existing = temp.Write("existing.txt", "old");
+    const auto fresh = temp / "fresh.txt";
+    for (const auto& target : {existing, fresh})
+    {
+        const pid_t child = ::fork();
+        if (child == 0)
+        {
+            FileReplacement output(target);
+            output.Write(std::string(100000, 'h'));
+            ::kill(::getpid(), SIGKILL);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+    }
+    EXPECT_EQ(EntriesIn(temp.Path()), 3u) << "the killed writers left no temporary file";
+    EXPECT_EQ(ReadBytes(existing), "old");
+    EXPECT_FALSE(fs::exists(fresh));
+    ReplaceFileBytes(existing, "new");
+    ReplaceFileBytes(fresh, "new");
+    EXPECT_EQ(EntriesIn(temp.Path()), 2u);
+    EXPECT_EQ(ReadBytes(existing), "new");
+    EXPECT_EQ(ReadBytes(fresh), "new");
+}
+
+TEST(FileReplacement, ALiveWritersTemporaryFileIsNotTakenAway)
+{
+    KestrinTest::TempFolder temp;
+    const auto target = temp.Write("shared.txt", "old");
+    FileReplacement first(target);
+    first.Write("first");
+    try
+    {
+        ReplaceFileBytes(target, "second");
+        ADD_FAILURE() << "a second writer replaced the file";
+    }
+    catch (const FileError& error)
+    {
+        EXPECT_EQ(error.Path(), target);
+    }
+    first.Commit();
+    EXPECT_EQ(ReadBytes(target), "first");
+    EXPECT_EQ(EntriesIn(temp.Path()), 1u);
+}
+
+TEST(FileReplacement, NamesUpToTheSystemsLimitCanBeReplaced)
+{
+    KestrinTest::TempFolder temp;
+    for (const std::size_t length : {200u, 240u, 255u})
+    {
+        const std::string name(length, 'n');
+        const auto path = temp.Write(name, "old");
+        ReplaceFileBytes(path, "new");
+        EXPECT_EQ(ReadBytes(path), "new") << length;
+        // A new file of such a name, too.
+        const auto other = temp / std::string(length, 'm');
+        ReplaceFileBytes(other, "new");
+        EXPECT_EQ(ReadBytes(other), "new") << length;
+    }
+    EXPECT_EQ(EntriesIn(temp.Path()), 6u);
+}
+
+TEST(FileReplacement, InAFolderThatRefusesNewFilesNothingIsTruncatedBeforeTheEnd)
+{
+    KestrinTest::TempFolder temp;
+    ::chmod(temp.Path().c_str(), 0777);
+    KestrinTest::OrdinaryUser user;
+    const auto file = temp.Write("locked/file.txt", "old contents");
+    ::chmod((temp / "locked").c_str(), 0555);
+    {
+        FileReplacement output(file);
+        output.Write("half of it");
+        EXPECT_EQ(ReadBytes(file), "old contents");
+    } // abandoned, as when reading a listed file fails
+    EXPECT_EQ(ReadBytes(file), "old contents");
+    FileReplacement output(file);
+    output.Write("new");
+    output.Commit();
+    EXPECT_EQ(ReadBytes(file), "new");
+}
+
+TEST(FileReplacement, InPlaceOnAFullDiskKeepsTheOldFile)
+{
+    KestrinTest::TempFolder temp;
+    KestrinTest::SmallDisk disk(temp / "disk", "64k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a small file system here";
+    ::chmod((temp / "disk").c_str(), 0777);
+    const auto file = temp / "disk/fragment.txt";
+    const std::string old(16 * 1024, 'o');
+    {
+        KestrinTest::OrdinaryUser user;
+        ReplaceFileBytes(file, old);
+        ReplaceFileBytes(temp / "disk/filler", std::string(36 * 1024, 'f'));
+    }
+    ::chmod((temp / "disk").c_str(), 0555);
+    {
+        // 12 KiB free: with the old file's 16 KiB that cannot hold 40 KiB.
+        KestrinTest::OrdinaryUser user;
+        EXPECT_THROW(ReplaceFileBytes(file, std::string(40 * 1024, 'n')), FileError);
+    }
+    ::chmod((temp / "disk").c_str(), 0777);
+    EXPECT_EQ(ReadBytes(file), old);
 }

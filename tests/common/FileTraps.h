@@ -8,6 +8,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace KestrinTest
@@ -109,4 +110,35 @@ private:
     std::string folder_;
     bool mounted_ = false;
 };
+// A named pipe at the path; false where the system refuses one.
+inline bool MakeFifo(const std::string& path)
+{
+    return ::mkfifo(path.c_str(), 0666) == 0;
+}
+
+// A character device node like /dev/null at the path (root only); false where refused.
+inline bool MakeDeviceNode(const std::string& path)
+{
+    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+}
+
+// What kind of file the path itself is (links not followed): 'f' regular, 'p' pipe,
+// 'c' character device, 'l' link, 'd' folder, '-' nothing.
+inline char KindOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) != 0)
+        return '-';
+    if (S_ISREG(info.st_mode))
+        return 'f';
+    if (S_ISFIFO(info.st_mode))
+        return 'p';
+    if (S_ISCHR(info.st_mode))
+        return 'c';
+    if (S_ISLNK(info.st_mode))
+        return 'l';
+    return S_ISDIR(info.st_mode) ? 'd' : '?';
+}
 } // namespace KestrinTest

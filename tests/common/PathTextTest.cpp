@@ -35,6 +35,11 @@ TEST(SplitPath, BreaksUpPathsInBothStyles)
         {PathStyle::Posix, "out/a b \"q\" ?.txt", true, {"", "out/", "a b \"q\" ?.txt", ".txt"}},
         {PathStyle::Posix, "/srv/Makefile", true, {"/", "srv/", "Makefile", ""}},
         {PathStyle::Posix, std::string("/a\0b", 4), false, {}},
+        // Repeated separators count as one.
+        {PathStyle::Posix, "/abs/t4//b/list.txt", true, {"/", "abs/t4/b/", "list.txt", ".txt"}},
+        {PathStyle::Posix, "//srv///x.txt", true, {"/", "srv/", "x.txt", ".txt"}},
+        {PathStyle::Posix, "out//a.b", true, {"", "out/", "a.b", ".b"}},
+        {PathStyle::Posix, "/out//", true, {"/", "out/", "", ""}},
     };
     for (const auto& c : cases)
     {

@@ -195,3 +195,33 @@ TEST(FileProcedures, DeleteFileIfPresentAndCreateFolderPath)
         EXPECT_EQ(error.Path(), temp / "a/file");
     }
 }
+
+TEST(AppendTextLine, ALineIsAppendedWholeOrNotAtAll)
+{
+    KestrinTest::TempFolder temp;
+    KestrinTest::SmallDisk disk(temp / "disk", "16k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const auto list = temp / "disk/list.txt";
+    AppendTextLine(list, "/first/line"s);
+    WriteTextFile(temp / "disk/filler", std::string(8 * 1024, 'f'));
+    // Room for the start of this line only.
+    const std::string line = "/" + std::string(10 * 1024, 'x');
+    EXPECT_THROW(AppendTextLine(list, line), FileError);
+    EXPECT_EQ(ReadBytes(list), "/first/line\r\n");
+}
+
+TEST(FileProcedures, DeleteFileIfPresentTakesLinksButNoDevices)
+{
+    KestrinTest::TempFolder temp;
+    const auto dangling = temp / "dangling";
+    fs::create_symlink(temp / "nowhere", dangling);
+    DeleteFileIfPresent(dangling);
+    EXPECT_EQ(KestrinTest::KindOf(dangling), '-');
+
+    const auto pipe = temp / "pipe";
+    if (!KestrinTest::MakeFifo(pipe))
+        GTEST_SKIP() << "cannot make a named pipe here";
+    EXPECT_THROW(DeleteFileIfPresent(pipe), FileError);
+    EXPECT_EQ(KestrinTest::KindOf(pipe), 'p');
+}

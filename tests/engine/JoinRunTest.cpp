@@ -3,7 +3,9 @@
 #include "EngineTestSupport.h"
 #include "FileError.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <random>
 #include <sys/stat.h>
 
@@ -71,7 +73,7 @@ TEST(JoinRun, OnlyMissingFilesGiveAnEmptyTargetEvenOverAnOldOne)
     UpdateJoin(bench, list, target);
     RecordingHost host;
     host.Answers = {Answer::Yes};
-    EXPECT_EQ(RunJoin(bench, host, list, target), RunEnd::Finished);
+    EXPECT_EQ(RunJoin(bench, host, list, target), RunEnd::NothingFound);
     EXPECT_EQ(host.Styles, (std::vector<QuestionStyle>{QuestionStyle::YesNo}));
     EXPECT_EQ(host.Questions[0], target + "\r\nA file with this name already exists. Overwrite?");
     EXPECT_EQ(ReadBytes(target), "");
@@ -139,20 +141,100 @@ TEST(JoinRun, ANewTargetThatIsAlsoListedIsNotReadIntoItself)
 
 TEST(JoinRun, AnUnreadableFileLeavesTheTargetAsItWas)
 {
+    // Also where the target's folder refuses new files, so it has to be written in place.
+    for (const bool folderWritable : {true, false})
+    {
+        TempFolder temp;
+        ::chmod(temp.Path().c_str(), 0777);
+        OrdinaryUser user;
+        temp.Write("in/a.txt", "A");
+        const auto locked = temp.Write("in/locked.txt", "L");
+        ::chmod(locked.c_str(), 0);
+        const auto list = temp.Write("in/list.txt", "a.txt\r\nlocked.txt");
+        const auto target = temp.Write("out/joined.txt", "\r\nold");
+        if (!folderWritable)
+            ::chmod((temp / "out").c_str(), 0555);
+        Workbench bench;
+        UpdateJoin(bench, list, target);
+        RecordingHost host;
+        host.Answers = {Answer::Yes};
+        EXPECT_THROW(RunJoin(bench, host, list, target), FileError);
+        EXPECT_EQ(ReadBytes(target), "\r\nold") << folderWritable;
+        EXPECT_EQ(NamesIn(temp / "out").size(), 1u);
+        ::chmod((temp / "out").c_str(), 0755);
+    }
+}
+
+TEST(JoinRun, AFileThatGrowsDuringTheJoinIsCopiedAsLongAsItWasWhenItsTurnCame)
+{
     TempFolder temp;
-    ::chmod(temp.Path().c_str(), 0777);
+    temp.Write("x/a.txt", "A");
+    const auto growing = temp.Write("x/log.txt", std::string(5 * 1024 * 1024, 'g'));
+    RecordingHost host;
+    // The file has been opened when the join reads its options for it; it grows then.
+    host.OnJoinOptions = [&]
+    {
+        if (host.JoinOptionReads == 2)
+            std::ofstream(growing, std::ios::app) << std::string(1024 * 1024, '+');
+    };
+    EXPECT_EQ(Join(temp, "a.txt\r\nlog.txt", "#", false, &host),
+              "\r\n#A\r\n#" + std::string(5 * 1024 * 1024, 'g'));
+}
+
+TEST(JoinRun, AStopDuringALargeFileEndsTheRunWithoutWritingTheTarget)
+{
+    TempFolder temp;
     temp.Write("a.txt", "A");
-    const auto locked = temp.Write("locked.txt", "L");
-    ::chmod(locked.c_str(), 0);
-    const auto list = temp.Write("list.txt", "a.txt\r\nlocked.txt");
+    temp.Write("big.txt", std::string(40 * 1024 * 1024, 'b'));
+    const auto list = temp.Write("list.txt", "a.txt\r\nbig.txt");
+    const auto target = temp / "joined.txt";
+    Workbench bench;
+    UpdateJoin(bench, list, target);
+    RecordingHost host;
+    host.OnJoinOptions = [&] { host.Stop = host.JoinOptionReads == 2; };
+    EXPECT_EQ(RunJoin(bench, host, list, target), RunEnd::Stopped);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(NamesIn(temp.Path()).size(), 3u);
+}
+
+TEST(JoinRun, ATargetThatIsNotARegularFileIsRefused)
+{
+    TempFolder temp;
+    temp.Write("a.txt", "A");
+    const auto list = temp.Write("list.txt", "a.txt\r\na.txt");
+    const auto pipe = temp / "pipe";
+    const auto device = temp / "null";
+    for (const auto& target : {pipe, device})
+    {
+        if (!(target == pipe ? MakeFifo(target) : MakeDeviceNode(target)))
+        {
+            std::cout << "skipped " << target << ": the system refuses to make it here\n";
+            continue;
+        }
+        const char kind = KindOf(target);
+        Workbench bench;
+        UpdateJoin(bench, list, target);
+        RecordingHost host;
+        host.Answers = {Answer::Yes};
+        EXPECT_THROW(RunJoin(bench, host, list, target), FileError) << target;
+        EXPECT_EQ(KindOf(target), kind);
+    }
+}
+
+TEST(JoinRun, ACallerMayKeepTheTargetWhenNoListedFileIsThere)
+{
+    TempFolder temp;
+    const auto list = temp.Write("list.txt", "no1\r\nno2");
     const auto target = temp.Write("out.txt", "old");
-    ::chmod(target.c_str(), 0666);
     Workbench bench;
     UpdateJoin(bench, list, target);
     RecordingHost host;
     host.Answers = {Answer::Yes};
-    OrdinaryUser user;
-    EXPECT_THROW(RunJoin(bench, host, list, target), FileError);
+    RunRequest request;
+    request.Tab = 1;
+    request.Source = list;
+    request.Target = target;
+    request.KeepTargetWhenNothingFound = true;
+    EXPECT_EQ(bench.Run(request, host), RunEnd::NothingFound);
     EXPECT_EQ(ReadBytes(target), "old");
-    EXPECT_EQ(NamesIn(temp.Path()).size(), 4u);
 }

@@ -40,10 +40,6 @@ TEST(FragmentNames, FirstLineNamesAndWhatIsLeftOfTheFragment)
         {"\n\r\n\rname\r\nrest", "name", "rest"},
         {"name\0\0\0\nrest"s, "name", "rest"},
         {"a\0b\nrest"s, "a_b", "rest"},
-        // Absolute paths, as a join writes them, give their file name only.
-        {"/srv/data/a.txt\r\nA", "a.txt", "A"},
-        {"C:\\x\\b.txt\r\nB", "b.txt", "B"},
-        {"\\\\server\\share\\c.txt\nC", "c.txt", "C"},
         {"..\nup", "__", "up"},
         {" . \nhere", "_", "here"},
         {"caf\xC3\xA9.txt\n", "caf\xC3\xA9.txt", ""},
@@ -56,9 +52,39 @@ TEST(FragmentNames, FirstLineNamesAndWhatIsLeftOfTheFragment)
     }
 }
 
+TEST(FragmentNames, AbsoluteFirstLinesGiveTheirFileNameOrTheWholeLine)
+{
+    // An absolute path, as a join writes them, gives its file name; one that ends in a
+    // separator gives the whole line made harmless, so its text is not lost. What is
+    // absolute depends on the path style.
+    struct Case
+    {
+        PathStyle style;
+        std::string fragment, name, rest;
+    } cases[] = {
+        {PathStyle::Posix, "/srv/data/a.txt\r\nA", "a.txt", "A"},
+        {PathStyle::Posix, "/usr/local/\nbody", "_usr_local_", "body"},
+        {PathStyle::Posix, "/\nbody", "_", "body"},
+        {PathStyle::Posix, "\\notes\nbody", "_notes", "body"},
+        {PathStyle::Posix, "a:/b\nbody", "a__b", "body"},
+        {PathStyle::Posix, "C:\\x\\b.txt\nB", "C__x_b.txt", "B"},
+        {PathStyle::Posix, "\\\\server\\share\\\nS", "__server_share_", "S"},
+        {PathStyle::Windows, "C:\\x\\b.txt\r\nB", "b.txt", "B"},
+        {PathStyle::Windows, "C:\\\r\nroot", "C__", "root"},
+        {PathStyle::Windows, "\\\\server\\share\\c.txt\nC", "__server_share_c.txt", "C"},
+        {PathStyle::Windows, "/srv/a.txt\nA", "_srv_a.txt", "A"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string_view fragment = c.fragment;
+        EXPECT_EQ(FirstLineName(fragment, c.style), c.name) << c.fragment;
+        EXPECT_EQ(std::string(fragment), c.rest) << c.fragment;
+    }
+}
+
 TEST(FragmentNames, FragmentsWithoutANameAreSkippedKeepingOnlyTheDroppedLineBreaks)
 {
-    for (const std::string fragment : {"", "\r\n\r\n", "   \r\nbody", "   \nbody", "/srv/\nx"})
+    for (const std::string fragment : {"", "\r\n\r\n", "   \r\nbody", "   \nbody"})
     {
         std::string_view view = fragment;
         EXPECT_EQ(FirstLineName(view), "") << fragment;

@@ -27,6 +27,8 @@ public:
     bool Stop = false;              // the window was closed
     std::function<void()> OnEvents; // runs inside ProcessEvents, as user input would
     std::function<void()> OnWait;
+    std::function<void()> OnJoinOptions; // runs when the join reads its options for a file
+    int StopPolls = 0;
 
     Kestrin::Answer AskQuestion(const std::string& text, Kestrin::QuestionStyle style) override
     {
@@ -62,9 +64,15 @@ public:
     std::string JoinDelimiter() override
     {
         ++JoinOptionReads;
+        if (OnJoinOptions)
+            OnJoinOptions();
         return Delimiter;
     }
     bool FileNameLine() override { return FileNames; }
-    bool StopRequested() override { return Stop; }
+    bool StopRequested() override
+    {
+        ++StopPolls;
+        return Stop;
+    }
 };
 } // namespace KestrinTest

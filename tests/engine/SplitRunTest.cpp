@@ -315,3 +315,92 @@ TEST(SplitRun, AClosedWindowStopsTheRunBeforeItsNextItem)
         EXPECT_EQ(events, c.closedAfter);
     }
 }
+
+TEST(SplitRun, AFragmentNamedLikeTheListFileIsAskedAboutAndNeverAppendedTo)
+{
+    // The colliding fragment first (the list does not exist yet) or later (it holds lines).
+    struct Case
+    {
+        std::string text;
+        Answer answer;
+        std::string list; // what the list path holds afterwards ("@" stands for the folder)
+    } cases[] = {
+        {"book_List.txt\nBODY##second\nS", Answer::No, "@book_List.txt\r\n@second\r\n"},
+        {"book_List.txt\nBODY##second\nS", Answer::Yes, "BODY"},
+        {"first\nF##book_List.txt\nBODY##last\nL", Answer::Yes, "BODY"},
+        {"first\nF##book_List.txt\nBODY##last\nL", Answer::No,
+         "@first\r\n@book_List.txt\r\n@last\r\n"},
+    };
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        const auto source = temp.Write("book.txt", c.text);
+        Workbench bench;
+        UpdateSplit(bench, source, "##");
+        RecordingHost host;
+        host.Answers = {c.answer};
+        RunSplit(bench, host, source, {temp / "out", true, true, true});
+        ASSERT_EQ(host.Questions.size(), 1u) << c.text;
+        EXPECT_EQ(host.Questions[0], temp / "out/book_List.txt" + Question);
+        std::string expected = c.list;
+        for (std::size_t at; (at = expected.find('@')) != std::string::npos;)
+            expected.replace(at, 1, temp.Folder() + "out/");
+        EXPECT_EQ(ReadBytes(temp / "out/book_List.txt"), expected) << c.text;
+    }
+}
+
+TEST(SplitRun, LinksLeadingOutOfTheTargetFolderAreAskedAboutEvenWhenSilent)
+{
+    TempFolder temp;
+    const auto source = temp.Write("a.txt", "one#two#three");
+    const auto inside = temp.Write("out/real.txt", "old");
+    const auto victim = temp.Write("victim.txt", "keep");
+    fs::create_symlink("real.txt", temp / "out/a_1.txt");
+    fs::create_symlink(victim, temp / "out/a_2.txt");
+    fs::create_symlink("../nowhere.txt", temp / "out/a_3.txt");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+
+    RecordingHost declined;
+    declined.Answers = {Answer::No, Answer::No};
+    RunSplit(bench, declined, source, {temp / "out", false, true, false});
+    ASSERT_EQ(declined.Questions.size(), 2u);
+    EXPECT_NE(declined.Questions[0].find(victim), std::string::npos) << declined.Questions[0];
+    EXPECT_NE(declined.Questions[1].find("nowhere.txt"), std::string::npos);
+    EXPECT_EQ(declined.Styles[1], QuestionStyle::YesNoCancel);
+    EXPECT_EQ(ReadBytes(inside), "one"); // written through, no question: it stays inside
+    EXPECT_TRUE(fs::is_symlink(temp / "out/a_1.txt"));
+    EXPECT_EQ(ReadBytes(victim), "keep");
+    EXPECT_FALSE(fs::exists(temp / "nowhere.txt"));
+
+    // The user may still agree to write through them.
+    RecordingHost agreed;
+    agreed.Answers = {Answer::Yes, Answer::Yes};
+    RunSplit(bench, agreed, source, {temp / "out", false, true, false});
+    EXPECT_EQ(ReadBytes(victim), "two");
+    EXPECT_EQ(ReadBytes(temp / "nowhere.txt"), "three");
+}
+
+TEST(SplitRun, APipeOrDeviceWhereAFragmentGoesIsNotReplaced)
+{
+    TempFolder temp;
+    const auto source = temp.Write("a.txt", "one#two");
+    const auto pipe = temp / "out/a_2.txt";
+    fs::create_directory(temp / "out");
+    if (!MakeFifo(pipe))
+        GTEST_SKIP() << "cannot make a named pipe here";
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    RecordingHost host;
+    try
+    {
+        RunSplit(bench, host, source, {temp / "out", false, true, false});
+        ADD_FAILURE() << "no error";
+    }
+    catch (const FileError& error)
+    {
+        EXPECT_EQ(error.Path(), pipe);
+    }
+    EXPECT_EQ(KindOf(pipe), 'p');
+    EXPECT_EQ(ReadBytes(temp / "out/a_1.txt"), "one");
+}

@@ -61,7 +61,8 @@ bool AccessDenied(int error)
     return error == EACCES || error == EPERM;
 }
 
-void WriteAll(int descriptor, std::string_view bytes, const std::string& path)
+// 0 or the system error number.
+int WriteAll(int descriptor, std::string_view bytes)
 {
     while (!bytes.empty())
     {
@@ -70,10 +71,11 @@ void WriteAll(int descriptor, std::string_view bytes, const std::string& path)
         {
             if (errno == EINTR)
                 continue;
-            throw FileError::FromSystem(errno, path);
+            return errno;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
+    return 0;
 }
 } // namespace
 
@@ -195,48 +197,65 @@ std::uint64_t CopyInKernel(InputFile& input, FileReplacement& output, std::uint6
 
 std::optional<FileError> AppendToFile(const std::string& path, std::string_view bytes)
 {
-    constexpr int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
+    // Not through a link (the split made the list afresh; one swapped in would lead out of
+    // its folder), and not into a pipe or device.
+    constexpr int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int descriptor = ::open(path.c_str(), flags, 0666);
     int error = descriptor < 0 ? errno : 0;
     bool restoreMode = false;
     struct stat info
     {
     };
-    if (AccessDenied(error) && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+    if (AccessDenied(error) && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         (info.st_mode & S_IWUSR) == 0 && ::chmod(path.c_str(), info.st_mode | S_IWUSR) == 0)
     {
         restoreMode = true;
         descriptor = ::open(path.c_str(), flags, 0666);
         error = descriptor < 0 ? errno : 0;
     }
-    if (descriptor >= 0)
+    const auto giveBackMode = [&]
     {
-        Descriptor file(descriptor);
-        try
-        {
-            WriteAll(file.Get(), bytes, path);
-        }
-        catch (...)
-        {
-            if (restoreMode)
-                ::chmod(path.c_str(), info.st_mode & 07777);
-            throw;
-        }
-        const int closed = ::close(file.Release());
-        const int closeError = errno;
         if (restoreMode)
             ::chmod(path.c_str(), info.st_mode & 07777);
-        if (closed != 0)
-            throw FileError::FromSystem(closeError, path);
-        return std::nullopt;
+    };
+    if (descriptor < 0)
+    {
+        giveBackMode();
+        return FileError::FromSystem(error, path);
     }
-    if (restoreMode)
-        ::chmod(path.c_str(), info.st_mode & 07777);
-    return FileError::FromSystem(error, path);
+    Descriptor file(descriptor);
+    struct stat opened
+    {
+    };
+    if (::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+    {
+        giveBackMode();
+        throw FileError::NotRegularFile(path);
+    }
+    // The whole line or nothing: after a failed write (a full disk) the file is cut back
+    // to where the line began, so it never ends in part of a line.
+    error = WriteAll(file.Get(), bytes);
+    if (error != 0 && ::ftruncate(file.Get(), opened.st_size) != 0)
+        error = errno;
+    const int closed = ::close(file.Release());
+    if (error == 0 && closed != 0)
+        error = errno;
+    giveBackMode();
+    if (error != 0)
+        throw FileError::FromSystem(error, path);
+    return std::nullopt;
 }
 
 void RemoveFile(const std::string& path)
 {
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return;
+    // A link goes (not what it leads to); a device or pipe is never taken away.
+    if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+        throw FileError::NotRegularFile(path);
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         throw FileError::FromSystem(errno, path);
 }

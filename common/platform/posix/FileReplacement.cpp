@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +22,13 @@ bool FileReplacement::SyncReplacedFiles = false;
 
 namespace
 {
+enum class Mode
+{
+    NewFile, // temporary file moved in without replacing anything
+    Replace, // temporary file renamed over the target
+    InPlace  // folder refuses new files: the output is collected elsewhere, then copied over
+};
+
 std::string FolderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
@@ -33,9 +43,87 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Follows symbolic links by hand so that a dangling link still names the file to create.
-std::string ResolveLinks(const std::string& path)
+bool AccessDenied(int error)
 {
+    return error == EACCES || error == EPERM;
+}
+
+bool SameFile(const struct stat& one, const struct stat& other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+void CloseQuietly(int& descriptor)
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
+    descriptor = -1;
+}
+
+// Moves the finished temporary file to its name unless something is there by now.
+int MoveInWithoutReplacing(int folder, const char* temporary, const char* name)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return errno;
+#endif
+    if (::linkat(folder, temporary, folder, name, 0) == 0)
+    {
+        ::unlinkat(folder, temporary, 0);
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return errno;
+    // A file system with neither (FAT): look, then move, the best that it allows.
+    struct stat info
+    {
+    };
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    return ::renameat(folder, temporary, folder, name) == 0 ? 0 : errno;
+}
+
+// An unnamed file for output collected before it is copied over a file in place.
+int OpenScratchFile()
+{
+    const char* folder = std::getenv("TMPDIR");
+    if (folder == nullptr || *folder == '\0')
+        folder = "/tmp";
+#ifdef O_TMPFILE
+    const int unnamed = ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (unnamed >= 0)
+        return unnamed;
+#endif
+    std::string name = std::string(folder) + "/.kestrin-scratch-XXXXXX";
+    const int descriptor = ::mkostemp(&name[0], O_CLOEXEC);
+    if (descriptor >= 0)
+        ::unlink(name.c_str());
+    return descriptor;
+}
+
+void WriteAllAt(int descriptor, const char* data, std::size_t size, off_t offset, int& error)
+{
+    while (size > 0 && error == 0)
+    {
+        const auto written = ::pwrite(descriptor, data, size, offset);
+        if (written < 0)
+        {
+            if (errno != EINTR)
+                error = errno;
+            continue;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+}
+} // namespace
+
+std::string WriteDestination(const std::string& path)
+{
+    // Followed by hand so that a dangling link still names the file to create.
     std::string current = path;
     for (int depth = 0; depth < 40; ++depth)
     {
@@ -54,96 +142,257 @@ std::string ResolveLinks(const std::string& path)
     throw FileError::FromSystem(ELOOP, path);
 }
 
-void CloseQuietly(int descriptor)
+struct FileReplacement::State
 {
-    if (descriptor >= 0)
-        ::close(descriptor);
-}
-} // namespace
+    std::string path; // as the caller named it
+    std::string name; // of the file written, in `folder`
+    std::string temporary;
+    int folder = -1;     // the folder of the file written (links resolved)
+    int descriptor = -1; // the temporary file, or the collected output (in place)
+    int inPlace = -1;    // in place: the target itself
+    Mode mode = Mode::NewFile;
+    struct stat original
+    {
+    }; // the file replaced, as it was found
+    struct stat ownTemporary
+    {
+    }; // the temporary file made
+    bool madeTemporary = false;
+    bool restoreMode = false;
+    bool committed = false;
 
-FileReplacement::FileReplacement(const std::string& path) : path_(path)
+    ~State()
+    {
+        CloseQuietly(descriptor);
+        CloseQuietly(inPlace);
+        CloseQuietly(folder);
+    }
+
+    [[noreturn]] void Fail(int error) const { throw FileError::FromSystem(error, path); }
+
+    // Whether the temporary name still holds the file this writer made.
+    bool TemporaryIsOurs() const
+    {
+        struct stat now
+        {
+        };
+        return madeTemporary &&
+               ::fstatat(folder, temporary.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+               SameFile(now, ownTemporary);
+    }
+
+    void Examine();
+    void RemoveStaleTemporary();
+    void CreateTemporary();
+    void OpenInPlace();
+    void CopyInPlace();
+};
+
+void FileReplacement::State::Examine()
 {
-    target_ = ResolveLinks(path);
     struct stat info
     {
     };
-    if (::stat(target_.c_str(), &info) == 0)
+    if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
     {
-        if (S_ISDIR(info.st_mode))
-            throw FileError::FromSystem(EISDIR, path_);
-        mode_ = Mode::Replace;
-        originalMode_ = info.st_mode & 07777;
-        owner_ = info.st_uid;
-        group_ = info.st_gid;
-        temporary_ = FolderOf(target_) + "/." + NameOf(target_) + ".kestrin-XXXXXX";
-        std::vector<char> name(temporary_.begin(), temporary_.end());
-        name.push_back('\0');
-        descriptor_ = ::mkstemp(name.data());
-        if (descriptor_ >= 0)
+        if (errno != ENOENT)
+            Fail(errno);
+        mode = Mode::NewFile;
+        return;
+    }
+    if (S_ISLNK(info.st_mode)) // swapped in since the links were followed
+        throw FileError(ELOOP, "became a symbolic link; nothing was written through it", path);
+    if (S_ISDIR(info.st_mode))
+        Fail(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        throw FileError::NotRegularFile(path);
+    mode = Mode::Replace;
+    original = info;
+}
+
+// A temporary file of this target's name is in the way: left by a killed writer (nobody
+// holds its lock) it goes; one a live writer holds stops this write.
+void FileReplacement::State::RemoveStaleTemporary()
+{
+    struct stat info
+    {
+    };
+    if (::fstatat(folder, temporary.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return; // gone meanwhile
+    if (S_ISDIR(info.st_mode))
+        throw FileError::FromSystem(EEXIST, FolderOf(path) + "/" + temporary);
+    if (S_ISREG(info.st_mode))
+    {
+        int stale = ::openat(folder, temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (stale < 0)
+            throw FileError::FromSystem(errno, FolderOf(path) + "/" + temporary);
+        if (::flock(stale, LOCK_EX | LOCK_NB) != 0)
         {
-            temporary_ = name.data();
+            CloseQuietly(stale);
+            throw FileError(EBUSY, "is being written by another program", path);
+        }
+        ::unlinkat(folder, temporary.c_str(), 0);
+        CloseQuietly(stale);
+        return;
+    }
+    // Not ours at all (a link, a pipe): only the name goes, nothing it leads to.
+    ::unlinkat(folder, temporary.c_str(), 0);
+}
+
+void FileReplacement::State::CreateTemporary()
+{
+    temporary = TemporaryName(name);
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        // A replaced file's bits are set at the end; a new file gets the usual ones.
+        const mode_t bits = mode == Mode::Replace ? 0600 : 0666;
+        descriptor = ::openat(folder, temporary.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, bits);
+        if (descriptor >= 0)
+        {
+            // The lock tells a later writer that this temporary file is alive.
+            ::flock(descriptor, LOCK_EX | LOCK_NB);
+            ::fstat(descriptor, &ownTemporary);
+            madeTemporary = true;
             return;
         }
         const int error = errno;
-        if (error != EACCES && error != EPERM)
-            throw FileError::FromSystem(error, path_);
-        // The folder refuses new files but the file itself may be writable: write it in
-        // place, as the user asked for this file to be replaced.
-        mode_ = Mode::InPlace;
-        temporary_.clear();
-        descriptor_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (descriptor_ < 0 && (errno == EACCES || errno == EPERM) &&
-            ::chmod(target_.c_str(), originalMode_ | S_IWUSR) == 0)
+        if (error == EEXIST)
         {
-            // A read-only file of our own is written and made read-only again.
-            restoreMode_ = true;
-            descriptor_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            RemoveStaleTemporary();
+            continue;
         }
-        if (descriptor_ < 0)
+        if (AccessDenied(error) && mode == Mode::Replace)
         {
-            const int openError = errno;
-            if (restoreMode_)
-                ::chmod(target_.c_str(), originalMode_);
-            throw FileError::FromSystem(openError, path_);
+            // The folder refuses new files but the file itself may be writable: the user
+            // asked for this file to be replaced.
+            OpenInPlace();
+            return;
         }
-        return;
+        Fail(error);
     }
-    mode_ = Mode::NewFile;
-    descriptor_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor_ < 0)
-        throw FileError::FromSystem(errno, path_);
+    Fail(EEXIST);
+}
+
+void FileReplacement::State::OpenInPlace()
+{
+    mode = Mode::InPlace;
+    constexpr int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    inPlace = ::openat(folder, name.c_str(), flags);
+    if (inPlace < 0 && AccessDenied(errno) &&
+        ::fchmodat(folder, name.c_str(), (original.st_mode & 07777) | S_IWUSR, 0) == 0)
+    {
+        // A read-only file of our own is written and made read-only again.
+        restoreMode = true;
+        inPlace = ::openat(folder, name.c_str(), flags);
+    }
+    int error = inPlace < 0 ? errno : 0;
+    struct stat opened
+    {
+    };
+    if (error == 0 && (::fstat(inPlace, &opened) != 0 || !SameFile(opened, original)))
+        error = EAGAIN;
+    if (error == 0 && (descriptor = OpenScratchFile()) < 0)
+        error = errno;
+    if (error != 0)
+    {
+        if (restoreMode)
+            ::fchmodat(folder, name.c_str(), original.st_mode & 07777, 0);
+        restoreMode = false;
+        Fail(error);
+    }
+}
+
+// Nothing of the target changes until the whole output is there, and the room for it is
+// reserved first, so a full disk leaves the old file as it was.
+void FileReplacement::State::CopyInPlace()
+{
+    const off_t size = ::lseek(descriptor, 0, SEEK_CUR);
+    if (size < 0)
+        Fail(errno);
+#ifdef FALLOC_FL_KEEP_SIZE
+    if (size > 0 && ::fallocate(inPlace, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS)
+        Fail(errno);
+#endif
+    std::vector<char> buffer(std::size_t(1) << 20);
+    int error = 0;
+    for (off_t at = 0; at < size && error == 0;)
+    {
+        const auto got = ::pread(descriptor, buffer.data(), buffer.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+        {
+            error = got < 0 ? errno : EIO;
+            break;
+        }
+        WriteAllAt(inPlace, buffer.data(), static_cast<std::size_t>(got), at, error);
+        at += got;
+    }
+    if (error == 0 && ::ftruncate(inPlace, size) != 0)
+        error = errno;
+    if (::close(inPlace) != 0 && error == 0)
+        error = errno;
+    inPlace = -1;
+    if (error != 0)
+        Fail(error);
+}
+
+FileReplacement::FileReplacement(const std::string& path, Links links)
+    : state_(std::make_unique<State>())
+{
+    State& state = *state_;
+    state.path = path;
+    const std::string target = links == Links::Follow ? WriteDestination(path) : path;
+    state.name = NameOf(target);
+    if (state.name.empty())
+        state.Fail(EISDIR);
+#ifdef O_PATH
+    constexpr int folderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+    constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+    // Everything below works relative to this folder, so no name on the way can be
+    // swapped for a link meanwhile.
+    state.folder = ::open(FolderOf(target).c_str(), folderFlags);
+    if (state.folder < 0)
+        state.Fail(errno);
+    state.Examine();
+    state.CreateTemporary();
 }
 
 FileReplacement::~FileReplacement()
 {
-    if (!committed_)
-        Discard();
+    State& state = *state_;
+    if (state.committed)
+        return;
+    if (state.TemporaryIsOurs())
+        ::unlinkat(state.folder, state.temporary.c_str(), 0);
+    CloseQuietly(state.descriptor);
+    CloseQuietly(state.inPlace);
+    if (state.restoreMode)
+        ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
 }
 
-void FileReplacement::Discard() noexcept
+int FileReplacement::Descriptor() const
 {
-    CloseQuietly(descriptor_);
-    descriptor_ = -1;
-    if (mode_ == Mode::Replace)
-        ::unlink(temporary_.c_str());
-    else if (mode_ == Mode::NewFile)
-        ::unlink(target_.c_str());
-    else if (restoreMode_)
-        ::chmod(target_.c_str(), originalMode_);
+    return state_->descriptor;
 }
 
 void FileReplacement::Fail(int systemError) const
 {
-    throw FileError::FromSystem(systemError, path_);
+    state_->Fail(systemError);
 }
 
 void FileReplacement::Write(std::string_view bytes)
 {
+    const int descriptor = state_->descriptor;
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0)
     {
-        const auto written = ::write(descriptor_, data, left);
+        const auto written = ::write(descriptor, data, left);
         if (written < 0)
         {
             if (errno == EINTR)
@@ -157,33 +406,54 @@ void FileReplacement::Write(std::string_view bytes)
 
 void FileReplacement::Commit()
 {
-    if (mode_ == Mode::Replace)
+    State& state = *state_;
+    if (state.mode == Mode::InPlace)
     {
-        if (SyncReplacedFiles && ::fsync(descriptor_) != 0)
+        state.CopyInPlace();
+        if (state.restoreMode)
+            ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
+        state.restoreMode = false;
+        state.committed = true;
+        return;
+    }
+    if (state.mode == Mode::Replace)
+    {
+        if (SyncReplacedFiles && ::fsync(state.descriptor) != 0)
             Fail(errno);
         // Owner and group only where the process may; the bits after, as chown clears set-id.
-        if (::fchown(descriptor_, static_cast<uid_t>(owner_), static_cast<gid_t>(group_)) != 0)
+        if (::fchown(state.descriptor, state.original.st_uid, state.original.st_gid) != 0)
         {
         }
-        if (::fchmod(descriptor_, originalMode_) != 0)
+        if (::fchmod(state.descriptor, state.original.st_mode & 07777) != 0)
             Fail(errno);
     }
-    const int descriptor = descriptor_;
-    descriptor_ = -1;
+    const int descriptor = state.descriptor;
+    state.descriptor = -1;
     if (::close(descriptor) != 0)
+        Fail(errno);
+    if (!state.TemporaryIsOurs())
+        throw FileError(EAGAIN, "its temporary file was taken away while it was being written",
+                        state.path);
+    if (state.mode == Mode::NewFile)
     {
-        const int error = errno;
-        Discard();
-        Fail(error);
+        if (const int error =
+                MoveInWithoutReplacing(state.folder, state.temporary.c_str(), state.name.c_str()))
+            Fail(error);
     }
-    if (mode_ == Mode::Replace && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+    else
     {
-        const int error = errno;
-        Discard();
-        Fail(error);
+        // Never over something swapped in meanwhile (a device node, another file).
+        struct stat now
+        {
+        };
+        if (::fstatat(state.folder, state.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(now.st_mode) || !SameFile(now, state.original))
+            throw FileError(EAGAIN, "was replaced by another file while it was being written",
+                            state.path);
+        if (::renameat(state.folder, state.temporary.c_str(), state.folder, state.name.c_str()) !=
+            0)
+            Fail(errno);
     }
-    if (restoreMode_)
-        ::chmod(target_.c_str(), originalMode_);
-    committed_ = true;
+    state.committed = true;
 }
 } // namespace Kestrin
