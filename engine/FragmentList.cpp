@@ -33,6 +33,8 @@ std::string_view FragmentList::Cursor::Next()
         keptStart_ = old[oldTrim_++].second;
     onFragment_ = true;
     ++index_;
+    // Nothing found in bytes that changed under the walk may be written.
+    list_.source_->ThrowIfChanged();
     return std::string_view(text_ + keptStart_,
                             static_cast<std::size_t>(stop - text_) - keptStart_);
 }

@@ -34,6 +34,8 @@ std::string_view LineList::Cursor::Next()
     next_ = stop == end_ ? end_ : stop + lineEnd.size();
     if (list_.style_ == PathStyle::Posix && stop != end_ && stop > start && stop[-1] == '\r')
         --stop;
+    // A line read from bytes that changed under the walk would name some other file.
+    list_.source_->ThrowIfChanged();
     return std::string_view(start, static_cast<std::size_t>(stop - start));
 }
 } // namespace Kestrin

@@ -3,6 +3,7 @@
 #include "Exists.h"
 #include "FileError.h"
 
+#include <cerrno>
 #include <chrono>
 
 namespace Kestrin
@@ -29,7 +30,7 @@ SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceByt
     auto bytes = std::make_shared<SourceBytes>();
     if (!FileExists(path))
         return bytes;
-    if (previous && previous->reusable_ && previous->path_ == path)
+    if (previous && previous->reusable_ && previous->path_ == path && !previous->Changed())
     {
         const auto current = IdentityOfPath(path);
         if (current && *current == previous->identity_)
@@ -43,13 +44,44 @@ SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceByt
         return bytes;
 
     const auto size = static_cast<std::size_t>(file.Size());
-    bytes->data_ = AllocateFileBuffer(size);
-    const std::size_t filled = file.ReadUpTo(bytes->data_.get(), size);
-    bytes->size_ = filled;
     bytes->path_ = path;
     bytes->identity_ = file.Identity();
-    bytes->reusable_ = filled == size && bytes->identity_.ModifiedNs < readStart - RacyWindowNs &&
+    bool whole = true;
+    if (size >= MapFrom)
+    {
+        // The file stays reachable through the mapping after it is closed here.
+        bytes->mapping_ = std::make_unique<FileMapping>(file, size);
+        bytes->data_ = bytes->mapping_->Data();
+        bytes->size_ = size;
+    }
+    else if (size > 0)
+    {
+        bytes->buffer_ = AllocateFileBuffer(size);
+        const std::size_t filled = file.ReadUpTo(bytes->buffer_.get(), size);
+        bytes->data_ = bytes->buffer_.get();
+        bytes->size_ = filled;
+        whole = filled == size;
+    }
+    bytes->reusable_ = whole && bytes->identity_.ModifiedNs < readStart - RacyWindowNs &&
                        bytes->identity_.ChangedNs < readStart - RacyWindowNs;
     return bytes;
+}
+
+bool SourceBytes::Changed() const
+{
+    if (!mapping_)
+        return false;
+    if (mapping_->Damaged())
+        return true;
+    // Written in place: the mapping shows the new bytes. A file that another one replaced
+    // under the same name leaves the mapped one as it was.
+    const auto current = IdentityOfPath(path_);
+    return current && current->IsSameFile(identity_) && *current != identity_;
+}
+
+void SourceBytes::ThrowIfChanged() const
+{
+    if (Changed())
+        throw FileError(EIO, "the file changed while it was read", path_);
 }
 } // namespace Kestrin

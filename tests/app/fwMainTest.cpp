@@ -851,6 +851,59 @@ TEST_F(Window, AnErrorDuringARunIsReportedOnceAndTheWindowStaysOpen)
     EXPECT_EQ(ReadBytes(temp / "out"), "in the way");
 }
 
+TEST_F(Window, ASourceTruncatedByAnotherProgramIsReportedNotWritten)
+{
+    // Large enough to be mapped; the first fragment reaches past where the file is cut, so
+    // the run reads pages that are gone.
+    struct Case
+    {
+        const char* What;
+        std::size_t FirstFragment;
+        std::size_t CutTo;
+    } cases[] = {
+        {"cut inside the first fragment", 4u << 20, 1u << 20},
+        {"cut in a later fragment", 4096, 3u << 20},
+        {"cut to nothing", 4u << 20, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.What);
+        MessageBox::ResetRecord();
+        std::string text(c.FirstFragment, 'a');
+        text += "#";
+        text += std::string((5u << 20) - text.size(), 'b');
+        text += "#end";
+        const std::string source = temp.Write("in/big.txt", text);
+        std::filesystem::remove_all(temp / "out");
+        std::filesystem::create_directory(temp / "out");
+        WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/", "chSilent=1\n"));
+        fwMain& w = Open();
+        ASSERT_EQ(Panel("Total"), QStringLiteral("3"));
+        ASSERT_TRUE(Start()->isEnabled());
+        ASSERT_EQ(::truncate(source.c_str(), static_cast<off_t>(c.CutTo)), 0);
+
+        Start()->click();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(MessageBox::ShownCount(), 1);
+        EXPECT_EQ(MessageBox::LastText().toStdString(),
+                  source + "\nthe file changed while it was read");
+        EXPECT_NE(Panel("Info"), QStringLiteral("Done."));
+        // Nothing read from the lost pages (zeros) reached a fragment.
+        for (const auto& [name, bytes] : FileTexts(temp / "out"))
+            EXPECT_EQ(bytes.find('\0'), std::string::npos) << name;
+        EXPECT_FALSE(std::filesystem::exists(temp / "out/big_3.txt"));
+
+        // The next update reads the file as it is now.
+        MessageBox::ResetRecord();
+        Delimiter(0)->setText(QStringLiteral("a"));
+        EXPECT_EQ(MessageBox::ShownCount(), 0);
+        EXPECT_EQ(Panel("Total"), c.CutTo == 0
+                                      ? QStringLiteral("0")
+                                      : QString::number(std::min(c.CutTo, c.FirstFragment) + 1));
+        Close();
+    }
+}
+
 TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
 {
     const std::string source = temp.Write("in/s.txt", "a#b#c");
