@@ -9,8 +9,7 @@ namespace Kestrin
 FragmentList::FragmentList(std::shared_ptr<const SourceBytes> source, std::string delimiter)
     : source_(std::move(source)), delimiter_(std::move(delimiter))
 {
-    const auto text = source_->View();
-    count_ = text.empty() ? 0 : CountDelimiters(text, delimiter_) + 1;
+    count_ = source_->Size() == 0 ? 0 : source_->Occurrences(delimiter_) + 1;
 }
 
 FragmentList::Cursor::Cursor(FragmentList& list)

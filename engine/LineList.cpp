@@ -15,9 +15,8 @@ std::string_view LineEnd(PathStyle style)
 LineList::LineList(std::shared_ptr<const SourceBytes> source, PathStyle style)
     : source_(std::move(source)), style_(style)
 {
-    const auto text = source_->View();
     // Every CR LF ends in an LF, so on POSIX counting LFs counts every line end.
-    count_ = text.empty() ? 0 : CountDelimiters(text, LineEnd(style_)) + 1;
+    count_ = source_->Size() == 0 ? 0 : source_->Occurrences(std::string(LineEnd(style_))) + 1;
 }
 
 LineList::Cursor::Cursor(const LineList& list)
