@@ -57,8 +57,10 @@ private:
 };
 
 // Where a write to the path lands: the path itself, or, for a symbolic link, the file it
-// leads to (also when that does not exist). Throws FileError for a loop of links.
-std::string WriteDestination(const std::string& path);
+// leads to (also when that does not exist). `exists`, when given, tells whether something
+// other than a folder is there (as FileExists of the result). Throws FileError for a loop
+// of links.
+std::string WriteDestination(const std::string& path, bool* exists = nullptr);
 
 // The whole file in one call.
 void ReplaceFileBytes(const std::string& path, std::string_view bytes);

@@ -1,6 +1,5 @@
 #include "SplitRun.h"
 
-#include "Exists.h"
 #include "FileAccess.h"
 #include "FragmentNames.h"
 #include "Progress.h"
@@ -136,8 +135,8 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
 
         // Where the write lands; a link is followed here, once, and asked about when it
         // leads out of the folder, so nothing swapped in later is followed.
-        const std::string destination = WriteDestination(path);
-        const bool exists = FileExists(destination);
+        bool exists = false;
+        const std::string destination = WriteDestination(path, &exists);
         const bool isList =
             request.FileList &&
             (destination == listPath || (exists && IsSameFile(KeyOf(listPath), destination)));

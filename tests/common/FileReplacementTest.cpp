@@ -217,7 +217,9 @@ TEST(FileReplacement, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWriteOfItsTa
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status));
     }
-    EXPECT_EQ(EntriesIn(temp.Path()), 3u) << "the killed writers left no temporary file";
+    // A new file is made without a name where the system allows it: nothing is left of it.
+    const std::size_t left = EntriesIn(temp.Path());
+    EXPECT_TRUE(left == 2u || left == 3u) << left;
     EXPECT_EQ(ReadBytes(existing), "old");
     EXPECT_FALSE(fs::exists(fresh));
     ReplaceFileBytes(existing, "new");

@@ -121,7 +121,7 @@ void WriteAllAt(int descriptor, const char* data, std::size_t size, off_t offset
 }
 } // namespace
 
-std::string WriteDestination(const std::string& path)
+std::string WriteDestination(const std::string& path, bool* exists)
 {
     // Followed by hand so that a dangling link still names the file to create.
     std::string current = path;
@@ -130,12 +130,21 @@ std::string WriteDestination(const std::string& path)
         struct stat info
         {
         };
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        const bool found = ::lstat(current.c_str(), &info) == 0;
+        if (!found || !S_ISLNK(info.st_mode))
+        {
+            if (exists)
+                *exists = found && !S_ISDIR(info.st_mode);
             return current;
+        }
         std::vector<char> buffer(PATH_MAX + 1);
         const auto length = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
         if (length <= 0)
+        {
+            if (exists)
+                *exists = false;
             return current;
+        }
         std::string link(buffer.data(), static_cast<std::size_t>(length));
         current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
     }
@@ -158,6 +167,7 @@ struct FileReplacement::State
     {
     }; // the temporary file made
     bool madeTemporary = false;
+    bool unnamed = false; // a new file made without a name (O_TMPFILE), linked in at the end
     bool restoreMode = false;
     bool committed = false;
 
@@ -182,6 +192,8 @@ struct FileReplacement::State
     }
 
     void Examine();
+    bool CreateUnnamed();
+    int LinkUnnamed() const;
     void RemoveStaleTemporary();
     void CreateTemporary();
     void OpenInPlace();
@@ -239,8 +251,35 @@ void FileReplacement::State::RemoveStaleTemporary()
     ::unlinkat(folder, temporary.c_str(), 0);
 }
 
+// A new file without a name until it is complete: a killed process leaves nothing, and the
+// final link fails when something has appeared under the name meanwhile.
+bool FileReplacement::State::CreateUnnamed()
+{
+#ifdef O_TMPFILE
+    static const bool procAvailable = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procAvailable)
+        return false;
+    descriptor = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    unnamed = descriptor >= 0;
+    return unnamed;
+#else
+    return false;
+#endif
+}
+
+int FileReplacement::State::LinkUnnamed() const
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+    if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    return errno;
+}
+
 void FileReplacement::State::CreateTemporary()
 {
+    // File systems without unnamed files (and kernels before 3.11) take the named way.
+    if (mode == Mode::NewFile && CreateUnnamed())
+        return;
     temporary = TemporaryName(name);
     for (int attempt = 0; attempt < 3; ++attempt)
     {
@@ -426,6 +465,17 @@ void FileReplacement::Commit()
         }
         if (::fchmod(state.descriptor, state.original.st_mode & 07777) != 0)
             Fail(errno);
+    }
+    if (state.unnamed)
+    {
+        if (const int error = state.LinkUnnamed())
+            Fail(error);
+        state.committed = true;
+        const int descriptor = state.descriptor;
+        state.descriptor = -1;
+        if (::close(descriptor) != 0)
+            Fail(errno);
+        return;
     }
     const int descriptor = state.descriptor;
     state.descriptor = -1;

@@ -55,8 +55,13 @@ std::string FolderOf(const std::string& path)
 }
 } // namespace
 
-std::string WriteDestination(const std::string& path)
+std::string WriteDestination(const std::string& path, bool* exists)
 {
+    if (exists)
+    {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        *exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
     return path;
 }
 
