@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <deque>
+#include <utility>
 
 namespace Kestrin
 {
@@ -83,6 +84,12 @@ MessageBox::Button MessageBox::Show(QWidget* parent, const QString& text, Style 
         box.setDefaultButton(QMessageBox::Ok);
         break;
     }
+    // The access keys of the platform's standard buttons: Alt+C cancels, as Escape does.
+    const std::pair<QMessageBox::StandardButton, const char*> accessKeys[] = {
+        {QMessageBox::Yes, "&Yes"}, {QMessageBox::No, "&No"}, {QMessageBox::Cancel, "&Cancel"}};
+    for (const auto& [which, caption] : accessKeys)
+        if (QAbstractButton* button = box.button(which))
+            button->setText(QString::fromLatin1(caption));
     return FromButton(box.exec());
 }
 

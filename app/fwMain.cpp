@@ -29,7 +29,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 // The window's saved form data and icon live in a resource compiled into a static
@@ -64,6 +66,9 @@ const QString FileNameCaption = QStringLiteral("File name as first lin&e of a fr
 
 constexpr int StartWidthPx = 600;
 constexpr int StartHeightPx = 240;
+// How long after the window is shown a frame reported by the window manager is still
+// centred.
+constexpr int FrameWaitMs = 1000;
 
 // Members of a control array carry their index; their settings key is the array's name.
 const char* const IndexProperty = "Index";
@@ -325,7 +330,8 @@ void fwMain::Form_Load(const Startup& startup)
                                                QString::fromStdString(VersionText())));
     SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
     ProgramFolderValue = PathBytes(QFileInfo(PathText(startup.ExecutablePath)).absolutePath());
-    const std::string& file = SettingsFileValue;
+    // Read once: every key below comes from this one reading.
+    const ProfileFile settings(SettingsFileValue);
 
     // Every start uses the same size; a minimised window keeps its own.
     if (!(windowState() & Qt::WindowMinimized))
@@ -340,51 +346,70 @@ void fwMain::Form_Load(const Startup& startup)
     const double tppy = TwipsPerPixelY();
     const std::string form = LocalBytes(objectName());
     const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
-    const auto restoreEdge = [&](const char* key, double tpp, int screenPx, int windowPx)
+    const auto centred = [](int screenStart, int screenPx, int windowPx, double tpp)
+    { return static_cast<int>(std::nearbyint((screenStart + (screenPx - windowPx) / 2.0) * tpp)); };
+    const auto restoreEdge =
+        [&](const char* key, double tpp, int screenStart, int screenPx, int windowPx, bool& centre)
     {
         bool present = false;
-        const Fixed4 stored = IniReadNumber(file, form, key, {}, &present);
+        const Fixed4 stored = settings.ReadNumber(form, key, {}, &present);
         int twips = 0;
         // A value too large for the window's coordinates counts as missing.
-        if (present && RestoreEdgeTwips(stored, tpp, twips))
-            return twips;
-        return static_cast<int>(std::nearbyint((screenPx - windowPx) * tpp / 2));
+        centre = !(present && RestoreEdgeTwips(stored, tpp, twips));
+        return centre ? centred(screenStart, screenPx, windowPx, tpp) : twips;
     };
-    RememberedLeft = restoreEdge("Left", tppx, screenArea.width(), frameGeometry().width());
-    RememberedTop = restoreEdge("Top", tppy, screenArea.height(), frameGeometry().height());
+    RememberedLeft = restoreEdge("Left", tppx, screenArea.x(), screenArea.width(),
+                                 frameGeometry().width(), CentreFrameLeft);
+    RememberedTop = restoreEdge("Top", tppy, screenArea.y(), screenArea.height(),
+                                frameGeometry().height(), CentreFrameTop);
+    // A stored position is used as it is, off the screen or not, while the user can still
+    // reach the window by its title bar; one that leaves no part of the title bar on any
+    // screen would leave the window out of reach, so it is centred instead.
+    const QRect titleBar(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy),
+                         frameGeometry().width(), TitleBarHeightPx());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (!screens.isEmpty() &&
+        std::none_of(screens.begin(), screens.end(),
+                     [&](QScreen* s) { return s->geometry().intersects(titleBar); }))
+    {
+        RememberedLeft = centred(screenArea.x(), screenArea.width(), frameGeometry().width(), tppx);
+        RememberedTop =
+            centred(screenArea.y(), screenArea.height(), frameGeometry().height(), tppy);
+        CentreFrameLeft = CentreFrameTop = true;
+    }
     move(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy));
 
     // The tab switch handling runs exactly once, before any field is filled.
-    const int tab = RestoreSwitch(IniReadNumber(file, form, KeyOf(ssMain)));
+    const int tab = RestoreSwitch(settings.ReadNumber(form, KeyOf(ssMain)));
     if (ssMain->Tab() != tab)
         ssMain->SetTab(tab);
     else
         ssMain_Click(1 - tab);
 
     std::string section = LocalBytes(SectionOfTab(0));
-    const std::string splitSource = IniReadString(file, section, KeyOf(ucSource[0]));
+    const std::string splitSource = settings.ReadString(section, KeyOf(ucSource[0]));
     if (FileExists(splitSource))
         ucSource[0]->setText(PathText(splitSource));
-    const std::string splitTarget = IniReadString(file, section, KeyOf(ucTarget[0]));
+    const std::string splitTarget = settings.ReadString(section, KeyOf(ucTarget[0]));
     if (FolderExists(splitTarget))
         ucTarget[0]->setText(PathText(splitTarget));
-    tbDelimiter[0]->setText(FromLocalBytes(IniReadString(file, section, KeyOf(tbDelimiter[0]))));
-    const int naming = RestoreSwitch(IniReadNumber(file, section, KeyOf(obFileName[0])));
+    tbDelimiter[0]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[0]))));
+    const int naming = RestoreSwitch(settings.ReadNumber(section, KeyOf(obFileName[0])));
     obFileName[naming]->setChecked(true);
     obFileName_Click(naming);
     chSilent->setCheckState(
-        RestoreSwitch(IniReadNumber(file, section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
-    chFileList->setCheckState(RestoreSwitch(IniReadNumber(file, section, KeyOf(chFileList)))
+        RestoreSwitch(settings.ReadNumber(section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
+    chFileList->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileList)))
                                   ? Qt::Checked
                                   : Qt::Unchecked);
 
     section = LocalBytes(SectionOfTab(1));
-    const std::string joinSource = IniReadString(file, section, KeyOf(ucSource[1]));
+    const std::string joinSource = settings.ReadString(section, KeyOf(ucSource[1]));
     if (FileExists(joinSource))
         ucSource[1]->setText(PathText(joinSource));
-    ucTarget[1]->setText(PathText(IniReadString(file, section, KeyOf(ucTarget[1]))));
-    tbDelimiter[1]->setText(FromLocalBytes(IniReadString(file, section, KeyOf(tbDelimiter[1]))));
-    chFileName->setCheckState(RestoreSwitch(IniReadNumber(file, section, KeyOf(chFileName)))
+    ucTarget[1]->setText(PathText(settings.ReadString(section, KeyOf(ucTarget[1]))));
+    tbDelimiter[1]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[1]))));
+    chFileName->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileName)))
                                   ? Qt::Checked
                                   : Qt::Unchecked);
 
@@ -403,26 +428,28 @@ void fwMain::Form_Unload()
         RememberedLeft = static_cast<int>(std::nearbyint(pos().x() * tppx));
         RememberedTop = static_cast<int>(std::nearbyint(pos().y() * tppy));
     }
-    const std::string& file = SettingsFileValue;
+    // Every changed key goes into one reading of the file, which is then written once.
+    ProfileFile settings(SettingsFileValue);
     const std::string form = LocalBytes(objectName());
-    IniWriteNumber(file, form, "Left", EdgePixels(RememberedLeft, tppx));
-    IniWriteNumber(file, form, "Top", EdgePixels(RememberedTop, tppy));
-    IniWriteNumber(file, form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
+    settings.WriteNumber(form, "Left", EdgePixels(RememberedLeft, tppx));
+    settings.WriteNumber(form, "Top", EdgePixels(RememberedTop, tppy));
+    settings.WriteNumber(form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
 
     std::string section = LocalBytes(SectionOfTab(0));
-    IniWriteString(file, section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
-    IniWriteString(file, section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
-    IniWriteString(file, section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
-    IniWriteNumber(file, section, KeyOf(obFileName[0]),
-                   Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
-    IniWriteNumber(file, section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
-    IniWriteNumber(file, section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
+    settings.WriteString(section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
+    settings.WriteString(section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
+    settings.WriteString(section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
+    settings.WriteNumber(section, KeyOf(obFileName[0]),
+                         Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
+    settings.WriteNumber(section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
+    settings.WriteNumber(section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
 
     section = LocalBytes(SectionOfTab(1));
-    IniWriteString(file, section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
-    IniWriteString(file, section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
-    IniWriteString(file, section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
-    IniWriteNumber(file, section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+    settings.WriteString(section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
+    settings.WriteString(section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
+    settings.WriteString(section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
+    settings.WriteNumber(section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+    settings.Save();
 }
 
 void fwMain::closeEvent(QCloseEvent* event)
@@ -443,6 +470,61 @@ void fwMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     Form_Resize();
+    if (CentreFrameLeft || CentreFrameTop)
+    {
+        // From when the platform has placed the window; a window manager reports the
+        // frame soon after the window is mapped, or never.
+        QTimer::singleShot(0, this,
+                           [this]
+                           {
+                               WatchingFrame = true;
+                               CentreFrame();
+                           });
+        QTimer::singleShot(FrameWaitMs, this,
+                           [this] { WatchingFrame = CentreFrameLeft = CentreFrameTop = false; });
+    }
+}
+
+void fwMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (WatchingFrame)
+        CentreFrame();
+}
+
+int fwMain::TitleBarHeightPx() const
+{
+    // Before the window is shown its frame is not known: the style's title bar stands in.
+    const int reported = geometry().top() - frameGeometry().top();
+    return reported > 0 ? reported : style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+void fwMain::CentreFrame()
+{
+    // Loading centres the window by its own size; once the platform reports the frame
+    // around it, the frame is what is centred, as the user sees it. Only a frame of a new
+    // size is centred again, so a window the user moves stays where it was put.
+    const QRect frame = frameGeometry();
+    if (!(CentreFrameLeft || CentreFrameTop) || frame.size() == size() ||
+        frame.size() == CentredFrameSize || !screen())
+        return;
+    // A window the user has minimised or maximised meanwhile is left alone.
+    if (!IsNormalState())
+    {
+        CentreFrameLeft = CentreFrameTop = false;
+        return;
+    }
+    CentredFrameSize = frame.size();
+    const QRect area = screen()->geometry();
+    QPoint at = frame.topLeft();
+    if (CentreFrameLeft)
+        at.setX(area.x() + (area.width() - frame.width()) / 2);
+    if (CentreFrameTop)
+        at.setY(area.y() + (area.height() - frame.height()) / 2);
+    RememberedLeft = static_cast<int>(std::nearbyint(at.x() * TwipsPerPixelX()));
+    RememberedTop = static_cast<int>(std::nearbyint(at.y() * TwipsPerPixelY()));
+    if (at != frame.topLeft())
+        move(at);
 }
 
 void fwMain::resizeEvent(QResizeEvent* event)

@@ -87,6 +87,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -99,6 +100,8 @@ private:
     void Form_Resize();
     void DockStatusBar();
     bool IsNormalState() const;
+    int TitleBarHeightPx() const;
+    void CentreFrame();
     void ReportError(const FileError& error);
     void ReportError(const QString& text);
     QString SectionOfTab(int tab) const;
@@ -132,6 +135,11 @@ private:
     bool Running = false;
     // Set when the window is closed during a run: the run ends before its next item.
     bool ClosedDuringRun = false;
+    // Axes centred while loading, to be centred again by the frame once it is known.
+    bool CentreFrameLeft = false;
+    bool CentreFrameTop = false;
+    bool WatchingFrame = false;
+    QSize CentredFrameSize;
     bool LayingOut = false;
     int LaidOutFieldHeight = -1; // pixels
 };

@@ -37,6 +37,9 @@ void PasteInto(fwMain& window, Ostrel::BrowseBox* field, PathFieldKind kind, sho
 {
     if (!IsPasteKey(keyCode, shift))
         return;
+    // Whatever follows, the paste is the window's: the field's own paste would bring in
+    // the path refused here, or insert the clipboard into the path accepted here.
+    field->TakePaste();
     QStringList entries;
     if (ClipboardFileList(entries) == 0)
     {
@@ -54,8 +57,6 @@ void PasteInto(fwMain& window, Ostrel::BrowseBox* field, PathFieldKind kind, sho
     const QString accepted = AcceptedPath(WithoutEnclosingQuotes(entry), kind);
     if (accepted.isEmpty())
         return;
-    // The key goes on to the field, which then leaves a path it was given on a paste key
-    // as its final text instead of inserting the clipboard into it.
     field->setErrText(QString());
     field->setText(accepted);
     window.ReadinessUpdate();

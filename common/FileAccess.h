@@ -79,10 +79,39 @@ public:
 private:
     friend std::uint64_t CopyInKernel(InputFile& input, OutputFile& output, std::uint64_t length,
                                       bool& offered);
+    friend class FileMapping;
     std::string path_;
     FileIdentity identity_;
     // The file descriptor, or the Windows handle; -1 (INVALID_HANDLE_VALUE) when closed.
     std::intptr_t native_ = -1;
+};
+
+// A regular file's first bytes mapped read-only into memory, instead of being copied: the
+// pages come from the system's file cache and count once. The mapping is private, so
+// nothing is ever written back. Another program may still truncate the file while it is
+// mapped; reading the lost pages would then fault (SIGBUS on POSIX). The process instead
+// maps zero pages over what was lost and marks the mapping damaged: a reader looks at
+// Damaged() after reading and must not use what it read when it is set. (On Windows a
+// mapped file cannot be truncated.)
+class FileMapping
+{
+public:
+    // Maps `size` bytes (not 0, at most the file's size when it was opened). Throws
+    // FileError naming the file.
+    FileMapping(const InputFile& file, std::size_t size);
+    ~FileMapping();
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+
+    const char* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+    bool Damaged() const;
+
+private:
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+    int slot_ = -1;           // POSIX: where the fault handler finds the mapping
+    std::intptr_t view_ = -1; // Windows: the mapping object
 };
 
 // Copies up to `length` bytes from the input's position to the output's end without

@@ -1,5 +1,5 @@
-// The four settings-file procedures: profile layout through ProfileDocument, values written
-// only when they changed, every failure silent.
+// The settings file: profile layout through ProfileDocument, values written only when they
+// changed, every failure silent.
 #include "ProfileFile.h"
 
 #include "FileReplacement.h"
@@ -16,64 +16,75 @@ namespace
 // most 254 characters of a number's text are looked at.
 constexpr std::size_t TextBufferSize = 32767;
 constexpr std::size_t NumberBufferSize = 255;
+} // namespace
 
-std::optional<std::string> ReadValue(const std::string& file, const std::string& section,
-                                     const std::string& key, std::size_t bufferSize)
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path))
 {
-    if (file.empty() || section.empty() || key.empty())
-        return std::nullopt;
+    if (path_.empty())
+        return;
     try
     {
         std::string bytes;
-        if (ReadProfileBytes(file, bytes) != ProfileFileState::Read)
-            return std::nullopt;
-        auto value = ProfileDocument(bytes).Value(section, key);
+        // What cannot be read cannot be merged: it reads as empty and is never replaced.
+        if (ReadProfileBytes(path_, bytes) != ProfileFileState::Unreadable)
+            document_ = std::make_unique<ProfileDocument>(bytes);
+    }
+    catch (const std::exception&)
+    {
+        document_.reset(); // out of memory on a huge file: as if it could not be read
+    }
+}
+
+ProfileFile::~ProfileFile() = default;
+
+std::optional<std::string> ProfileFile::ReadValue(const std::string& section,
+                                                  const std::string& key,
+                                                  std::size_t bufferSize) const
+{
+    if (!document_ || section.empty() || key.empty())
+        return std::nullopt;
+    try
+    {
+        auto value = document_->Value(section, key);
         if (value && value->size() > bufferSize - 1)
             value->resize(bufferSize - 1);
         return value;
     }
     catch (const std::exception&)
     {
-        return std::nullopt; // out of memory on a huge file: as if it were not there
+        return std::nullopt;
     }
 }
 
-// Rewrites the whole file with the one line changed; the file keeps its permission bits,
-// and a failed write leaves it as it was.
-void WriteValue(const std::string& file, const std::string& section, const std::string& key,
-                const std::string& text)
+void ProfileFile::WriteValue(const std::string& section, const std::string& key,
+                             const std::string& text)
 {
+    if (!document_)
+        return;
     try
     {
-        std::string bytes;
-        // What cannot be read cannot be merged: replacing it would lose it.
-        if (ReadProfileBytes(file, bytes) == ProfileFileState::Unreadable)
-            return;
-        ProfileDocument document(bytes);
         // A value with a line break would add lines of its own to the file.
-        if (!document.SetValue(section, key, text))
-            return;
-        ReplaceFileBytes(file, document.Bytes());
+        if (document_->SetValue(section, key, text))
+            changed_ = true;
     }
     catch (const std::exception&)
     {
     }
 }
-} // namespace
 
-std::string IniReadString(const std::string& file, const std::string& section,
-                          const std::string& key, const std::string& defaultText)
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& defaultText) const
 {
-    auto value = ReadValue(file, section, key, TextBufferSize);
+    auto value = ReadValue(section, key, TextBufferSize);
     return value ? *value : defaultText;
 }
 
-Fixed4 IniReadNumber(const std::string& file, const std::string& section, const std::string& key,
-                     Fixed4 defaultNumber, bool* present)
+Fixed4 ProfileFile::ReadNumber(const std::string& section, const std::string& key,
+                               Fixed4 defaultNumber, bool* present) const
 {
     if (present)
         *present = false;
-    const auto text = ReadValue(file, section, key, NumberBufferSize);
+    const auto text = ReadValue(section, key, NumberBufferSize);
     Fixed4 number;
     // A number that does not fit comes only from a hand-edited file: treated as missing.
     if (!text || !Fixed4FromText(*text, number))
@@ -83,24 +94,77 @@ Fixed4 IniReadNumber(const std::string& file, const std::string& section, const 
     return number;
 }
 
+void ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value)
+{
+    if (path_.empty())
+        return;
+    if (!value.empty() && ReadString(section, key) == value)
+        return;
+    // An empty text is stored as one blank, which reads back as empty.
+    WriteValue(section, key, value.empty() ? " " : value);
+}
+
+void ProfileFile::WriteNumber(const std::string& section, const std::string& key, Fixed4 value)
+{
+    if (path_.empty())
+        return;
+    if (value != Fixed4{} && ReadNumber(section, key) == value)
+        return;
+    WriteValue(section, key, Fixed4Text(value));
+}
+
+void ProfileFile::Save()
+{
+    if (!document_ || !changed_)
+        return;
+    try
+    {
+        // The whole file with the changed lines; it keeps its permission bits, and a
+        // failed write leaves it as it was. Zeros and empty texts count as changes every
+        // time, as they are written every time.
+        ReplaceFileBytes(path_, document_->Bytes());
+        changed_ = false;
+    }
+    catch (const std::exception&)
+    {
+    }
+}
+
+std::string IniReadString(const std::string& file, const std::string& section,
+                          const std::string& key, const std::string& defaultText)
+{
+    if (file.empty() || section.empty() || key.empty())
+        return defaultText;
+    return ProfileFile(file).ReadString(section, key, defaultText);
+}
+
+Fixed4 IniReadNumber(const std::string& file, const std::string& section, const std::string& key,
+                     Fixed4 defaultNumber, bool* present)
+{
+    // When a name is missing nothing is read.
+    if (file.empty() || section.empty() || key.empty())
+    {
+        if (present)
+            *present = false;
+        return defaultNumber;
+    }
+    return ProfileFile(file).ReadNumber(section, key, defaultNumber, present);
+}
+
 void IniWriteString(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& value)
 {
-    if (file.empty())
-        return;
-    if (!value.empty() && IniReadString(file, section, key) == value)
-        return;
-    // An empty text is stored as one blank, which reads back as empty.
-    WriteValue(file, section, key, value.empty() ? " " : value);
+    ProfileFile profile(file);
+    profile.WriteString(section, key, value);
+    profile.Save();
 }
 
 void IniWriteNumber(const std::string& file, const std::string& section, const std::string& key,
                     Fixed4 value)
 {
-    if (file.empty())
-        return;
-    if (value != Fixed4{} && IniReadNumber(file, section, key) == value)
-        return;
-    WriteValue(file, section, key, Fixed4Text(value));
+    ProfileFile profile(file);
+    profile.WriteNumber(section, key, value);
+    profile.Save();
 }
 } // namespace Kestrin

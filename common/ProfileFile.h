@@ -2,11 +2,15 @@
 // The settings file: profile (INI) layout, values written only when they changed.
 // None of these report errors: reads give the default, failed writes are ignored.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace Kestrin
 {
+class ProfileDocument;
+
 // Four-decimal fixed-point number, the stored form of every numeric setting.
 struct Fixed4
 {
@@ -24,6 +28,45 @@ std::string Fixed4Text(Fixed4 value);
 // gives 0. False, value untouched, when the number does not fit the type.
 bool Fixed4FromText(std::string_view text, Fixed4& value);
 
+// The settings file read once and written at most once: the window reads all its keys
+// from one reading while it loads, and at shut-down merges every changed key into one more
+// reading and replaces the file once. A file that cannot be read (a folder, a device, a
+// pipe in its place) reads as empty and is never replaced.
+class ProfileFile
+{
+public:
+    explicit ProfileFile(std::string path);
+    ~ProfileFile();
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+    // As IniReadString and IniReadNumber, from the bytes read when this was made (with the
+    // writes made since).
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultText = "") const;
+    Fixed4 ReadNumber(const std::string& section, const std::string& key, Fixed4 defaultNumber = {},
+                      bool* present = nullptr) const;
+    // As IniWriteString and IniWriteNumber, in memory: an unchanged non-empty text or
+    // non-zero number is skipped, everything else is stored.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteNumber(const std::string& section, const std::string& key, Fixed4 value);
+
+    // Replaces the file once when the writes changed its bytes. Silent on failure.
+    void Save();
+
+private:
+    std::optional<std::string> ReadValue(const std::string& section, const std::string& key,
+                                         std::size_t bufferSize) const;
+    void WriteValue(const std::string& section, const std::string& key, const std::string& text);
+
+    std::string path_;
+    std::unique_ptr<ProfileDocument> document_; // null when the file cannot be read
+    bool changed_ = false;
+};
+
+// One-key forms: each reads (and writes) the whole file for one key.
 std::string IniReadString(const std::string& file, const std::string& section,
                           const std::string& key, const std::string& defaultText = "");
 Fixed4 IniReadNumber(const std::string& file, const std::string& section, const std::string& key,

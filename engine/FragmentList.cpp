@@ -9,8 +9,7 @@ namespace Kestrin
 FragmentList::FragmentList(std::shared_ptr<const SourceBytes> source, std::string delimiter)
     : source_(std::move(source)), delimiter_(std::move(delimiter))
 {
-    const auto text = source_->View();
-    count_ = text.empty() ? 0 : CountDelimiters(text, delimiter_) + 1;
+    count_ = source_->Size() == 0 ? 0 : source_->Occurrences(delimiter_) + 1;
 }
 
 FragmentList::Cursor::Cursor(FragmentList& list)
@@ -33,6 +32,8 @@ std::string_view FragmentList::Cursor::Next()
         keptStart_ = old[oldTrim_++].second;
     onFragment_ = true;
     ++index_;
+    // Nothing found in bytes that changed under the walk may be written.
+    list_.source_->ThrowIfChanged();
     return std::string_view(text_ + keptStart_,
                             static_cast<std::size_t>(stop - text_) - keptStart_);
 }

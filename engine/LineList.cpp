@@ -15,9 +15,8 @@ std::string_view LineEnd(PathStyle style)
 LineList::LineList(std::shared_ptr<const SourceBytes> source, PathStyle style)
     : source_(std::move(source)), style_(style)
 {
-    const auto text = source_->View();
     // Every CR LF ends in an LF, so on POSIX counting LFs counts every line end.
-    count_ = text.empty() ? 0 : CountDelimiters(text, LineEnd(style_)) + 1;
+    count_ = source_->Size() == 0 ? 0 : source_->Occurrences(std::string(LineEnd(style_))) + 1;
 }
 
 LineList::Cursor::Cursor(const LineList& list)
@@ -34,6 +33,8 @@ std::string_view LineList::Cursor::Next()
     next_ = stop == end_ ? end_ : stop + lineEnd.size();
     if (list_.style_ == PathStyle::Posix && stop != end_ && stop > start && stop[-1] == '\r')
         --stop;
+    // A line read from bytes that changed under the walk would name some other file.
+    list_.source_->ThrowIfChanged();
     return std::string_view(start, static_cast<std::size_t>(stop - start));
 }
 } // namespace Kestrin

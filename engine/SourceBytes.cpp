@@ -1,8 +1,12 @@
 #include "SourceBytes.h"
 
+#include "DelimiterSearch.h"
 #include "Exists.h"
+#include "FileCount.h"
 #include "FileError.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 
 namespace Kestrin
@@ -21,6 +25,11 @@ std::int64_t NowNs()
 // would keep its times. Bytes of a file changed shortly before the read are therefore not
 // reused; the next update reads once more and can then be trusted.
 constexpr std::int64_t RacyWindowNs = 1000000000;
+
+// Counts kept per source: a keystroke mostly goes back and forth between a few delimiters.
+constexpr std::size_t KeptCounts = 8;
+// Small enough to stay in the processor's cache between the read and the scan.
+constexpr std::size_t PieceSize = 256 * 1024;
 } // namespace
 
 std::shared_ptr<const SourceBytes>
@@ -29,7 +38,7 @@ SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceByt
     auto bytes = std::make_shared<SourceBytes>();
     if (!FileExists(path))
         return bytes;
-    if (previous && previous->reusable_ && previous->path_ == path)
+    if (previous && previous->reusable_ && previous->path_ == path && !previous->Changed())
     {
         const auto current = IdentityOfPath(path);
         if (current && *current == previous->identity_)
@@ -43,13 +52,93 @@ SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceByt
         return bytes;
 
     const auto size = static_cast<std::size_t>(file.Size());
-    bytes->data_ = AllocateFileBuffer(size);
-    const std::size_t filled = file.ReadUpTo(bytes->data_.get(), size);
-    bytes->size_ = filled;
     bytes->path_ = path;
     bytes->identity_ = file.Identity();
-    bytes->reusable_ = filled == size && bytes->identity_.ModifiedNs < readStart - RacyWindowNs &&
+    bool whole = true;
+    if (size >= LargeFrom)
+    {
+        bytes->large_ = true;
+        bytes->size_ = size;
+    }
+    else if (size > 0)
+    {
+        bytes->buffer_ = AllocateFileBuffer(size);
+        const std::size_t filled = file.ReadUpTo(bytes->buffer_.get(), size);
+        bytes->data_ = bytes->buffer_.get();
+        bytes->size_ = filled;
+        whole = filled == size;
+    }
+    bytes->reusable_ = whole && bytes->identity_.ModifiedNs < readStart - RacyWindowNs &&
                        bytes->identity_.ChangedNs < readStart - RacyWindowNs;
     return bytes;
+}
+
+std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
+{
+    for (const auto& [known, count] : counts_)
+        if (known == delimiter)
+            return count;
+    std::size_t count = 0;
+    if (!large_ || mapping_)
+        count = CountDelimiters(std::string_view(data_, size_), delimiter);
+    else
+    {
+        InputFile file;
+        if (!file.Open(path_) || !file.Identity().IsSameFile(identity_))
+            throw ChangedError();
+        const std::unique_ptr<char[]> piece(new char[PieceSize]);
+        DelimiterCounter counter(delimiter);
+        // Only the bytes there were when the file was examined: it may be growing.
+        for (std::size_t left = size_; left > 0;)
+        {
+            const std::size_t got = file.Read(piece.get(), std::min(left, PieceSize));
+            if (got == 0)
+                throw ChangedError(); // shorter than it was
+            counter.Add(piece.get(), got);
+            left -= got;
+        }
+        count = counter.Occurrences();
+    }
+    if (counts_.size() == KeptCounts)
+        counts_.erase(counts_.begin());
+    counts_.emplace_back(delimiter, count);
+    return count;
+}
+
+std::string_view SourceBytes::View() const
+{
+    if (large_ && !mapping_)
+    {
+        // The file counted before: the same one, unchanged.
+        InputFile file;
+        if (!file.Open(path_) || file.Identity() != identity_)
+            throw ChangedError();
+        // The file stays reachable through the mapping after it is closed here.
+        mapping_ = std::make_unique<FileMapping>(file, size_);
+    }
+    return mapping_ ? std::string_view(mapping_->Data(), size_) : std::string_view(data_, size_);
+}
+
+bool SourceBytes::Changed() const
+{
+    if (!large_)
+        return false;
+    if (mapping_ && mapping_->Damaged())
+        return true;
+    // Written in place: a mapping shows the new bytes, a count in pieces read some of them.
+    // A file that another one replaced under the same name leaves the mapped one as it was.
+    const auto current = IdentityOfPath(path_);
+    return current && current->IsSameFile(identity_) && *current != identity_;
+}
+
+FileError SourceBytes::ChangedError() const
+{
+    return FileError(EIO, "the file changed while it was read", path_);
+}
+
+void SourceBytes::ThrowIfChanged() const
+{
+    if (Changed())
+        throw ChangedError();
 }
 } // namespace Kestrin

@@ -36,8 +36,11 @@ Readiness Workbench::Update(const ReadinessRequest& request)
         if (!request.SplitDelimiter.empty())
         {
             auto bytes = SourceBytes::Read(request.Source, state.splitSource);
-            state.splitSource = bytes;
-            state.fragments.emplace(std::move(bytes), request.SplitDelimiter);
+            FragmentList fragments(bytes, request.SplitDelimiter);
+            // A count over bytes that changed meanwhile would be wrong.
+            bytes->ThrowIfChanged();
+            state.splitSource = std::move(bytes);
+            state.fragments.emplace(std::move(fragments));
             ++state.fragmentsGeneration;
         }
         if (!state.fragments)
@@ -49,8 +52,10 @@ Readiness Workbench::Update(const ReadinessRequest& request)
     else
     {
         auto bytes = SourceBytes::Read(request.Source, state.joinSource);
-        state.joinSource = bytes;
-        state.fileList.emplace(std::move(bytes));
+        LineList lines(bytes);
+        bytes->ThrowIfChanged();
+        state.joinSource = std::move(bytes);
+        state.fileList.emplace(std::move(lines));
         const auto count = state.fileList->Count();
         readiness.StartEnabled = count >= 2 && !request.JoinTarget.empty();
         readiness.Total = TotalText(count);

@@ -63,9 +63,16 @@ struct BrowseBox::Parts
     QPoint DragStart;
     QPointer<QMimeData> DragOverData;
 
-    // Counts writes of Text, so a paste key can tell whether its handler set the text,
-    // even to the text the field already held.
+    // Counts writes of Text and ErrText, so a key can tell whether its KeyDown handler set
+    // them, even to what the field already held.
     quint64 TextWrites = 0;
+    quint64 MessageWrites = 0;
+    // Set by TakePaste during a paste key's KeyDown; the key-up check then has nothing to
+    // undo, as the field pasted nothing itself.
+    bool PasteTaken = false;
+    bool PasteKeyDown = false;
+    // A key of the message field handed on to the text field (its events were raised).
+    bool ForwardingKey = false;
 };
 
 namespace
@@ -233,6 +240,29 @@ QVariant ReadOr(const PropertyBag& bag, const char* key, const QVariant& fallbac
 {
     const QString name = QString::fromLatin1(key);
     return bag.Contains(name) ? bag.Read(name) : fallback;
+}
+
+// A key that changes a line edit's text: a printable character, or one of its editing keys.
+bool EditsText(const QKeyEvent& k)
+{
+    static const QKeySequence::StandardKey edits[] = {QKeySequence::Paste,
+                                                      QKeySequence::Cut,
+                                                      QKeySequence::Undo,
+                                                      QKeySequence::Redo,
+                                                      QKeySequence::Backspace,
+                                                      QKeySequence::Delete,
+                                                      QKeySequence::DeleteEndOfWord,
+                                                      QKeySequence::DeleteStartOfWord,
+                                                      QKeySequence::DeleteEndOfLine,
+                                                      QKeySequence::DeleteCompleteLine};
+    for (const auto edit : edits)
+        if (k.matches(edit))
+            return true;
+    if (k.key() == Qt::Key_Backspace || k.key() == Qt::Key_Delete)
+        return true;
+    const QString text = k.text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 } // namespace
 
@@ -817,6 +847,7 @@ QString BrowseBox::ErrText() const
 // the message shows it unchanged.
 void BrowseBox::setErrText(const QString& value)
 {
+    ++d->MessageWrites;
     QLineEdit* text = d->TextField[0];
     QLineEdit* message = d->TextField[1];
     QString trimmed = value;
@@ -845,6 +876,12 @@ void BrowseBox::setErrText(const QString& value)
 QString BrowseBox::Version() const
 {
     return VersionString();
+}
+
+void BrowseBox::TakePaste()
+{
+    if (d->PasteKeyDown)
+        d->PasteTaken = true;
 }
 
 // ---------------------------------------------------------------- methods
@@ -1283,30 +1320,50 @@ bool BrowseBox::FieldEvent(int index, QEvent* event)
         if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) &&
             !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
             return false;
+        // A key of the message handed on to the text: its events were raised already.
+        if (d->ForwardingKey)
+            return false;
         const short code = VirtualKeyCode(*k);
         const short shift = ShiftState(k->modifiers());
-        bool pasteKey = false;
-        if (index == 0)
-        {
-            if ((shift & ShiftMask::Ctrl) && code == VirtualKey::A)
-            {
-                field->setSelection(0, static_cast<int>(field->text().size()));
-            }
-            else if (((shift & ShiftMask::Ctrl) && code == VirtualKey::V) ||
-                     (code == VirtualKey::Insert && shift == ShiftMask::Shift))
-            {
-                TextBeforePaste = field->text();
-                pasteKey = true;
-            }
-        }
-        const quint64 writesBefore = d->TextWrites;
+        const bool pasteKey = ((shift & ShiftMask::Ctrl) && code == VirtualKey::V) ||
+                              (code == VirtualKey::Insert && shift == ShiftMask::Shift);
+        if (index == 0 && (shift & ShiftMask::Ctrl) && code == VirtualKey::A)
+            field->setSelection(0, static_cast<int>(field->text().size()));
+        if (pasteKey)
+            TextBeforePaste = d->TextField[0]->text();
+        const quint64 textWrites = d->TextWrites;
+        const quint64 messageWrites = d->MessageWrites;
+        d->PasteTaken = false;
+        d->PasteKeyDown = pasteKey;
         emit KeyDown(code, shift);
-        // A container that put a path in the field itself on a paste key wants that path
-        // as the field's final text: the field's own paste would insert the clipboard
-        // text into it.
-        if (pasteKey && d->TextWrites != writesBefore)
+        d->PasteKeyDown = false;
+        // A container that dealt with a paste key itself (put a path in the field, or
+        // refused the clipboard) wants the field's text as it left it: the field's own
+        // paste would insert the clipboard text into it.
+        if (pasteKey && (d->PasteTaken || d->TextWrites != textWrites))
             return true;
-        if (const short ascii = KeyAscii(*k); ascii != 0)
+        const short ascii = KeyAscii(*k);
+        if (index == 1 && EditsText(*k))
+        {
+            // The message is never edited: what the field shows is what it holds. The
+            // first edit removes it and goes to the text instead, unless the container
+            // answered the key with a message or a text of its own, or the text cannot
+            // be edited.
+            if (ascii != 0)
+                emit KeyPress(ascii);
+            QLineEdit* text = d->TextField[0];
+            if (d->TextWrites != textWrites || d->MessageWrites != messageWrites ||
+                !text->isEnabled() || text->isReadOnly())
+                return true;
+            if (!field->isHidden())
+                setErrText(QString());
+            const std::unique_ptr<QEvent> copy(k->clone());
+            d->ForwardingKey = true;
+            QApplication::sendEvent(text, copy.get());
+            d->ForwardingKey = false;
+            return true;
+        }
+        if (ascii != 0)
             emit KeyPress(ascii);
         return false;
     }
@@ -1319,7 +1376,8 @@ bool BrowseBox::FieldEvent(int index, QEvent* event)
             return false;
         const short code = VirtualKeyCode(*k);
         const short shift = ShiftState(k->modifiers());
-        if (index == 0)
+        // The release of a key whose press removed the message: the text's rules apply.
+        if (index == 0 || field->isHidden())
         {
             if (shift == ShiftMask::Alt && (code == VirtualKey::Up || code == VirtualKey::Down))
             {
@@ -1328,11 +1386,12 @@ bool BrowseBox::FieldEvent(int index, QEvent* event)
             }
             else if (((shift == ShiftMask::Shift && code == VirtualKey::Insert) ||
                       ((shift & ShiftMask::Ctrl) && code == VirtualKey::V)) &&
-                     MustExistValue)
+                     MustExistValue && !d->PasteTaken)
             {
-                const std::string path = QFile::encodeName(field->text()).toStdString();
+                QLineEdit* text = d->TextField[0];
+                const std::string path = QFile::encodeName(text->text()).toStdString();
                 if (!Kestrin::FileExists(path) && !Kestrin::FolderExists(path))
-                    field->setText(TextBeforePaste);
+                    text->setText(TextBeforePaste);
             }
         }
         emit KeyUp(code, shift);

@@ -17,9 +17,15 @@
 // - Data arguments of the drag-and-drop events point to the drag's data and are valid
 //   only during the signal; FileList(Data) gives the local files of a dropped file list.
 //
-// Paste keys (Ctrl+V, Shift+Insert): when a KeyDown handler puts a path into Text itself,
-// the field skips its own paste, so that path is the final text; otherwise the field
-// pastes and, with MustExist, undoes a paste naming no existing file or folder at KeyUp.
+// Paste keys (Ctrl+V, Shift+Insert): when a KeyDown handler puts a path into Text itself
+// or calls TakePaste, the field skips its own paste, so the text it left is the final
+// text; otherwise the field pastes and, with MustExist, undoes a paste naming no existing
+// file or folder at KeyUp.
+//
+// While ErrText shows a message, the message itself is never edited: the first key that
+// would edit it (a character, Backspace, Delete, a paste, ...) removes the message and
+// edits the text instead (Change follows), unless the KeyDown handler wrote Text or
+// ErrText itself. Key events are raised once, as for any key of the message.
 //
 // Geometry: every layout (a resize by the container, or the setters of Appearance,
 // EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) leaves the control one
@@ -178,6 +184,10 @@ public:
     QString ErrText() const;
     void setErrText(const QString& value);
     QString Version() const;
+
+    // Called from a KeyDown handler of a paste key: the container has dealt with the
+    // paste (taken a path or refused the clipboard), so the field pastes nothing itself.
+    void TakePaste();
 
     // Methods.
     Q_INVOKABLE void AboutBox();

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The path fields in a real X window (Xvfb): a path put on the X clipboard, once as text
 # and once as a copied file (text/uri-list), is pasted with Ctrl+V into the split source
-# field; Start stays disabled before and splits the pasted file after. Emptying the field
-# shows "<Required.>". Screenshots go to the folder given as the second argument (when
-# given), for a person to look at.
+# field; Start stays disabled before and splits the pasted file after. A copied file pasted
+# over the selected target folder is refused and does not land through the field's own
+# paste. Emptying the source shows "<Required.>", and a path typed over the message goes
+# into the field. Screenshots go to the folder given as the second argument (when given),
+# for a person to look at.
 #   PathFieldsEndToEnd.sh PROGRAM [SCREENSHOT_FOLDER]
 set -euo pipefail
 program=$1
@@ -37,6 +39,7 @@ focus_source() {
 mkdir -p "$work/in" "$work/out" "$work/other"
 printf 'head\r\n#####\r\nfirst line\r\n#####\r\nsecond\r\n' >"$work/in/notes.txt"
 printf 'one#####two' >"$work/other/two parts.txt"
+printf 'typed#####by hand' >"$work/in/typed.txt"
 cat >"$work/kestrin.dat" <<SETTINGS
 [fwMain]
 Left=20
@@ -77,10 +80,29 @@ wait_for "$work/out/two parts_2.txt"
 expect_bytes "$work/out/two parts_1.txt" 'one'
 expect_bytes "$work/out/two parts_2.txt" 'two'
 
+# A file is no target folder: pasted over the selected folder it is refused, and the
+# field keeps its folder (the split below lands there).
+copy text/uri-list "file://$work/other/two%20parts.txt"
+xdotool mousemove 0 0
+xdotool key alt+t
+sleep 0.3
+xdotool key ctrl+a ctrl+v
+sleep 0.5
+shoot target-refused
+
 # Emptied by the user: the field says what it needs.
 focus_source
 xdotool key ctrl+a BackSpace
 sleep 0.5
 shoot source-required
 
-echo "path fields end to end: text and file pastes split byte-exact${shots:+; screenshots in $shots}"
+# Typing over the message: the path goes into the field, and Start splits it.
+xdotool type --delay 30 "$work/in/typed.txt"
+sleep 0.5
+shoot source-typed
+xdotool key alt+r
+wait_for "$work/out/typed_2.txt"
+expect_bytes "$work/out/typed_1.txt" 'typed'
+expect_bytes "$work/out/typed_2.txt" 'by hand'
+
+echo "path fields end to end: text and file pastes split byte-exact, a refused paste kept out, a path typed over <Required.>${shots:+; screenshots in $shots}"

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 #include <functional>
@@ -70,6 +71,13 @@ void Key(BrowseBox* field, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::No
     QLineEdit* target = Typing(field);
     target->setFocus();
     QTest::keyClick(target, key, modifiers);
+}
+
+// Keys as a keyboard sends them: to whatever part has the focus at that moment.
+void KeyToFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyPress(QApplication::focusWidget(), key, modifiers);
+    QTest::keyRelease(QApplication::focusWidget(), key, modifiers);
 }
 
 // A drop as the window system delivers it: enter, then drop, on the part shown.
@@ -132,7 +140,9 @@ public: // the test tables reach the fixture through a reference
         startup.ExecutablePath = temp / "kestrin";
         window = std::make_unique<fwMain>(startup);
         window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        // Keys go where the focus is, as they do from a keyboard.
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         return *window;
     }
 
@@ -329,6 +339,48 @@ TEST_F(PathFields, PastingTakesTheFirstPathThatFitsTheField)
     }
 }
 
+TEST_F(PathFields, APathTheWindowRefusesDoesNotLandThroughTheFieldsOwnPaste)
+{
+    // Reached by its access key, all of its text selected, as a user replaces a path.
+    struct Case
+    {
+        const char* What;
+        bool Join;
+        const char* FieldName;
+        Qt::Key AccessKey;
+        std::function<void(PathFields&)> Copy;
+        Qt::Key KeyPressed;
+        Qt::KeyboardModifiers Modifiers;
+    };
+    const Case cases[] = {
+        {"a copied file over the target folder", false, "ucTarget0", Qt::Key_T,
+         [](PathFields& t) { CopyFiles({t.other}); }, Qt::Key_V, Qt::ControlModifier},
+        {"a file text over the target folder", false, "ucTarget0", Qt::Key_T,
+         [](PathFields& t) { CopyText(t.other); }, Qt::Key_Insert, Qt::ShiftModifier},
+        {"a copied folder over the source", false, "ucSource0", Qt::Key_F,
+         [](PathFields& t) { CopyFiles({t.folder}); }, Qt::Key_V, Qt::ControlModifier},
+        {"a folder over the file list", true, "ucSource1", Qt::Key_F,
+         [](PathFields& t) { CopyText(t.folder); }, Qt::Key_V, Qt::ControlModifier},
+        {"a folder over the join target", true, "ucTarget1", Qt::Key_T,
+         [](PathFields& t) { CopyFiles({t.folder}); }, Qt::Key_V, Qt::ControlModifier},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.What);
+        fwMain& w = c.Join ? OpenJoin() : OpenSplit();
+        BrowseBox* field = Field(c.FieldName);
+        const QString before = field->Text();
+        ASSERT_TRUE(StartEnabled());
+        QTest::keyClick(w.windowHandle(), c.AccessKey, Qt::AltModifier);
+        ASSERT_EQ(QApplication::focusWidget(), field->TextField(0));
+        c.Copy(*this);
+        KeyToFocus(Qt::Key_A, Qt::ControlModifier);
+        KeyToFocus(c.KeyPressed, c.Modifiers);
+        EXPECT_EQ(U(field->Text()), U(before));
+        EXPECT_TRUE(StartEnabled());
+    }
+}
+
 TEST_F(PathFields, PasteOnAShownMessage)
 {
     OpenSplit();
@@ -337,29 +389,67 @@ TEST_F(PathFields, PasteOnAShownMessage)
     Key(source, Qt::Key_Backspace);
     ASSERT_EQ(U(source->ErrText()), U(Required));
 
-    // Refused: the message field's own paste lands in the message, and the key release
-    // in the still empty source puts the message back.
+    // Refused: nothing lands, neither in the text nor in the message.
     CopyText(folder);
-    Key(source, Qt::Key_V, Qt::ControlModifier); // goes to the message
+    KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(U(source->Text()), U(QString()));
     EXPECT_EQ(U(source->ErrText()), U(Required));
+    EXPECT_EQ(U(source->TextField(1)->text()), U(Required));
 
     // Accepted: the message goes, the field shows and holds the path.
     CopyFiles({other});
-    Key(source, Qt::Key_V, Qt::ControlModifier);
+    KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(U(source->Text()), U(other));
     EXPECT_TRUE(source->ErrText().isEmpty());
     EXPECT_TRUE(StartEnabled());
     EXPECT_EQ(U(Total()), U(QStringLiteral("4")));
 
+    // A quoted file path is no target folder: the message stays what it was, and the
+    // field stores the empty text it holds.
     BrowseBox* target = Field("ucTarget0");
     Key(target, Qt::Key_Delete);
-    CopyFiles({third});
-    Key(target, Qt::Key_V, Qt::ControlModifier);
+    CopyText('"' + third + '"');
+    KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(U(target->Text()), U(QString()));
+    EXPECT_EQ(U(target->ErrText()), U(SameAsSource));
+    EXPECT_EQ(U(target->TextField(1)->text()), U(SameAsSource));
     CopyFiles({folder});
-    Key(target, Qt::Key_Insert, Qt::ShiftModifier);
+    KeyToFocus(Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_EQ(U(target->Text()), U(folder + "/"));
+    EXPECT_TRUE(target->ErrText().isEmpty());
+}
+
+TEST_F(PathFields, APathCanBeTypedIntoAFieldThatShowsRequired)
+{
+    OpenSplit();
+    BrowseBox* source = Field("ucSource0");
+    Key(source, Qt::Key_A, Qt::ControlModifier);
+    Key(source, Qt::Key_Backspace);
+    ASSERT_EQ(U(source->ErrText()), U(Required));
+
+    // Keys that edit nothing leave the message; Backspace on the empty text brings it back.
+    KeyToFocus(Qt::Key_Left);
+    KeyToFocus(Qt::Key_Backspace);
+    EXPECT_EQ(U(source->ErrText()), U(Required));
+    EXPECT_EQ(U(source->TextField(1)->text()), U(Required));
+
+    QSignalSpy change(source, &BrowseBox::Change);
+    for (const QChar c : other)
+        QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    EXPECT_EQ(U(source->Text()), U(other));
+    EXPECT_TRUE(source->ErrText().isEmpty());
+    EXPECT_EQ(change.count(), other.size());
+    EXPECT_TRUE(StartEnabled());
+    EXPECT_EQ(U(Total()), U(QStringLiteral("4")));
+
+    // The split target's message takes typing the same way, Delete empties it again.
+    BrowseBox* target = Field("ucTarget0");
+    Key(target, Qt::Key_Delete);
+    ASSERT_EQ(U(target->ErrText()), U(SameAsSource));
+    KeyToFocus(Qt::Key_Delete);
+    EXPECT_EQ(U(target->ErrText()), U(SameAsSource));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/"));
+    EXPECT_EQ(U(target->Text()), U(QStringLiteral("/")));
     EXPECT_TRUE(target->ErrText().isEmpty());
 }
 

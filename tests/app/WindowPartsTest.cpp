@@ -5,9 +5,13 @@
 #include "StatusBar.h"
 #include "TabControl.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -85,6 +89,46 @@ TEST(MessageBox, QueuedAnswersAreTakenInOrderByQuestionsOnly)
     EXPECT_EQ(MessageBox::ShownCount(), 4);
     EXPECT_EQ(MessageBox::LastText(), QStringLiteral("q3"));
     EXPECT_EQ(MessageBox::LastStyle(), MessageBox::YesNoCancelQuestion);
+}
+
+TEST(MessageBox, TheQuestionsButtonsAnswerToTheirAccessKeys)
+{
+    // The real box, answered by its access key as a user would; a box whose key does
+    // nothing is closed by clicking its first button, which the test then sees.
+    MessageBox::SetUnattended(false);
+    struct Case
+    {
+        MessageBox::Style Style;
+        Qt::Key Key;
+        MessageBox::Button Expected;
+    } cases[] = {
+        {MessageBox::YesNoCancelQuestion, Qt::Key_C, MessageBox::Cancel},
+        {MessageBox::YesNoCancelQuestion, Qt::Key_N, MessageBox::No},
+        {MessageBox::YesNoCancelQuestion, Qt::Key_Y, MessageBox::Yes},
+        {MessageBox::YesNoQuestion, Qt::Key_N, MessageBox::No},
+    };
+    for (const Case& c : cases)
+    {
+        QStringList captions;
+        QTimer::singleShot(
+            0,
+            [&]
+            {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                ASSERT_NE(box, nullptr);
+                for (QAbstractButton* button : box->buttons())
+                    captions << button->text();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+                QTest::keyClick(box, c.Key, Qt::AltModifier);
+                QTimer::singleShot(2000, box, [box] { box->buttons().constFirst()->click(); });
+            });
+        EXPECT_EQ(MessageBox::Show(nullptr, QStringLiteral("Overwrite?"), c.Style), c.Expected)
+            << c.Key;
+        for (const QString& caption : captions)
+            EXPECT_TRUE(QStringList({"&Yes", "&No", "&Cancel"}).contains(caption))
+                << caption.toStdString();
+    }
+    MessageBox::SetUnattended(true);
 }
 
 TEST(StatusBar, PanelsAreFoundByKeyAndTheSpringTakesTheRest)

@@ -255,29 +255,108 @@ TEST(BrowseBoxInput, CtrlASelectsTheWholeText)
     EXPECT_EQ(form.Box->SelLength(), 6);
 }
 
-TEST(BrowseBoxInput, TypingWhileAMessageIsShownEditsTheMessageOnly)
+TEST(BrowseBoxInput, TheFirstEditOfAShownMessageGoesToTheText)
 {
-    BoxForm form;
-    form.Show();
-    form.Box->setText(QStringLiteral("kept"));
-    form.Field(0)->setFocus();
-    form.Box->setErrText(QStringLiteral("<Required.>"));
-    EXPECT_TRUE(form.Field(1)->hasFocus()); // the message took the focus over
-    QSignalSpy change(form.Box, &BrowseBox::Change);
-    QSignalSpy down(form.Box, &BrowseBox::KeyDown);
-    QSignalSpy up(form.Box, &BrowseBox::KeyUp);
-    QSignalSpy press(form.Box, &BrowseBox::KeyPress);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("xy"));
-    EXPECT_EQ(down.count(), 2);
-    EXPECT_EQ(up.count(), 2);
-    EXPECT_EQ(press.count(), 2);
-    EXPECT_EQ(change.count(), 0);
-    EXPECT_EQ(form.Box->Text(), QStringLiteral("kept"));
-    EXPECT_EQ(form.Field(1)->text(), QStringLiteral("<Required.>xy"));
+    KestrinTest::TempFolder folder;
+    const QString file = Q(folder.Write("exists.txt", "x"));
+    struct Case
+    {
+        const char* What;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        QString Initial; // the text under the message, cursor at its end
+        bool Answer;     // the container answers the key with a message of its own
+        bool Locked;
+        QString Expected; // the text afterwards
+        bool MessageGoes;
+    };
+    const QString kept = QStringLiteral("kept");
+    const Case cases[] = {
+        {"a character", Qt::Key_X, Qt::NoModifier, QString(), false, false, QStringLiteral("x"),
+         true},
+        {"a character after a text", Qt::Key_X, Qt::NoModifier, kept, false, false,
+         QStringLiteral("keptx"), true},
+        {"Backspace", Qt::Key_Backspace, Qt::NoModifier, kept, false, false, QStringLiteral("kep"),
+         true},
+        {"Delete", Qt::Key_Delete, Qt::NoModifier, QString(), false, false, QString(), true},
+        {"a paste of an existing path", Qt::Key_V, Qt::ControlModifier, QString(), false, false,
+         file, true},
+        {"an arrow key", Qt::Key_Left, Qt::NoModifier, kept, false, false, kept, false},
+        {"copying", Qt::Key_C, Qt::ControlModifier, kept, false, false, kept, false},
+        {"a key the container answers", Qt::Key_Delete, Qt::NoModifier, kept, true, false, kept,
+         false},
+        {"a locked text", Qt::Key_X, Qt::NoModifier, kept, false, true, kept, false},
+    };
+    const QString message = QStringLiteral("<Required.>");
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.What);
+        QApplication::clipboard()->setText(file);
+        BoxForm form;
+        form.Show();
+        form.Box->setLocked(c.Locked);
+        form.Box->setText(c.Initial);
+        form.Field(0)->setFocus();
+        form.Box->setErrText(message);
+        ASSERT_TRUE(form.Field(1)->hasFocus()); // the message takes the focus over
+        QObject::connect(form.Box, &BrowseBox::KeyDown,
+                         [&](short, short)
+                         {
+                             if (c.Answer)
+                                 form.Box->setErrText(message);
+                         });
+        QSignalSpy change(form.Box, &BrowseBox::Change);
+        QSignalSpy down(form.Box, &BrowseBox::KeyDown);
+        QSignalSpy up(form.Box, &BrowseBox::KeyUp);
+        // Pressed in the message; released where the focus is then, as a keyboard does.
+        QTest::keyPress(form.Field(1), c.Key, c.Modifiers);
+        QTest::keyRelease(QApplication::focusWidget(), c.Key, c.Modifiers);
+        EXPECT_EQ(form.Box->Text(), c.Expected);
+        EXPECT_EQ(form.Box->ErrText(), c.MessageGoes ? QString() : message);
+        // The message is never edited: what shows is what the field holds.
+        EXPECT_EQ(form.Field(1)->text(), c.MessageGoes ? QString() : message);
+        EXPECT_EQ(form.Field(0)->hasFocus(), c.MessageGoes);
+        EXPECT_EQ(change.count(), c.Expected != c.Initial ? 1 : 0);
+        // The key is raised once each way (the modifier keys' own events aside).
+        const auto own = [](const QSignalSpy& spy)
+        {
+            int n = 0;
+            for (const auto& args : spy)
+                n += args.at(0).value<short>() != 16 && args.at(0).value<short>() != 17;
+            return n;
+        };
+        EXPECT_EQ(own(down), 1);
+        EXPECT_EQ(own(up), 1);
+    }
+}
 
-    form.Box->setErrText(QString());
-    EXPECT_TRUE(form.Field(0)->hasFocus());
-    EXPECT_EQ(form.Field(0)->text(), QStringLiteral("kept"));
+TEST(BrowseBoxInput, APasteTheContainerTakesPastesNothing)
+{
+    KestrinTest::TempFolder folder;
+    const QString file = Q(folder.Write("exists.txt", "x"));
+    for (const bool onMessage : {false, true})
+    {
+        SCOPED_TRACE(onMessage);
+        BoxForm form;
+        form.Show();
+        form.Box->setText(QStringLiteral("typed"));
+        form.Field(0)->setFocus();
+        form.Field(0)->selectAll();
+        if (onMessage)
+            form.Box->setErrText(QStringLiteral("<Same as Source.>"));
+        QApplication::clipboard()->setText(file); // an existing path the key-up check keeps
+        QObject::connect(form.Box, &BrowseBox::KeyDown,
+                         [&](short, short) { form.Box->TakePaste(); });
+        QSignalSpy change(form.Box, &BrowseBox::Change);
+        QLineEdit* part = form.Field(onMessage ? 1 : 0);
+        QTest::keyClick(part, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(part, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(form.Box->Text(), QStringLiteral("typed"));
+        EXPECT_EQ(form.Box->ErrText(), onMessage ? QStringLiteral("<Same as Source.>") : QString());
+        EXPECT_EQ(form.Field(1)->text(),
+                  onMessage ? QStringLiteral("<Same as Source.>") : QString());
+        EXPECT_EQ(change.count(), 0);
+    }
 }
 
 TEST(BrowseBoxInput, DropOfThreeFilesSetsTheFirstBeforeTheEvent)

@@ -3,9 +3,13 @@
 #include "FileReplacement.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -89,6 +93,112 @@ void StreamOutput::Write(std::string_view bytes)
 void StreamOutput::Fail(int systemError) const
 {
     throw FileError::FromSystem(systemError, name_);
+}
+
+namespace
+{
+// Mapped files the bus-error handler knows about. The handler reads the slots while the
+// program may be changing one, so every field is an atomic, and a slot is emptied before
+// its pages go.
+struct MappingSlot
+{
+    std::atomic<std::uintptr_t> Start{0};
+    std::atomic<std::size_t> Length{0};
+    std::atomic<bool> Damaged{false};
+};
+constexpr int MappingSlots = 64;
+MappingSlot Slots[MappingSlots];
+std::size_t PageSize = 4096;
+struct sigaction PreviousBusAction
+{
+};
+
+// A mapped file that another program truncated: the pages past its new end are gone, and
+// reading one raises SIGBUS. Zero pages take their place so the read goes on, and the
+// mapping is marked damaged for its reader to see. A fault anywhere else is not ours.
+void OnBusError(int signal, siginfo_t* info, void* context)
+{
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (MappingSlot& slot : Slots)
+    {
+        const std::uintptr_t start = slot.Start.load(std::memory_order_acquire);
+        const std::size_t length = slot.Length.load(std::memory_order_acquire);
+        if (start == 0 || address < start || address >= start + length)
+            continue;
+        const std::uintptr_t page = address & ~(PageSize - 1);
+        void* zeros = ::mmap(reinterpret_cast<void*>(page), start + length - page, PROT_READ,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+        if (zeros != MAP_FAILED)
+        {
+            slot.Damaged.store(true, std::memory_order_release);
+            return; // the faulting read runs again, on zeros
+        }
+        break;
+    }
+    if ((PreviousBusAction.sa_flags & SA_SIGINFO) && PreviousBusAction.sa_sigaction != nullptr)
+    {
+        PreviousBusAction.sa_sigaction(signal, info, context);
+        return;
+    }
+    if (PreviousBusAction.sa_handler != SIG_DFL && PreviousBusAction.sa_handler != SIG_IGN)
+    {
+        PreviousBusAction.sa_handler(signal);
+        return;
+    }
+    // The default action: returning makes the read fault again, and end the process.
+    ::signal(SIGBUS, SIG_DFL);
+}
+
+void InstallBusErrorHandler()
+{
+    static std::once_flag installed;
+    std::call_once(installed,
+                   []
+                   {
+                       PageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+                       struct sigaction action
+                       {
+                       };
+                       action.sa_sigaction = OnBusError;
+                       action.sa_flags = SA_SIGINFO | SA_RESTART;
+                       sigemptyset(&action.sa_mask);
+                       ::sigaction(SIGBUS, &action, &PreviousBusAction);
+                   });
+}
+} // namespace
+
+FileMapping::FileMapping(const InputFile& file, std::size_t size)
+{
+    InstallBusErrorHandler();
+    for (int i = 0; i < MappingSlots && slot_ < 0; ++i)
+        if (Slots[i].Start.load() == 0 && Slots[i].Length.load() == 0)
+            slot_ = i;
+    if (slot_ < 0)
+        throw FileError::FromSystem(ENOMEM, file.Path());
+    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, static_cast<int>(file.native_), 0);
+    if (data == MAP_FAILED)
+        throw FileError::FromSystem(errno, file.Path());
+    // The reader goes through it once from the start.
+    ::madvise(data, size, MADV_SEQUENTIAL);
+    data_ = static_cast<const char*>(data);
+    size_ = size;
+    MappingSlot& slot = Slots[slot_];
+    slot.Damaged.store(false);
+    slot.Length.store((size + PageSize - 1) / PageSize * PageSize, std::memory_order_release);
+    slot.Start.store(reinterpret_cast<std::uintptr_t>(data), std::memory_order_release);
+}
+
+FileMapping::~FileMapping()
+{
+    MappingSlot& slot = Slots[slot_];
+    slot.Start.store(0, std::memory_order_release);
+    ::munmap(const_cast<char*>(data_), size_);
+    slot.Length.store(0, std::memory_order_release);
+}
+
+bool FileMapping::Damaged() const
+{
+    return Slots[slot_].Damaged.load(std::memory_order_acquire);
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::string& path)

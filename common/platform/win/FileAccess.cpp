@@ -161,6 +161,38 @@ bool InputFile::Open(const std::string& path)
     return true;
 }
 
+// Windows refuses to truncate a file while a view of it exists, so a mapping is never
+// damaged the way a POSIX one can be (in-place writes by others still show through; the
+// reader compares the file's identity for those).
+FileMapping::FileMapping(const InputFile& file, std::size_t size)
+{
+    const HANDLE mapping =
+        ::CreateFileMappingW(AsHandle(file.native_), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping == nullptr)
+        throw ErrorOf(::GetLastError(), file.Path());
+    void* data = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
+    if (data == nullptr)
+    {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(mapping);
+        throw ErrorOf(error, file.Path());
+    }
+    data_ = static_cast<const char*>(data);
+    size_ = size;
+    view_ = reinterpret_cast<std::intptr_t>(mapping);
+}
+
+FileMapping::~FileMapping()
+{
+    ::UnmapViewOfFile(data_);
+    ::CloseHandle(AsHandle(view_));
+}
+
+bool FileMapping::Damaged() const
+{
+    return false;
+}
+
 std::size_t InputFile::Read(char* into, std::size_t size)
 {
     const DWORD chunk = size > 0x40000000u ? 0x40000000u : DWORD(size);
