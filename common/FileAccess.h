@@ -106,6 +106,10 @@ public:
     const char* Data() const { return data_; }
     std::size_t Size() const { return size_; }
     bool Damaged() const;
+    // The reader is past the first `offset` bytes: their pages may leave memory (they are
+    // read again from the file should anyone look at them again), so a walk through a
+    // large file keeps only its neighbourhood resident.
+    void Release(std::size_t offset) const;
 
 private:
     const char* data_ = nullptr;

@@ -14,7 +14,8 @@ FragmentList::FragmentList(std::shared_ptr<const SourceBytes> source, std::strin
 
 FragmentList::Cursor::Cursor(FragmentList& list)
     : list_(list), text_(list.source_->View().data()),
-      end_(list.source_->View().data() + list.source_->View().size()), next_(text_)
+      end_(list.source_->View().data() + list.source_->View().size()), next_(text_),
+      released_(text_)
 {
 }
 
@@ -23,6 +24,14 @@ std::string_view FragmentList::Cursor::Next()
     assert(index_ < list_.count_);
     SettleCurrent();
     const char* start = next_;
+    // What the walk has passed may leave memory: a split of a large file keeps about this
+    // much of it resident, beside the fragment it is writing.
+    constexpr std::ptrdiff_t ReleaseStep = std::ptrdiff_t(32) << 20;
+    if (start - released_ >= ReleaseStep)
+    {
+        list_.source_->ReleaseBefore(start);
+        released_ = start;
+    }
     const char* stop = FindDelimiter(start, end_, list_.delimiter_);
     next_ = stop == end_ ? end_ : stop + list_.delimiter_.size();
     cutStart_ = static_cast<std::uint64_t>(start - text_);

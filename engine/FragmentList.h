@@ -41,6 +41,7 @@ public:
         const char* text_;
         const char* end_;
         const char* next_;        // where the next fragment starts in the source
+        const char* released_;    // what lies before may have left memory
         std::size_t index_ = 0;   // index of the next fragment
         std::size_t oldTrim_ = 0; // first of list_.trims_ not yet passed
         bool onFragment_ = false;

@@ -141,4 +141,9 @@ void SourceBytes::ThrowIfChanged() const
     if (Changed())
         throw ChangedError();
 }
+void SourceBytes::ReleaseBefore(const char* position) const
+{
+    if (mapping_)
+        mapping_->Release(static_cast<std::size_t>(position - mapping_->Data()));
+}
 } // namespace Kestrin

@@ -43,6 +43,9 @@ public:
     // written in place since, or, mapped, truncated (its lost pages read as zeros).
     // Copied bytes never change.
     bool Changed() const;
+    // A walk is past the bytes before `position` (a pointer into View()): a mapped file's
+    // pages there may leave memory.
+    void ReleaseBefore(const char* position) const;
     // Throws FileError "the file changed while it was read" naming the file when Changed().
     // Callers check after reading the bytes and before using what they found.
     void ThrowIfChanged() const;

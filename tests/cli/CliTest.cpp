@@ -2,11 +2,13 @@
 #include "../support/TempFolder.h"
 #include "CodePage.h"
 #include "FileTraps.h"
+#include "TerminalHost.h"
 
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <sstream>
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -120,6 +122,14 @@ TEST(Cli, UsageErrorsExitWithTwo)
         {"join", "s.txt", "-t", "o", "--list"},
         {"count", "s.txt"},
         {"count", "split", "s.txt"},
+        {"split", "s.txt", "-e", "-d", "\\q"},
+        {"split", "s.txt", "-e", "-d", "\\x4"},
+        {"split", "s.txt", "-e", "-d", "a\\"},
+        {"split", "s.txt", "-d", "#", "-x"},
+        {"split", "s.txt", "-d", "#", "--file-names"},
+        {"split", "s.txt", "-d", "#", "-t", "-"},
+        {"join", "-", "-t", "out.txt"},
+        {"count", "join", "s.txt", "-d", "#"},
     };
     for (const auto& arguments : cases)
     {
@@ -139,6 +149,7 @@ TEST(Cli, HelpVersionAndCount)
     temp.Write("list.txt", "a\nb\r\nc");
     temp.Write("one.txt", "a");
     temp.Write("stars.txt", "a*b?c*d");
+    temp.Write("fortunes.txt", "one\n%\ntwo\tlines\n%\nthree\n");
     const auto version = RunCli(temp, {"--version"}).Out;
     EXPECT_EQ(version.substr(0, version.find('\n')), "kestrin-cli (Kestrin) 1.13.0");
     EXPECT_NE(version.find("License MIT"), std::string::npos);
@@ -166,10 +177,22 @@ TEST(Cli, HelpVersionAndCount)
         {{"count", "split", "stars.txt", "-d", "*"}, "3\n"},
         {{"count", "split", "stars.txt", "-d", "?"}, "2\n"},
         {{"count", "join", "one.txt"}, "0\n"},
+        // GNU forms: attached values, abbreviated long names, options behind the operand.
+        {{"count", "split", "-d---", "s.txt"}, "2\n"},
+        {{"count", "split", "s.txt", "--delim=--"}, "4\n"},
+        {{"count", "split", "-d", "-", "--", "s.txt"}, "8\n"},
+        // Escapes only with -e, wherever it stands.
+        {{"count", "split", "fortunes.txt", "-e", "-d", "\\n%\\n"}, "3\n"},
+        {{"count", "split", "fortunes.txt", "-d", "\\n%\\n"}, "0\n"},
+        {{"count", "split", "-d", "\\x25", "fortunes.txt", "--escapes"}, "3\n"},
+        {{"count", "split", "fortunes.txt", "-ed", "\\t"}, "2\n"},
+        // Standard input, counted as it comes.
+        {{"count", "split", "-", "-d", "%"}, "3\n"},
+        {{"count", "join", "-"}, "3\n"},
     };
     for (const auto& c : cases)
     {
-        const auto outcome = RunCli(temp, c.arguments);
+        const auto outcome = RunCli(temp, c.arguments, "a%b\n%c\nd");
         EXPECT_EQ(outcome.Status, 0) << outcome.Err;
         EXPECT_EQ(outcome.Out, c.printed) << testing::PrintToString(c.arguments);
     }
@@ -373,14 +396,65 @@ TEST(Cli, WritingErrorsOnStandardOutputAreFailures)
     KESTRIN_SKIP_ON_WINDOWS("Windows has no device that is always full, like /dev/full");
     TempFolder temp;
     temp.Write("s.txt", "a#b");
+    temp.Write("big.txt", std::string(1 << 20, 'b'));
+    temp.Write("list.txt", "big.txt\nbig.txt\n");
     const std::vector<std::vector<std::string>> cases = {
-        {"--help"}, {"--version"}, {"count", "split", "s.txt", "-d", "#"}};
+        {"--help"},
+        {"--version"},
+        {"count", "split", "s.txt", "-d", "#"},
+        {"join", "list.txt", "-t", "-"},
+        {"split", "s.txt", "-d", "#", "-t", "out", "--dry-run"},
+    };
     for (const auto& arguments : cases)
     {
         const auto outcome = RunCli(temp, arguments, "", "/dev/full");
         EXPECT_EQ(outcome.Status, 1) << testing::PrintToString(arguments);
         EXPECT_NE(outcome.Err.find("kestrin-cli: "), std::string::npos);
     }
+}
+
+TEST(Cli, PipesOnBothSides)
+{
+    KESTRIN_SKIP_ON_WINDOWS("the shell pipelines of this test are POSIX ones");
+    TempFolder temp;
+    temp.Write("big.txt", std::string(1 << 20, 'b'));
+    temp.Write("list.txt", "big.txt\nbig.txt\n");
+    temp.Write("out/fortunes_1.txt", "old");
+    const std::string cli = KESTRIN_CLI_PATH;
+    struct Case
+    {
+        std::string pipeline; // $1 is kestrin-cli; prints its exit status last
+        std::string printed;
+    } cases[] = {
+        // Read once from a real pipe, fragments named after --name; setsid: no terminal to
+        // answer on (the source takes standard input), so existing files stay.
+        {"printf 'one\\n%%\\ntwo\\n%%\\nthree' | setsid -w \"$1\" split - -e -d '\\n%\\n' -t out "
+         "--name fortunes.txt --list -v; echo $?",
+         "out/fortunes_2.txt\nout/fortunes_3.txt\n0\n"},
+        {"printf 'x#y' | setsid -w \"$1\" split - -d '#' -t out --name fortunes.txt 2>/dev/null; "
+         "echo $?",
+         "0\n"},
+        // A reader that goes away early is a failure, not a silent end.
+        {"\"$1\" join list.txt -t - 2>/dev/null | head -c 0; echo ${PIPESTATUS[0]}", "1\n"},
+        {"printf 'a,b,c' | \"$1\" count split - -d ,", "3\n"},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string script = temp / ".cli-script";
+        temp.Write(".cli-script", "cd '" + temp.Path() + "' && " + c.pipeline);
+        FILE* shell = ::popen(("bash " + script + " '" + cli + "'").c_str(), "r");
+        ASSERT_NE(shell, nullptr);
+        std::string printed;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, shell))
+            printed += buffer;
+        ::pclose(shell);
+        EXPECT_EQ(printed, c.printed) << c.pipeline;
+    }
+    EXPECT_EQ(ReadBytes(temp / "out/fortunes_1.txt"), "old");
+    EXPECT_EQ(ReadBytes(temp / "out/fortunes_3.txt"), "three");
+    EXPECT_EQ(ReadBytes(temp / "out/fortunes_List.txt"),
+              "fortunes_1.txt\r\nfortunes_2.txt\r\nfortunes_3.txt\r\n");
 }
 
 TEST(Cli, CtrlCCancelsAWaitingQuestion)
@@ -426,4 +500,169 @@ TEST(Cli, HelpNamesEveryExitStatus)
     const auto help = RunCli(temp, {"--help"}).Out;
     for (const char* status : {"0 ", "1 ", "2 ", "3 ", "4 ", "130 "})
         EXPECT_NE(help.find(std::string("  ") + status), std::string::npos) << status;
+}
+
+TEST(Cli, StandardInputAndStandardOutput)
+{
+    TempFolder temp;
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        Names written;
+    } cases[] = {
+        {{"split", "-", "-d", "#"}, {"stdin_1", "stdin_2", "stdin_3"}},
+        {{"split", "-", "-d", "#", "--name", "notes.txt", "-t", "out"},
+         {"notes_1.txt", "notes_2.txt", "notes_3.txt"}},
+    };
+    for (const auto& c : cases)
+    {
+        const auto outcome = RunCli(temp, c.arguments, "a#b\n#c");
+        EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+        const std::string folder = c.arguments.size() > 4 ? temp / "out" : temp.Path();
+        for (const auto& name : c.written)
+            EXPECT_TRUE(fs::exists(Kestrin::PathFromBytes(folder + "/" + name))) << name;
+    }
+    EXPECT_EQ(ReadBytes(temp / "out/notes_2.txt"), "b");
+
+    temp.Write("x/a.txt", "A");
+    temp.Write("x/b.txt", "B\r\n");
+    temp.Write("x/list.txt", "a.txt\nb.txt\n");
+    const auto joined = RunCli(temp, {"join", "x/list.txt", "-t", "-", "-d", "##", "-v"});
+    EXPECT_EQ(joined.Status, 0) << joined.Err;
+    EXPECT_EQ(joined.Out, "\r\n##A\r\n##B");
+    EXPECT_EQ(NamesIn(temp / "x"), (Names{"a.txt", "b.txt", "list.txt"}));
+    EXPECT_FALSE(fs::exists(temp / "-"));
+}
+
+TEST(Cli, DryRunNamesTheFilesAndWritesNothing)
+{
+    TempFolder temp;
+    temp.Write("s.txt", "one#two\nbody#three");
+    temp.Write("out/s_2.txt", "old");
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string printed;
+    } cases[] = {
+        {{"split", "s.txt", "-d", "#", "-t", "out", "--list", "--dry-run"},
+         "out/s_List.txt\nout/s_1.txt\nout/s_2.txt\texists\nout/s_3.txt\n"},
+        {{"split", "s.txt", "-d", "#", "-t", "out", "--first-line", "--dry-run"},
+         "out/one\nout/two\nout/three\n"},
+    };
+    for (const auto& c : cases)
+    {
+        const auto outcome = RunCli(temp, c.arguments);
+        EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+        EXPECT_EQ(outcome.Out, Native(c.printed)) << testing::PrintToString(c.arguments);
+        EXPECT_EQ(outcome.Err, "");
+    }
+    EXPECT_EQ(NamesIn(temp / "out"), Names{"s_2.txt"});
+    EXPECT_EQ(ReadBytes(temp / "out/s_2.txt"), "old");
+}
+
+TEST(Cli, ForceNoClobberAndYesToAll)
+{
+    struct Case
+    {
+        std::vector<std::string> options;
+        std::string answers;
+        std::string contents; // of f_1, f_2, f_3: n for new, o for old
+        std::size_t questions;
+    } cases[] = {
+        {{"--force"}, "", "nnn", 0},
+        {{"-f"}, "", "nnn", 0},
+        {{"--no-clobber"}, "y\ny\ny\n", "ooo", 0},
+        {{"-n", "--force"}, "", "nnn", 0}, // the last one given counts
+        {{}, "a\n", "nnn", 1},
+        {{}, "n\nA\n", "onn", 2},
+        {{}, "y\nn\nn\n", "noo", 3},
+    };
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        temp.Write("f.txt", "1#2#3");
+        for (const char* n : {"1", "2", "3"})
+            temp.Write("out/f_"s + n + ".txt", "old");
+        std::vector<std::string> arguments = {"split", "f.txt", "-d", "#", "-t", "out"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const auto outcome = RunCli(temp, arguments, c.answers);
+        EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+        std::string contents;
+        for (const char* n : {"1", "2", "3"})
+            contents += ReadBytes(temp / ("out/f_"s + n + ".txt")) == "old" ? 'o' : 'n';
+        EXPECT_EQ(contents, c.contents) << testing::PrintToString(c.options) << c.answers;
+        std::size_t questions = 0;
+        for (auto at = outcome.Err.find("Overwrite?"); at != std::string::npos;
+             at = outcome.Err.find("Overwrite?", at + 1))
+            ++questions;
+        EXPECT_EQ(questions, c.questions) << testing::PrintToString(c.options);
+    }
+}
+
+TEST(Cli, VerboseNamesEveryFileWrittenAndNothingElseGoesToAFile)
+{
+    TempFolder temp;
+    temp.Write("s.txt", "a#b");
+    temp.Write("list.txt", "s.txt\ns.txt\n");
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string out;
+    } cases[] = {
+        {{"split", "s.txt", "-d", "#", "-t", "v", "-v", "--list"}, "v/s_1.txt\nv/s_2.txt\n"},
+        {{"split", "s.txt", "-d", "#", "-t", "q", "-q"}, ""},
+        {{"split", "s.txt", "-d", "#", "-t", "plain"}, ""},
+        {{"join", "list.txt", "-t", "joined.txt", "--verbose"}, "joined.txt\n"},
+    };
+    for (const auto& c : cases)
+    {
+        const auto outcome = RunCli(temp, c.arguments);
+        EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+        EXPECT_EQ(outcome.Out, Native(c.out)) << testing::PrintToString(c.arguments);
+        // Standard error is no terminal here: no progress, nothing else.
+        EXPECT_EQ(outcome.Err, "") << testing::PrintToString(c.arguments);
+    }
+}
+
+TEST(ProgressDisplay, ShowsLongRunsOnlyOnATerminalAndGoesAway)
+{
+    struct Case
+    {
+        bool terminal;
+        std::vector<double> seconds; // one update per item, at these times
+        std::size_t lines;           // progress lines drawn
+    } cases[] = {
+        {true, {0.1, 0.5, 0.9}, 0},      // a short run shows nothing
+        {true, {0.5, 1.0, 1.1, 1.3}, 2}, // from a second on, four times a second
+        {false, {1.0, 2.0, 3.0}, 0},     // not a terminal
+        {true, {1.0, 1.2, 1.24, 1.25, 9}, 3},
+    };
+    for (const auto& c : cases)
+    {
+        std::ostringstream out;
+        Kestrin::ProgressDisplay display(out, c.terminal, "fragments");
+        std::size_t done = 0;
+        for (const double at : c.seconds)
+        {
+            ++done;
+            display.Update(done, c.seconds.size(), done << 20, at);
+        }
+        const std::string drawn = out.str();
+        std::size_t lines = 0;
+        for (auto at = drawn.find(" fragments, "); at != std::string::npos;
+             at = drawn.find(" fragments, ", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, c.lines) << drawn;
+        display.Clear();
+        if (c.lines > 0)
+        {
+            EXPECT_EQ(out.str().substr(out.str().size() - 4), "\r\033[K");
+        }
+        else
+            EXPECT_EQ(out.str(), "");
+    }
+    std::ostringstream out;
+    Kestrin::ProgressDisplay display(out, true, "files");
+    display.Update(3, 10, 30u << 20, 2.0);
+    EXPECT_EQ(out.str(), "\r3 of 10 files, 30.0 MiB, 15.0 MiB/s\033[K");
 }

@@ -196,6 +196,13 @@ FileMapping::~FileMapping()
     slot.Length.store(0, std::memory_order_release);
 }
 
+void FileMapping::Release(std::size_t offset) const
+{
+    const std::size_t length = std::min(offset, size_) / PageSize * PageSize;
+    if (length > 0)
+        ::madvise(const_cast<char*>(data_), length, MADV_DONTNEED);
+}
+
 bool FileMapping::Damaged() const
 {
     return Slots[slot_].Damaged.load(std::memory_order_acquire);

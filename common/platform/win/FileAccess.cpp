@@ -188,6 +188,11 @@ FileMapping::~FileMapping()
     ::CloseHandle(AsHandle(view_));
 }
 
+void FileMapping::Release(std::size_t) const
+{
+    // The system trims a view's pages from the working set as memory is needed.
+}
+
 bool FileMapping::Damaged() const
 {
     return false;
