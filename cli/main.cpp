@@ -271,6 +271,11 @@ int Version()
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
+#ifdef _WIN32
+    // Bytes pass through standard input and output unchanged (no CR added before LF).
+    ::_setmode(0, _O_BINARY);
+    ::_setmode(1, _O_BINARY);
+#endif
 #ifndef _WIN32
     // A closed pipe on standard output is reported as a failed write, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);

@@ -84,10 +84,11 @@ Outcome RunCli(const TempFolder& temp, const std::vector<std::string>& arguments
         fs::remove(out);
     }
 #ifdef _WIN32
-    // Messages end their lines in CR LF there, as consoles expect.
-    for (auto* text : {&outcome.Out, &outcome.Err})
-        for (auto at = text->find("\r\n"); at != std::string::npos; at = text->find("\r\n", at))
-            text->erase(at, 1);
+    // Messages end their lines in CR LF there, as consoles expect; standard output carries
+    // bytes as they are.
+    for (auto at = outcome.Err.find("\r\n"); at != std::string::npos;
+         at = outcome.Err.find("\r\n", at))
+        outcome.Err.erase(at, 1);
 #endif
     return outcome;
 }
@@ -188,7 +189,11 @@ TEST(Cli, HelpVersionAndCount)
         {{"count", "split", "fortunes.txt", "-ed", "\\t"}, "2\n"},
         // Standard input, counted as it comes.
         {{"count", "split", "-", "-d", "%"}, "3\n"},
+#ifdef _WIN32
+        {{"count", "join", "-"}, "0\n"}, // no CR LF in it
+#else
         {{"count", "join", "-"}, "3\n"},
+#endif
     };
     for (const auto& c : cases)
     {
@@ -526,8 +531,8 @@ TEST(Cli, StandardInputAndStandardOutput)
 
     temp.Write("x/a.txt", "A");
     temp.Write("x/b.txt", "B\r\n");
-    temp.Write("x/list.txt", "a.txt\nb.txt\n");
-    const auto joined = RunCli(temp, {"join", "x/list.txt", "-t", "-", "-d", "##", "-v"});
+    temp.Write("x/list.txt", "a.txt\r\nb.txt\r\n");
+    const auto joined = RunCli(temp, {"join", Native("x/list.txt"), "-t", "-", "-d", "##", "-v"});
     EXPECT_EQ(joined.Status, 0) << joined.Err;
     EXPECT_EQ(joined.Out, "\r\n##A\r\n##B");
     EXPECT_EQ(NamesIn(temp / "x"), (Names{"a.txt", "b.txt", "list.txt"}));
@@ -603,7 +608,7 @@ TEST(Cli, VerboseNamesEveryFileWrittenAndNothingElseGoesToAFile)
 {
     TempFolder temp;
     temp.Write("s.txt", "a#b");
-    temp.Write("list.txt", "s.txt\ns.txt\n");
+    temp.Write("list.txt", "s.txt\r\ns.txt\r\n");
     struct Case
     {
         std::vector<std::string> arguments;

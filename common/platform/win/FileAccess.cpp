@@ -215,10 +215,11 @@ std::uint64_t CopyInKernel(InputFile&, OutputFile&, std::uint64_t, bool& offered
 
 std::optional<FileError> AppendToFile(const std::string& path, std::string_view bytes)
 {
-    // Appends only: every write lands at the end, even when others append too.
+    // Written at the end as found when opened; GENERIC_WRITE (not only FILE_APPEND_DATA)
+    // so that a failed line can be cut off again.
     const auto openForAppend = [&path]
     {
-        return ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        return ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     HANDLE handle = openForAppend();
@@ -233,11 +234,31 @@ std::optional<FileError> AppendToFile(const std::string& path, std::string_view 
         handle = openForAppend();
         error = handle == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
     }
-    if (handle == INVALID_HANDLE_VALUE)
+    const auto giveBackAttributes = [&]
     {
         if (restore)
             ::SetFileAttributesA(path.c_str(), attributes);
+    };
+    if (handle == INVALID_HANDLE_VALUE)
+    {
+        giveBackAttributes();
         return ErrorOf(error, path);
+    }
+    // Not into a device (NUL, CON) or a pipe.
+    if (::GetFileType(handle) != FILE_TYPE_DISK)
+    {
+        ::CloseHandle(handle);
+        giveBackAttributes();
+        throw FileError::NotRegularFile(path);
+    }
+    LARGE_INTEGER end{};
+    LARGE_INTEGER zero{};
+    if (!::SetFilePointerEx(handle, zero, &end, FILE_END))
+    {
+        error = ::GetLastError();
+        ::CloseHandle(handle);
+        giveBackAttributes();
+        throw ErrorOf(error, path);
     }
     try
     {
@@ -245,15 +266,16 @@ std::optional<FileError> AppendToFile(const std::string& path, std::string_view 
     }
     catch (...)
     {
+        // The whole line or nothing: cut back to where it began (a full disk).
+        if (::SetFilePointerEx(handle, end, nullptr, FILE_BEGIN))
+            ::SetEndOfFile(handle);
         ::CloseHandle(handle);
-        if (restore)
-            ::SetFileAttributesA(path.c_str(), attributes);
+        giveBackAttributes();
         throw;
     }
     const BOOL closed = ::CloseHandle(handle);
     const DWORD closeError = ::GetLastError();
-    if (restore)
-        ::SetFileAttributesA(path.c_str(), attributes);
+    giveBackAttributes();
     if (!closed)
         throw ErrorOf(closeError, path);
     return std::nullopt;
