@@ -141,6 +141,7 @@ void SourceBytes::ThrowIfChanged() const
     if (Changed())
         throw ChangedError();
 }
+
 void SourceBytes::ReleaseBefore(const char* position) const
 {
     if (mapping_)
