@@ -2,8 +2,6 @@
 // The BrowseBox's geometry in twips: the layout steps, the border lines and the choice of
 // the part that takes the focus when the control is entered. Pure arithmetic; the control
 // converts the results to pixels.
-#include "OstrelExport.h"
-
 #include <QtGlobal>
 #include <vector>
 
@@ -51,16 +49,15 @@ struct LayoutResult
 
 // Rounds to the nearest integer, halves to even, like the platform's integer conversion.
 // Layout figures stay 32-bit, so a control wider than 32,767 twips still lays out.
-OSTREL_EXPORT int RoundHalfEven(double value);
+int RoundHalfEven(double value);
 // The same, clamped to the 16-bit range that method results are reported in.
-OSTREL_EXPORT short RoundToInt16(double value);
+short RoundToInt16(double value);
 
 // BW: the scroll-bar arrow width in pixels, in twips.
-OSTREL_EXPORT double ButtonWidthTwips(int scrollBarExtentPixels, double tppX);
-OSTREL_EXPORT LayoutResult ComputeLayout(const LayoutInput& in);
+double ButtonWidthTwips(int scrollBarExtentPixels, double tppX);
+LayoutResult ComputeLayout(const LayoutInput& in);
 // The right button's place for the control height the resize actually gave.
-OSTREL_EXPORT TwipRect RightButtonRect(const LayoutInput& in, const TwipRect& frame,
-                                       double controlHeight);
+TwipRect RightButtonRect(const LayoutInput& in, const TwipRect& frame, double controlHeight);
 
 // One solid one-pixel line from (X0, Y0) towards (X1, Y1), the end point not drawn.
 // Lines are horizontal or vertical. Color is an OLE system colour.
@@ -73,8 +70,8 @@ struct BorderLine
     quint32 Color = 0;
 };
 
-OSTREL_EXPORT std::vector<BorderLine> BorderLines(int appearance, double width, double height,
-                                                  double tppX, double tppY);
+std::vector<BorderLine> BorderLines(int appearance, double width, double height, double tppX,
+                                    double tppY);
 
 enum class FocusPart
 {
@@ -93,7 +90,6 @@ struct FocusCandidate
 
 // The part that gets the focus when the control is entered with the pointer at (x, y),
 // twips from the control's top-left corner.
-OSTREL_EXPORT FocusPart EnterFocusTarget(double x, double y, const FocusCandidate& left,
-                                         const FocusCandidate& right, bool field0Usable,
-                                         bool field1Usable);
+FocusPart EnterFocusTarget(double x, double y, const FocusCandidate& left,
+                           const FocusCandidate& right, bool field0Usable, bool field1Usable);
 } // namespace Ostrel

@@ -13,9 +13,21 @@
 // - Key codes are Windows virtual-key numbers and Shift is the mask 1 Shift, 2 Ctrl,
 //   4 Alt (KeyCodes.h). Mouse Button is the mask 1 left, 2 right, 4 middle. X and Y are
 //   twips in the control's coordinates. Drop effects are 0 none, 1 copy, 2 move, 4 link.
-// - Event arguments are passed by value: a handler cannot change them.
+// - Events whose arguments the control passes by reference (MouseDown, MouseMove,
+//   MouseUp and the OLE drag-and-drop events) take them as non-const references: a
+//   handler connected directly (the default for a handler on the control's thread) may
+//   change them, and the control goes on with the changed values (an Effect of 0 refuses
+//   a drop; AllowedEffects 0 cancels a drag that is starting). The references are valid
+//   only during the signal, so these events cannot be queued; QSignalSpy counts them but
+//   cannot record their arguments. The other events pass their arguments by value.
 // - Data arguments of the drag-and-drop events point to the drag's data and are valid
 //   only during the signal; FileList(Data) gives the local files of a dropped file list.
+// - Enabled and Font are QWidget's own setEnabled and setFont: the control notices the
+//   change however it is made (through a QWidget pointer, a layout, a form designer).
+//   Font is the text fields' font; TextHeight and TextWidth measure with the font the
+//   control surface had when it was created (its design font).
+// - TextWidth throws std::overflow_error for a text with 16,384 or more leading tabs, or
+//   a width beyond 32,767 twips (the platform's overflow error).
 //
 // Paste keys (Ctrl+V, Shift+Insert): when a KeyDown handler puts a path into Text itself
 // or calls TakePaste, the field skips its own paste, so the text it left is the final
@@ -39,6 +51,7 @@
 #include "OstrelExport.h"
 #include "PropertyBag.h"
 
+#include <QColor>
 #include <QFont>
 #include <QPixmap>
 #include <QString>
@@ -64,21 +77,25 @@ class OSTREL_EXPORT BrowseBox : public QWidget
     // In the order the control publishes them.
     Q_PROPERTY(
         AppearanceConstants Appearance READ Appearance WRITE setAppearance NOTIFY AppearanceChanged)
-    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor NOTIFY BackColorChanged)
+    // Colours reach form designers as QColor; the OLE colour (system colours included) is
+    // BackColor() / ForeColor() in code.
+    Q_PROPERTY(QColor BackColor READ BackColorAsColor WRITE setBackColor NOTIFY BackColorChanged)
     Q_PROPERTY(bool CustomMenu READ CustomMenu WRITE setCustomMenu NOTIFY CustomMenuChanged)
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled NOTIFY EnabledChanged)
     Q_PROPERTY(bool EnabledLeft READ EnabledLeft WRITE setEnabledLeft NOTIFY EnabledLeftChanged)
     Q_PROPERTY(bool EnabledRight READ EnabledRight WRITE setEnabledRight NOTIFY EnabledRightChanged)
     Q_PROPERTY(QFont Font READ Font WRITE setFont NOTIFY FontChanged)
-    Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor NOTIFY ForeColorChanged)
+    Q_PROPERTY(QColor ForeColor READ ForeColorAsColor WRITE setForeColor NOTIFY ForeColorChanged)
     Q_PROPERTY(bool Locked READ Locked WRITE setLocked NOTIFY LockedChanged)
     Q_PROPERTY(int MaxLength READ MaxLength WRITE setMaxLength NOTIFY MaxLengthChanged)
     Q_PROPERTY(QPixmap MouseIcon READ MouseIcon WRITE setMouseIcon NOTIFY MouseIconChanged)
-    Q_PROPERTY(
-        short MousePointer READ MousePointer WRITE setMousePointer NOTIFY MousePointerChanged)
+    Q_PROPERTY(MousePointerConstants MousePointer READ MousePointer WRITE setMousePointer NOTIFY
+                   MousePointerChanged)
     Q_PROPERTY(bool MustExist READ MustExist WRITE setMustExist NOTIFY MustExistChanged)
-    Q_PROPERTY(short OLEDragMode READ OLEDragMode WRITE setOLEDragMode NOTIFY OLEDragModeChanged)
-    Q_PROPERTY(short OLEDropMode READ OLEDropMode WRITE setOLEDropMode NOTIFY OLEDropModeChanged)
+    Q_PROPERTY(OLEDragConstants OLEDragMode READ OLEDragMode WRITE setOLEDragMode NOTIFY
+                   OLEDragModeChanged)
+    Q_PROPERTY(OLEDropConstants OLEDropMode READ OLEDropMode WRITE setOLEDropMode NOTIFY
+                   OLEDropModeChanged)
     Q_PROPERTY(
         QString PasswordChar READ PasswordChar WRITE setPasswordChar NOTIFY PasswordCharChanged)
     Q_PROPERTY(QPixmap PictureLeft READ PictureLeft WRITE setPictureLeft NOTIFY PictureLeftChanged)
@@ -108,6 +125,44 @@ public:
     };
     Q_ENUM(AppearanceConstants)
 
+    // The platform's mouse-pointer codes.
+    enum MousePointerConstants
+    {
+        Default = 0,
+        Arrow = 1,
+        Crosshair = 2,
+        IBeam = 3,
+        IconPointer = 4,
+        SizePointer = 5,
+        SizeNESW = 6,
+        SizeNS = 7,
+        SizeNWSE = 8,
+        SizeWE = 9,
+        UpArrow = 10,
+        Hourglass = 11,
+        NoDrop = 12,
+        ArrowHourglass = 13,
+        ArrowQuestion = 14,
+        SizeAll = 15,
+        Custom = 99 // the MouseIcon
+    };
+    Q_ENUM(MousePointerConstants)
+
+    enum OLEDragConstants
+    {
+        OLEDragManual = 0,
+        OLEDragAutomatic = 1
+    };
+    Q_ENUM(OLEDragConstants)
+
+    enum OLEDropConstants
+    {
+        OLEDropNone = 0,
+        OLEDropManual = 1,
+        OLEDropAutomatic = 2
+    };
+    Q_ENUM(OLEDropConstants)
+
     // A new instance: the defaults of a freshly placed control.
     explicit BrowseBox(QWidget* parent = nullptr);
     // An instance loaded from a saved bag (the new-instance defaults are not applied).
@@ -128,35 +183,34 @@ public:
     void setAppearance(AppearanceConstants value);
     uint BackColor() const;
     void setBackColor(uint value);
+    QColor BackColorAsColor() const;
+    void setBackColor(const QColor& value);
     bool CustomMenu() const;
     void setCustomMenu(bool value);
-    bool Enabled() const;
-    // Hides QWidget::setEnabled on purpose: through a BrowseBox it also notifies.
-    void setEnabled(bool value);
+    bool Enabled() const; // the control's own setting, whatever its parents say
     bool EnabledLeft() const;
     void setEnabledLeft(bool value);
     bool EnabledRight() const;
     void setEnabledRight(bool value);
-    // The text fields' font. QWidget::font() stays the surface's own (design) font, which
-    // TextHeight and TextWidth measure with.
-    QFont Font() const;
-    void setFont(const QFont& value);
+    QFont Font() const; // the text fields' font; set with QWidget::setFont
     uint ForeColor() const;
     void setForeColor(uint value);
+    QColor ForeColorAsColor() const;
+    void setForeColor(const QColor& value);
     bool Locked() const;
     void setLocked(bool value);
     int MaxLength() const; // 0 is no limit
     void setMaxLength(int value);
     QPixmap MouseIcon() const;
     void setMouseIcon(const QPixmap& value);
-    short MousePointer() const; // 0 default ... 15 size all, 99 custom (MouseIcon)
-    void setMousePointer(short value);
+    MousePointerConstants MousePointer() const;
+    void setMousePointer(MousePointerConstants value);
     bool MustExist() const;
     void setMustExist(bool value);
-    short OLEDragMode() const; // 0 manual, 1 automatic
-    void setOLEDragMode(short value);
-    short OLEDropMode() const; // 0 none, 1 manual, 2 automatic
-    void setOLEDropMode(short value);
+    OLEDragConstants OLEDragMode() const;
+    void setOLEDragMode(OLEDragConstants value);
+    OLEDropConstants OLEDropMode() const;
+    void setOLEDropMode(OLEDropConstants value);
     QString PasswordChar() const; // empty or one character
     void setPasswordChar(const QString& value);
     QPixmap PictureLeft() const;
@@ -226,17 +280,18 @@ signals:
     void KeyDown(short KeyCode, short Shift);
     void KeyUp(short KeyCode, short Shift);
     void KeyPress(short KeyAscii);
-    void MouseDown(short Button, short Shift, float X, float Y);
-    void MouseMove(short Button, short Shift, float X, float Y);
-    void MouseUp(short Button, short Shift, float X, float Y);
-    void OLECompleteDrag(int Effect);
-    void OLEDragDrop(const QMimeData* Data, int Effect, short Button, short Shift, float X,
-                     float Y);
-    void OLEDragOver(const QMimeData* Data, int Effect, short Button, short Shift, float X, float Y,
-                     short State); // State 0 enter, 1 leave (Data null), 2 over
-    void OLEGiveFeedback(int Effect, bool DefaultCursors);
-    void OLESetData(QMimeData* Data, short DataFormat);
-    void OLEStartDrag(QMimeData* Data, int AllowedEffects);
+    void MouseDown(short& Button, short& Shift, float& X, float& Y);
+    void MouseMove(short& Button, short& Shift, float& X, float& Y);
+    void MouseUp(short& Button, short& Shift, float& X, float& Y);
+    void OLECompleteDrag(int& Effect);
+    void OLEDragDrop(const QMimeData*& Data, int& Effect, short& Button, short& Shift, float& X,
+                     float& Y);
+    // State 0 enter, 1 leave (Data null), 2 over.
+    void OLEDragOver(const QMimeData*& Data, int& Effect, short& Button, short& Shift, float& X,
+                     float& Y, short& State);
+    void OLEGiveFeedback(int& Effect, bool& DefaultCursors);
+    void OLESetData(QMimeData*& Data, short& DataFormat);
+    void OLEStartDrag(QMimeData*& Data, int& AllowedEffects);
 
     // Change notifications for the container (a design-time change marks its form).
     void PropertyChanged(const QString& PropertyName);
@@ -277,31 +332,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct Parts;
-    void CreateParts();
-    void InitProperties();
-    void Layout();
-    // Emits the property's <Name>Changed() and PropertyChanged(name).
-    void Notify(const char* name);
-    void ApplyColors();
-    void ApplyMousePointers();
-    bool FieldEvent(int index, QEvent* event);
-    bool ButtonEvent(int index, QEvent* event);
-    void ButtonClicked(int index);
-    void FocusTextAfterButton();
-    void SuppressEditMenu(int index);
-    void StartTextDrag();
-    bool PartUsable(const QWidget* part) const;
-    double TwipsPerPixelX() const;
-    double TwipsPerPixelY() const;
+    struct Private;
+    friend struct Private;
 
-    std::unique_ptr<Parts> d;
-    int AppearanceValue = 0;
-    bool CustomMenuValue = false;
-    bool MustExistValue = false;
-    bool VisibleLeftValue = false;
-    bool VisibleRightValue = false;
-    short LayoutDepth = 0;
-    QString TextBeforePaste;
+    std::unique_ptr<Private> d;
 };
 } // namespace Ostrel

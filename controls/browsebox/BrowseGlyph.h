@@ -1,7 +1,5 @@
 #pragma once
 // The picture both buttons show until PictureLeft or PictureRight replaces it.
-#include "OstrelExport.h"
-
 #include <QImage>
 #include <QPixmap>
 
@@ -9,6 +7,6 @@ namespace Ostrel
 {
 // 32 x 32, transparent except for three black 2 x 2 dots in one row, one pixel apart:
 // columns 11-12, 14-15 and 17-18, rows 18-19.
-OSTREL_EXPORT QImage BrowseGlyphImage();
-OSTREL_EXPORT QPixmap BrowseGlyph();
+QImage BrowseGlyphImage();
+QPixmap BrowseGlyph();
 } // namespace Ostrel

@@ -2,8 +2,6 @@
 // Keyboard and mouse codes of the control's events: Windows virtual-key numbers, the
 // modifier mask 1 Shift, 2 Ctrl, 4 Alt, and the mouse-button mask 1 left, 2 right,
 // 4 middle. Qt's events are mapped here and nowhere else.
-#include "OstrelExport.h"
-
 #include <Qt>
 
 class QKeyEvent;
@@ -40,11 +38,11 @@ constexpr short Alt = 4;
 } // namespace ShiftMask
 
 // The virtual-key number of a Qt key (US layout for punctuation); 0 when it has none.
-OSTREL_EXPORT short VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
+short VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 // The same for an event; on Windows the native virtual key is taken as it is.
-OSTREL_EXPORT short VirtualKeyCode(const QKeyEvent& event);
-OSTREL_EXPORT short ShiftState(Qt::KeyboardModifiers modifiers);
-OSTREL_EXPORT short MouseButtonMask(Qt::MouseButtons buttons);
+short VirtualKeyCode(const QKeyEvent& event);
+short ShiftState(Qt::KeyboardModifiers modifiers);
+short MouseButtonMask(Qt::MouseButtons buttons);
 // The character code of a typed key (Ctrl+letter gives 1 to 26); 0 when none is typed.
-OSTREL_EXPORT short KeyAscii(const QKeyEvent& event);
+short KeyAscii(const QKeyEvent& event);
 } // namespace Ostrel

@@ -1,8 +1,6 @@
 #pragma once
 // OLE colours: 0x00BBGGRR for a colour of its own, 0x800000nn for system colour nn, which
 // follows the application palette.
-#include "OstrelExport.h"
-
 #include <QColor>
 #include <QtGlobal>
 
@@ -26,5 +24,5 @@ constexpr quint32 OleSystemColor(int index)
 }
 
 // The colour an OLE colour stands for; an invalid QColor for a value that names none.
-OSTREL_EXPORT QColor OleColorToColor(quint32 oleColor, const QPalette& palette);
+QColor OleColorToColor(quint32 oleColor, const QPalette& palette);
 } // namespace Ostrel

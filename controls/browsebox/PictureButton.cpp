@@ -1,5 +1,6 @@
 #include "PictureButton.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -18,6 +19,24 @@ void PictureButton::SetPicture(const QPixmap& picture)
 QSize PictureButton::sizeHint() const
 {
     return QSize(16, 16);
+}
+
+void PictureButton::mousePressEvent(QMouseEvent* event)
+{
+    QPushButton::mousePressEvent(event);
+    event->accept();
+}
+
+void PictureButton::mouseMoveEvent(QMouseEvent* event)
+{
+    QPushButton::mouseMoveEvent(event);
+    event->accept();
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    QPushButton::mouseReleaseEvent(event);
+    event->accept();
 }
 
 void PictureButton::paintEvent(QPaintEvent*)

@@ -21,6 +21,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The control raises a button's mouse events itself (it watches the button); one the
+    // button ignored would reach the control's surface and be raised a second time.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QPixmap PictureValue;

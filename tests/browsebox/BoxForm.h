@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace BrowseBoxTest
 {
@@ -42,5 +43,32 @@ struct BoxForm
 
     QLineEdit* Field(int i) const { return Box->TextField(i); }
     QPushButton* Button(int i) const { return Box->ButtonBox(i); }
+};
+
+// The mouse events pass their arguments by reference, which QSignalSpy counts but cannot
+// copy: this keeps them. Its connections end with it.
+struct MouseRecorder
+{
+    struct Event
+    {
+        short Button;
+        short Shift;
+        float X;
+        float Y;
+    };
+    std::vector<Event> Down, Move, Up;
+    QObject Context;
+
+    explicit MouseRecorder(Ostrel::BrowseBox* box)
+    {
+        const auto keep = [this](std::vector<Event>& into) {
+            return [&into](short& b, short& s, float& x, float& y) {
+                into.push_back({b, s, x, y});
+            };
+        };
+        QObject::connect(box, &Ostrel::BrowseBox::MouseDown, &Context, keep(Down));
+        QObject::connect(box, &Ostrel::BrowseBox::MouseMove, &Context, keep(Move));
+        QObject::connect(box, &Ostrel::BrowseBox::MouseUp, &Context, keep(Up));
+    }
 };
 } // namespace BrowseBoxTest

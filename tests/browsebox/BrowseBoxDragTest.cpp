@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace Ostrel;
 using BrowseBoxTest::BoxForm;
@@ -29,7 +30,7 @@ TEST(BrowseBoxDrag, AutomaticModeDragsTheSelectedText)
 {
     BoxForm form;
     form.Show();
-    form.Box->setOLEDragMode(1);
+    form.Box->setOLEDragMode(BrowseBox::OLEDragAutomatic);
     form.Box->setText(QStringLiteral("abcdef"));
     form.Field(0)->setSelection(0, 3);
 
@@ -70,4 +71,25 @@ TEST(BrowseBoxDrag, ManualModeStartsNoDrag)
     QSignalSpy start(form.Box, &BrowseBox::OLEStartDrag);
     DragSelection(form.Field(0));
     EXPECT_EQ(start.count(), 0);
+}
+
+// OLEStartDrag gives AllowedEffects by reference: a handler that allows nothing cancels
+// the drag before it starts, and the drag still completes, with no effect.
+TEST(BrowseBoxDrag, AHandlerThatAllowsNoEffectCancelsTheDrag)
+{
+    BoxForm form;
+    form.Show();
+    form.Box->setOLEDragMode(BrowseBox::OLEDragAutomatic);
+    form.Box->setText(QStringLiteral("abcdef"));
+    form.Field(0)->setSelection(0, 3);
+    QObject::connect(form.Box, &BrowseBox::OLEStartDrag,
+                     [](QMimeData*&, int& allowed) { allowed = 0; });
+    std::vector<int> completed;
+    QObject::connect(form.Box, &BrowseBox::OLECompleteDrag,
+                     [&](int& effect) { completed.push_back(effect); });
+    QSignalSpy feedback(form.Box, &BrowseBox::OLEGiveFeedback);
+    DragSelection(form.Field(0));
+    EXPECT_EQ(completed, std::vector<int>{0});
+    EXPECT_EQ(feedback.count(), 0);
+    EXPECT_EQ(form.Box->Text(), QStringLiteral("abcdef"));
 }

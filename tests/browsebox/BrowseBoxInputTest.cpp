@@ -17,6 +17,7 @@
 
 using namespace Ostrel;
 using BrowseBoxTest::BoxForm;
+using BrowseBoxTest::MouseRecorder;
 
 namespace
 {
@@ -365,7 +366,7 @@ TEST(BrowseBoxInput, DropOfThreeFilesSetsTheFirstBeforeTheEvent)
     const QStringList files{Q(folder.Write("one.txt", "1")), Q(folder.Write("two.txt", "2")),
                             Q(folder.Write("three.txt", "3"))};
     BoxForm form;
-    form.Box->setOLEDropMode(1);
+    form.Box->setOLEDropMode(BrowseBox::OLEDropManual);
     form.Show();
     QStringList seenByHandler;
     int events = 0;
@@ -381,13 +382,74 @@ TEST(BrowseBoxInput, DropOfThreeFilesSetsTheFirstBeforeTheEvent)
                          EXPECT_FLOAT_EQ(
                              x, float((form.Box->TextFrame()->x() + form.Field(0)->x() + 5) * 15));
                      });
-    QSignalSpy over(form.Box, &BrowseBox::OLEDragOver);
+    std::vector<short> overStates;
+    QObject::connect(form.Box, &BrowseBox::OLEDragOver,
+                     [&](const QMimeData*&, int&, short&, short&, float&, float&, short& state)
+                     { overStates.push_back(state); });
     DropFiles(form.Field(0), files);
     EXPECT_EQ(events, 1);
     EXPECT_EQ(seenByHandler, QStringList{files.first()} + files);
     EXPECT_EQ(form.Box->Text(), files.first());
-    ASSERT_EQ(over.count(), 1);
-    EXPECT_EQ(over.at(0).at(6).value<short>(), 0); // entering
+    EXPECT_EQ(overStates, std::vector<short>{0}); // entering
+}
+
+// The drop events give the handler Effect by reference: what it leaves there decides the
+// drop (0 refuses it, another effect picks the action), as a container expects.
+TEST(BrowseBoxInput, TheHandlersEffectDecidesTheDrop)
+{
+    struct Case
+    {
+        const char* Name;
+        int OverEffect; // -1: the handler leaves it
+        int DropEffect;
+        bool EnterAccepted;
+        bool DropAccepted;
+        Qt::DropAction Action;
+    };
+    const Case cases[] = {
+        {"left as offered", -1, -1, true, true, Qt::CopyAction},
+        {"refused while dragged over", 0, -1, false, false, Qt::IgnoreAction},
+        {"refused at the drop", -1, 0, true, false, Qt::IgnoreAction},
+        {"link chosen", 4, 4, true, true, Qt::LinkAction},
+        {"an effect the source does not offer", 2 | 4, 2, true, false, Qt::IgnoreAction},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Name);
+        BoxForm form;
+        form.Box->setOLEDropMode(BrowseBox::OLEDropManual);
+        form.Show();
+        QObject::connect(form.Box, &BrowseBox::OLEDragOver,
+                         [&](const QMimeData*&, int& effect, short&, short&, float&, float&, short&)
+                         {
+                             EXPECT_EQ(effect, 1 | 4); // what the source offers
+                             if (c.OverEffect >= 0)
+                                 effect = c.OverEffect;
+                         });
+        QObject::connect(form.Box, &BrowseBox::OLEDragDrop,
+                         [&](const QMimeData*&, int& effect, short&, short&, float&, float&)
+                         {
+                             if (c.DropEffect >= 0)
+                                 effect = c.DropEffect;
+                         });
+        QMimeData data;
+        data.setText(QStringLiteral("x"));
+        const Qt::DropActions offered = Qt::CopyAction | Qt::LinkAction;
+        QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QApplication::sendEvent(form.Field(0), &enter);
+        EXPECT_EQ(enter.isAccepted(), c.EnterAccepted);
+        if (!c.EnterAccepted)
+            continue; // no drop follows a refused enter
+        QDropEvent drop(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        drop.setAccepted(false);
+        QApplication::sendEvent(form.Field(0), &drop);
+        EXPECT_EQ(drop.isAccepted(), c.DropAccepted);
+        if (c.DropAccepted)
+        {
+            EXPECT_EQ(drop.dropAction(), c.Action);
+        }
+    }
 }
 
 TEST(BrowseBoxInput, DropWhileAMessageIsShownLandsOnTheMessage)
@@ -395,7 +457,7 @@ TEST(BrowseBoxInput, DropWhileAMessageIsShownLandsOnTheMessage)
     KestrinTest::TempFolder folder;
     const QString file = Q(folder.Write("dropped.txt", "x"));
     BoxForm form;
-    form.Box->setOLEDropMode(1);
+    form.Box->setOLEDropMode(BrowseBox::OLEDropManual);
     form.Show();
     form.Box->setText(QStringLiteral("unchanged"));
     form.Box->setErrText(QStringLiteral("<Required.>"));
@@ -413,10 +475,10 @@ TEST(BrowseBoxInput, DropsNeedDropMode)
     BoxForm form;
     form.Show();
     EXPECT_FALSE(form.Field(0)->acceptDrops());
-    form.Box->setOLEDropMode(1);
+    form.Box->setOLEDropMode(BrowseBox::OLEDropManual);
     EXPECT_TRUE(form.Field(0)->acceptDrops());
     EXPECT_TRUE(form.Field(1)->acceptDrops());
-    form.Box->setOLEDropMode(3); // not a drop mode: refused
+    form.Box->setOLEDropMode(BrowseBox::OLEDropConstants(3)); // not a drop mode: refused
     EXPECT_EQ(form.Box->OLEDropMode(), 1);
 }
 
@@ -481,19 +543,63 @@ TEST(BrowseBoxInput, ButtonClickRaisesTheEventAndReturnsTheFocus)
     {
         form.After->setFocus();
         QSignalSpy click(form.Box, &BrowseBox::ButtonClick);
-        QSignalSpy down(form.Box, &BrowseBox::MouseDown);
-        QSignalSpy up(form.Box, &BrowseBox::MouseUp);
+        MouseRecorder mouse(form.Box);
         QPushButton* button = form.Button(index);
         QTest::mouseClick(button, Qt::LeftButton, Qt::ShiftModifier, QPoint(2, 3));
         ASSERT_EQ(click.count(), 1);
         EXPECT_EQ(click.at(0).at(0).value<short>(), index);
         EXPECT_TRUE(form.Field(0)->hasFocus());
-        ASSERT_EQ(down.count(), 1);
-        EXPECT_EQ(down.at(0).at(0).value<short>(), 1);
-        EXPECT_EQ(down.at(0).at(1).value<short>(), 1);
-        EXPECT_FLOAT_EQ(down.at(0).at(2).value<float>(), float((button->x() + 2) * 15));
-        EXPECT_FLOAT_EQ(down.at(0).at(3).value<float>(), float((button->y() + 3) * 15));
-        EXPECT_EQ(up.count(), 1);
+        ASSERT_EQ(mouse.Down.size(), 1u);
+        EXPECT_EQ(mouse.Down[0].Button, 1);
+        EXPECT_EQ(mouse.Down[0].Shift, 1);
+        EXPECT_FLOAT_EQ(mouse.Down[0].X, float((button->x() + 2) * 15));
+        EXPECT_FLOAT_EQ(mouse.Down[0].Y, float((button->y() + 3) * 15));
+        EXPECT_EQ(mouse.Up.size(), 1u);
+    }
+}
+
+// Every mouse event over a part reaches the container once: the part raises it, and it
+// does not go on to the surface to be raised again.
+TEST(BrowseBoxInput, EachMouseEventOverAPartIsRaisedOnce)
+{
+    struct Case
+    {
+        const char* Name;
+        int Part;               // 0, 1: buttons; 2: field 0
+        Qt::MouseButton Button; // Qt::NoButton: two hover moves
+    };
+    const Case cases[] = {
+        {"hover over the right button", 1, Qt::NoButton},
+        {"right-click on the right button", 1, Qt::RightButton},
+        {"left-click on the left button", 0, Qt::LeftButton},
+        {"middle-click on the right button", 1, Qt::MiddleButton},
+        {"hover over the text", 2, Qt::NoButton},
+        {"right-click on the text", 2, Qt::RightButton},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Name);
+        BoxForm form;
+        form.Box->setVisibleLeft(true);
+        form.Show();
+        QWidget* part = c.Part < 2 ? static_cast<QWidget*>(form.Button(c.Part)) : form.Field(0);
+        MouseRecorder mouse(form.Box);
+        if (c.Button == Qt::NoButton)
+        {
+            QTest::mouseMove(part, QPoint(3, 4));
+            QTest::mouseMove(part, QPoint(4, 5));
+            EXPECT_EQ(mouse.Move.size(), 2u);
+            EXPECT_TRUE(mouse.Down.empty());
+        }
+        else
+        {
+            QTest::mouseClick(part, c.Button, Qt::NoModifier, QPoint(3, 4));
+            QWidget* popup = QApplication::activePopupWidget();
+            if (popup != nullptr)
+                popup->close();
+            EXPECT_EQ(mouse.Down.size(), 1u);
+            EXPECT_EQ(mouse.Up.size(), 1u);
+        }
     }
 }
 
@@ -514,20 +620,31 @@ TEST(BrowseBoxInput, FieldMouseEventsInControlCoordinatesAndClicks)
 {
     BoxForm form;
     form.Show();
-    QSignalSpy down(form.Box, &BrowseBox::MouseDown);
+    MouseRecorder mouse(form.Box);
     QSignalSpy click(form.Box, &BrowseBox::Click);
     QSignalSpy dbl(form.Box, &BrowseBox::DblClick);
     QTest::mouseClick(form.Field(0), Qt::LeftButton, Qt::ControlModifier, QPoint(7, 4));
-    ASSERT_EQ(down.count(), 1);
-    EXPECT_EQ(down.at(0).at(1).value<short>(), 2);
+    ASSERT_EQ(mouse.Down.size(), 1u);
+    EXPECT_EQ(mouse.Down[0].Shift, 2);
     const QWidget* frame = form.Box->TextFrame();
-    EXPECT_FLOAT_EQ(down.at(0).at(2).value<float>(),
-                    float((frame->x() + form.Field(0)->x() + 7) * 15));
-    EXPECT_FLOAT_EQ(down.at(0).at(3).value<float>(),
-                    float((frame->y() + form.Field(0)->y() + 4) * 15));
+    EXPECT_FLOAT_EQ(mouse.Down[0].X, float((frame->x() + form.Field(0)->x() + 7) * 15));
+    EXPECT_FLOAT_EQ(mouse.Down[0].Y, float((frame->y() + form.Field(0)->y() + 4) * 15));
     EXPECT_EQ(click.count(), 1);
-    QTest::mouseDClick(form.Field(0), Qt::LeftButton, Qt::NoModifier, QPoint(7, 4));
+    // A double-click is two clicks to the platform: one Click, then DblClick, and the
+    // second release raises no Click of its own.
+    // Qt delivers it as press, release, press, double-click, release.
+    click.clear();
+    QLineEdit* field = form.Field(0);
+    const QPoint at(7, 4);
+    QTest::mousePress(field, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(field, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mousePress(field, Qt::LeftButton, Qt::NoModifier, at);
+    QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(at), field->mapToGlobal(QPointF(at)),
+                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(field, &second);
+    QTest::mouseRelease(field, Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(dbl.count(), 1);
+    EXPECT_EQ(click.count(), 1);
 }
 
 TEST(BrowseBoxInput, CustomMenuSuppressesTheBuiltInMenu)
@@ -540,8 +657,7 @@ TEST(BrowseBoxInput, CustomMenuSuppressesTheBuiltInMenu)
         form.Box->setCustomMenu(custom);
         form.Box->setText(QStringLiteral("abcdef"));
         form.Field(0)->setSelection(1, 3);
-        QSignalSpy down(form.Box, &BrowseBox::MouseDown);
-        QSignalSpy up(form.Box, &BrowseBox::MouseUp);
+        MouseRecorder mouse(form.Box);
         // The platform's sequence for a right click: press, context-menu request, release.
         QLineEdit* field = form.Field(0);
         const QPoint at(10, 4);
@@ -554,9 +670,9 @@ TEST(BrowseBoxInput, CustomMenuSuppressesTheBuiltInMenu)
         EXPECT_EQ(popup != nullptr, !custom);
         if (popup != nullptr)
             popup->close();
-        ASSERT_EQ(down.count(), 1);
-        EXPECT_EQ(down.at(0).at(0).value<short>(), 2);
-        EXPECT_EQ(up.count(), 1);
+        ASSERT_EQ(mouse.Down.size(), 1u);
+        EXPECT_EQ(mouse.Down[0].Button, 2);
+        EXPECT_EQ(mouse.Up.size(), 1u);
         EXPECT_EQ(form.Box->SelStart(), 1);
         EXPECT_EQ(form.Box->SelLength(), 3);
     }

@@ -9,7 +9,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <functional>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace Ostrel;
 
@@ -44,16 +46,17 @@ TEST(BrowseBoxInterface, EventsInDeclarationOrder)
     for (int i = meta.methodOffset(); i < meta.methodCount() && signatures.size() < 16; ++i)
         if (meta.method(i).methodType() == QMetaMethod::Signal)
             signatures << QString::fromLatin1(meta.method(i).methodSignature());
-    EXPECT_EQ(
-        signatures,
-        (QStringList{"ButtonClick(short)", "Change()", "Click()", "DblClick()",
-                     "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
-                     "MouseDown(short,short,float,float)", "MouseMove(short,short,float,float)",
-                     "MouseUp(short,short,float,float)", "OLECompleteDrag(int)",
-                     "OLEDragDrop(const QMimeData*,int,short,short,float,float)",
-                     "OLEDragOver(const QMimeData*,int,short,short,float,float,short)",
-                     "OLEGiveFeedback(int,bool)", "OLESetData(QMimeData*,short)",
-                     "OLEStartDrag(QMimeData*,int)"}));
+    EXPECT_EQ(signatures,
+              (QStringList{"ButtonClick(short)", "Change()", "Click()", "DblClick()",
+                           "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
+                           // By reference where the control passes them so.
+                           "MouseDown(short&,short&,float&,float&)",
+                           "MouseMove(short&,short&,float&,float&)",
+                           "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
+                           "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
+                           "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
+                           "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
+                           "OLEStartDrag(QMimeData*&,int&)"}));
 }
 
 TEST(BrowseBoxInterface, WhichWritesNotify)
@@ -77,19 +80,83 @@ TEST(BrowseBoxInterface, WhichWritesNotify)
     EXPECT_EQ(names, (QStringList{"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
 }
 
+// Enabled and Font are QWidget's own setters: however they are reached, the change is
+// told once, and a parent's change, which leaves the control's own setting, is not.
+TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
+{
+    struct Case
+    {
+        const char* Name;
+        std::function<void(BrowseBox& box, QWidget& parent)> Change;
+        QStringList Notified;
+        bool Enabled;
+    };
+    QFont big = QApplication::font();
+    big.setPixelSize(31);
+    const Case cases[] = {
+        {"setEnabled through a QWidget pointer",
+         [](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setEnabled(false); },
+         {"Enabled"},
+         false},
+        {"the Enabled property, as a form designer writes it",
+         [](BrowseBox& box, QWidget&) { box.setProperty("Enabled", false); },
+         {"Enabled"},
+         false},
+        {"setEnabled to the value it has",
+         [](BrowseBox& box, QWidget&) { box.setEnabled(true); },
+         {},
+         true},
+        {"a disabled parent",
+         [](BrowseBox&, QWidget& parent) { parent.setEnabled(false); },
+         {},
+         true},
+        {"setFont through a QWidget pointer",
+         [&](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setFont(big); },
+         {"Font"},
+         true},
+        {"the Font property",
+         [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
+         {"Font"},
+         true},
+        {"a font the parent passes on",
+         [&](BrowseBox&, QWidget& parent) { parent.setFont(big); },
+         {},
+         true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Name);
+        QWidget parent;
+        auto* box = new BrowseBox(&parent);
+        QSignalSpy changed(box, &BrowseBox::PropertyChanged);
+        c.Change(*box, parent);
+        QStringList names;
+        for (const auto& args : changed)
+            names << args.at(0).toString();
+        EXPECT_EQ(names, c.Notified);
+        EXPECT_EQ(box->Enabled(), c.Enabled);
+        if (c.Notified.contains(QStringLiteral("Font")))
+        {
+            EXPECT_EQ(box->Font().pixelSize(), 31);
+            EXPECT_EQ(box->TextField(1)->font().pixelSize(), 31);
+            EXPECT_EQ(box->height(), QFontMetrics(box->Font()).height() + 8); // laid out
+        }
+    }
+}
+
 TEST(BrowseBoxInterface, RefusedValuesKeepThePreviousOne)
 {
     BrowseBox box;
-    box.setMousePointer(11);
-    box.setMousePointer(16);
-    box.setMousePointer(-1);
+    box.setMousePointer(BrowseBox::Hourglass);
+    box.setMousePointer(BrowseBox::MousePointerConstants(16));
+    box.setMousePointer(BrowseBox::MousePointerConstants(-1));
     EXPECT_EQ(box.MousePointer(), 11);
     box.setBackColor(0x00123456);
     box.setBackColor(0x80000077);
     EXPECT_EQ(box.BackColor(), 0x00123456u);
     box.setMaxLength(-1);
     EXPECT_EQ(box.MaxLength(), 0);
-    box.setOLEDragMode(2);
+    box.setOLEDragMode(BrowseBox::OLEDragConstants(2));
     EXPECT_EQ(box.OLEDragMode(), 0);
 }
 
@@ -115,6 +182,7 @@ TEST(BrowseBoxInterface, PartsByObjectName)
 TEST(BrowseBoxInterface, VersionAndAboutBox)
 {
     BrowseBox box;
+    EXPECT_EQ(box.Version(), QStringLiteral(" 1.00")); // the library's own version
     EXPECT_TRUE(box.Version().startsWith(u' '));
     EXPECT_FALSE(box.Version().startsWith(QStringLiteral("  ")));
     QString title;
@@ -161,7 +229,10 @@ TEST(BrowseBoxInterface, TextWidthCountsLeadingTabsOnly)
     box.setFont(big);
     EXPECT_EQ(box.TextWidth(QStringLiteral("ab")), own.horizontalAdvance("ab") * 15);
     EXPECT_EQ(box.TextHeight(QStringLiteral("x")), own.height() * 15);
-    EXPECT_EQ(box.TextWidth(QString(20000, u'\t')), 32767); // clamped, not an error
+    // Twice the tab count is 16-bit arithmetic: the platform's overflow error, not a
+    // clamped width.
+    EXPECT_THROW(box.TextWidth(QString(16384, u'\t')), std::overflow_error);
+    EXPECT_THROW(box.TextWidth(QString(20000, u'\t')), std::overflow_error);
 }
 
 TEST(BrowseBoxInterface, SelectionProperties)
@@ -192,7 +263,7 @@ TEST(BrowseBoxInterface, SettersReachTheirParts)
     EXPECT_EQ(box.TextField(0)->palette().color(QPalette::Text), QColor(0, 0, 255));
     EXPECT_EQ(box.TextField(1)->palette().color(QPalette::Text), before);
 
-    box.setMousePointer(11);
+    box.setMousePointer(BrowseBox::Hourglass);
     for (QWidget* part :
          {static_cast<QWidget*>(&box), static_cast<QWidget*>(box.TextField(0)),
           static_cast<QWidget*>(box.TextField(1)), static_cast<QWidget*>(box.ButtonBox(1))})
@@ -202,7 +273,7 @@ TEST(BrowseBoxInterface, SettersReachTheirParts)
     QImage icon(8, 8, QImage::Format_ARGB32);
     icon.fill(Qt::red);
     box.setMouseIcon(QPixmap::fromImage(icon));
-    box.setMousePointer(99);
+    box.setMousePointer(BrowseBox::Custom);
     EXPECT_EQ(box.TextField(0)->cursor().shape(), Qt::BitmapCursor);
     EXPECT_EQ(box.ButtonBox(1)->cursor().shape(), Qt::BitmapCursor);
     EXPECT_FALSE(box.TextField(1)->testAttribute(Qt::WA_SetCursor)); // no icon for the message

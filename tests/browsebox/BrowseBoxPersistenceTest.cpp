@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -42,9 +43,9 @@ std::unique_ptr<BrowseBox> Unusual()
     box->setLocked(true);
     box->setMaxLength(40);
     box->setMouseIcon(Picture(Qt::red));
-    box->setMousePointer(99);
-    box->setOLEDragMode(1);
-    box->setOLEDropMode(2);
+    box->setMousePointer(BrowseBox::Custom);
+    box->setOLEDragMode(BrowseBox::OLEDragAutomatic);
+    box->setOLEDropMode(BrowseBox::OLEDropAutomatic);
     box->setPasswordChar(QStringLiteral("*"));
     box->setPictureLeft(Picture(QColor(0, 255, 0, 128)));
     box->setPictureRight(QPixmap());
@@ -215,4 +216,22 @@ TEST(BrowseBoxPersistence, LoadingCopiesTheContainerToolTip)
     box->setToolTip(QStringLiteral("Changed later"));
     container.show();
     EXPECT_EQ(box->TextField(0)->toolTip(), QStringLiteral("Changed later")); // on show
+}
+
+// Loading goes through the setters only where it uses them (and they notify); the values
+// it sets directly, PasswordChar and Enabled among them, are not notified.
+TEST(BrowseBoxPersistence, LoadingNotifiesOnlyThroughTheSettersItUses)
+{
+    const PropertyBag bag = Unusual()->WriteProperties();
+    BrowseBox box;
+    QSignalSpy changed(&box, &BrowseBox::PropertyChanged);
+    box.ReadProperties(bag);
+    QStringList names;
+    for (const auto& args : changed)
+        names << args.at(0).toString();
+    EXPECT_EQ(names,
+              (QStringList{"BackColor", "MouseIcon", "MousePointer", "OLEDragMode", "OLEDropMode",
+                           "PictureLeft", "PictureRight", "VisibleLeft", "VisibleRight"}));
+    EXPECT_EQ(box.PasswordChar(), QStringLiteral("*"));
+    EXPECT_EQ(box.WriteProperties(), bag);
 }

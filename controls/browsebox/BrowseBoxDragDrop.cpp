@@ -1,0 +1,175 @@
+// BrowseBox: drops on the text fields (OLEDropMode) and drags of the selected text
+// (OLEDragMode). The handlers of the drag-and-drop events get their arguments by
+// reference; a changed Effect decides the drop, a changed AllowedEffects the drag.
+#include "BrowseBoxPrivate.h"
+#include "DragData.h"
+#include "KeyCodes.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDrag>
+#include <QDropEvent>
+#include <QLineEdit>
+
+namespace Ostrel
+{
+namespace
+{
+int DropEffect(Qt::DropActions actions)
+{
+    int effect = 0;
+    if (actions.testFlag(Qt::CopyAction))
+        effect |= 1;
+    if (actions.testFlag(Qt::MoveAction))
+        effect |= 2;
+    if (actions.testFlag(Qt::LinkAction))
+        effect |= 4;
+    return effect;
+}
+
+Qt::DropActions DropActions(int effect)
+{
+    Qt::DropActions actions;
+    if (effect & 1)
+        actions |= Qt::CopyAction;
+    if (effect & 2)
+        actions |= Qt::MoveAction;
+    if (effect & 4)
+        actions |= Qt::LinkAction;
+    return actions;
+}
+
+// Accepts the event with the action the handler's Effect names (the proposed one while it
+// still allows that), or refuses it when the Effect allows none the source offers.
+void ApplyEffect(QDropEvent* event, int effect)
+{
+    const Qt::DropActions chosen = DropActions(effect) & event->possibleActions();
+    if (chosen == Qt::DropActions())
+    {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
+    if (chosen.testFlag(event->proposedAction()))
+        event->acceptProposedAction();
+    else
+    {
+        for (const Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction})
+            if (chosen.testFlag(action))
+            {
+                event->setDropAction(action);
+                break;
+            }
+        event->accept();
+    }
+}
+} // namespace
+
+// Drop mode 1 (manual) raises the events; 2 (automatic) leaves the drop to the field;
+// 0 refuses it.
+bool BrowseBox::Private::FieldDragMove(int /*index*/, QDragMoveEvent* e, bool enter)
+{
+    if (DropMode != OLEDropManual)
+        return DropMode == OLEDropNone;
+    if (enter)
+        DragOverData = const_cast<QMimeData*>(e->mimeData());
+    const QMimeData* data = e->mimeData();
+    int effect = DropEffect(e->possibleActions());
+    short button = MouseButtonMask(e->buttons());
+    short shift = ShiftState(e->modifiers());
+    const QPointF p = FieldPoint(e->position());
+    float x = float(p.x());
+    float y = float(p.y());
+    short state = enter ? 0 : 2;
+    emit q->OLEDragOver(data, effect, button, shift, x, y, state);
+    ApplyEffect(e, effect);
+    return true;
+}
+
+bool BrowseBox::Private::FieldDragLeave(int index)
+{
+    if (DropMode != OLEDropManual)
+        return DropMode == OLEDropNone;
+    const QPointF p = FieldPoint(TextField[index]->mapFromGlobal(QCursor::pos()));
+    const QMimeData* data = DragOverData.data();
+    int effect = 0;
+    short button = MouseButtonMask(QApplication::mouseButtons());
+    short shift = ShiftState(QApplication::keyboardModifiers());
+    float x = float(p.x());
+    float y = float(p.y());
+    short state = 1;
+    emit q->OLEDragOver(data, effect, button, shift, x, y, state);
+    DragOverData.clear();
+    return true;
+}
+
+bool BrowseBox::Private::FieldDrop(int index, QDropEvent* e)
+{
+    if (DropMode != OLEDropManual)
+        return DropMode == OLEDropNone;
+    // The first file of a dropped file list becomes the field's text before the container
+    // hears of the drop.
+    const QStringList files = FileList(e->mimeData());
+    if (!files.isEmpty())
+        TextField[index]->setText(files.first());
+    DragOverData.clear();
+    const QMimeData* data = e->mimeData();
+    int effect = DropEffect(e->possibleActions());
+    short button = MouseButtonMask(e->buttons());
+    short shift = ShiftState(e->modifiers());
+    const QPointF p = FieldPoint(e->position());
+    float x = float(p.x());
+    float y = float(p.y());
+    emit q->OLEDragDrop(data, effect, button, shift, x, y);
+    ApplyEffect(e, effect);
+    return true;
+}
+
+// Automatic drag mode: the selected text of field 0 is dragged away.
+void BrowseBox::Private::StartTextDrag()
+{
+    QLineEdit* field = TextField[0];
+    const QString dragged = field->selectedText();
+    const int start = field->selectionStart();
+    const QString before = field->text();
+
+    auto* dragData = new DragData;
+    dragData->setText(dragged);
+    dragData->Render = [this](DragData* source, const QString& mimeType)
+    {
+        QMimeData* data = source;
+        short format = DragData::FormatCode(mimeType);
+        emit q->OLESetData(data, format);
+    };
+    // The handler may narrow the effects; none left cancels the drag. The data stays the
+    // control's own (a handler fills it, it does not replace it).
+    QMimeData* data = dragData;
+    int allowed = 1 | 2;
+    emit q->OLEStartDrag(data, allowed);
+    const Qt::DropActions actions = DropActions(allowed) & (Qt::CopyAction | Qt::MoveAction);
+    if (actions == Qt::DropActions())
+    {
+        delete dragData;
+        int none = 0;
+        emit q->OLECompleteDrag(none);
+        return;
+    }
+
+    QPointer<QDrag> drag = new QDrag(field);
+    drag->setMimeData(dragData);
+    connect(drag, &QDrag::actionChanged, q,
+            [this](Qt::DropAction action)
+            {
+                int effect = DropEffect(action);
+                bool defaultCursors = true;
+                emit q->OLEGiveFeedback(effect, defaultCursors);
+            });
+    const Qt::DropAction result =
+        drag->exec(actions, actions.testFlag(Qt::MoveAction) ? Qt::MoveAction : Qt::CopyAction);
+    // A moved text leaves the field, unless the field changed while it was away.
+    if (result == Qt::MoveAction && field->text() == before)
+        field->setText(before.left(start) + before.mid(start + dragged.size()));
+    int effect = DropEffect(result);
+    emit q->OLECompleteDrag(effect);
+}
+} // namespace Ostrel
