@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AdvancedDialog.h"
 
 #include "FileDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The window's invisible dialog component: file and folder dialogs driven through a
 // few properties that keep their values from one use to the next.

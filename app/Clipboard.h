@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the window reads from the clipboard: a copied-files list or plain text.
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's open-file and folder dialogs. Tests queue the chosen path (an empty
 // one cancels), or let unanswered dialogs cancel, so no modal loop ever blocks them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The window's pixel layout leaves fixed room for its captions (an 82 px label column,
 // 128 px option buttons). The desktop font is used when the captions fit it; otherwise

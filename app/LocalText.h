@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The window's edge between Qt texts and the bytes the engine and the settings file
 // work with: texts in the locale encoding, paths in the file system's encoding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's layout as plain twip arithmetic: one fixed sequence of placement
 // steps from the client size, pixel constants and the few sizes the controls fix

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's message boxes, titled with the program title. Tests queue the answers
 // (or let unanswered boxes take their default button) so no modal loop ever blocks them.

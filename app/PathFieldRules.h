@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The procedures behind the window's path fields: where a browse dialog opens, what the
 // clipboard offers as a path, and whether a pasted or dropped path fits a field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The run's progress bar: a value set during a run is painted at once, and only once,
 // so that a long run repaints the bar no more often than its value changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StatusBar.h"
 
 #include <QLabel>

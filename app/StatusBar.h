@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A status bar of text panels addressed by key. Panels stand side by side in the order
 // they were added; fixed panels take the larger of their minimum width and their text's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A tab strip over one shared page: the controls of every tab are children of the
 // page itself and the owner shows or hides them, so all tabs' controls can share the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fwMain.h"
 
 #include "AdvancedDialog.h"

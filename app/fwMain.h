@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Kestrin's one window: two tabs of path, delimiter and option controls, the Start
 // button, the status bar and the progress bar. It restores its settings while it loads,

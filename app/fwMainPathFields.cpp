@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The path fields' events: the messages an emptied field shows, and paths brought in by
 // the browse button, by pasting and by dropping, each taken only when it names what the
 // field needs.

@@ -1,16 +1,61 @@
+// SPDX-License-Identifier: MIT
 // Kestrin: split a text file at a delimiter, join listed files into one.
 #include "LocalText.h"
 #include "Registration.h"
+#include "Version.h"
 #include "fwMain.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+// --help and --version answer before any display is opened: the manual page is made from
+// them at build time (help2man), on a machine that may have no display.
+bool AnsweredWithoutWindow(int argc, char** argv)
+{
+    if (argc != 2)
+        return false;
+    if (!std::strcmp(argv[1], "--version"))
+        std::printf("kestrin (%s) %d.%d.%d\nCopyright (c) %s\nLicense MIT "
+                    "<https://opensource.org/licenses/MIT>: free to use, change and share, "
+                    "without warranty.\n",
+                    Kestrin::ProgramTitle, Kestrin::VersionMajor, Kestrin::VersionMinor,
+                    Kestrin::VersionRevision, Kestrin::CompanyName);
+    else if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))
+        std::printf(
+            "Usage: kestrin [OPTION]\n"
+            "Splits a text file into fragment files at every occurrence of a delimiter, or\n"
+            "joins the files named in a list file into one, in a window with a tab for each.\n"
+            "kestrin-cli does the same from a shell.\n"
+            "\n"
+            "Options:\n"
+            "  -h, --help     this text\n"
+            "      --version  the version and licence\n"
+            "Qt's own options are taken as well (-platform NAME, -style NAME, ...).\n"
+            "\n"
+            "Files:\n"
+            "  $XDG_CONFIG_HOME/%s/kestrin.dat (~/.config/%s/kestrin.dat when unset)\n"
+            "      the window's position, open tab, paths, delimiters and options, kept\n"
+            "      between runs; root's in root's own folder. A program run from its build\n"
+            "      folder keeps kestrin.dat beside itself instead.\n",
+            Kestrin::CompanyName, Kestrin::CompanyName);
+    else
+        return false;
+    return true;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (AnsweredWithoutWindow(argc, argv))
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
-    QApplication::setDesktopFileName(QStringLiteral("kestrin"));
+    // The desktop entry's name, so that a Wayland compositor matches the window to it.
+    QApplication::setDesktopFileName(QStringLiteral("com.tarrowby.Kestrin"));
 
     Kestrin::fwMain::Startup startup;
     startup.ExecutablePath = Kestrin::PathBytes(QCoreApplication::applicationFilePath());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrin-bench: input generation and in-process measurements for bench/run.sh.
 //   gen-text OUT MIB FRAGMENT_BYTES   lines of words, a line "=====" every FRAGMENT_BYTES
 //   gen-dense OUT MIB                 "," about every 10 bytes (a hundred million per GiB)

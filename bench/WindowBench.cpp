@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrin-window-bench: the real window measured for bench/run.sh (offscreen or under X).
 //   start FOLDER        starts the window in a child process whose settings file is
 //                       FOLDER/kestrin.dat; prints seconds from the fork until the window
@@ -6,6 +7,7 @@
 //   split FOLDER [RUNS] the window restored from FOLDER/kestrin.dat runs its split (Start)
 //                       RUNS times (1), one after the other; prints each run's seconds
 #include "StatusBar.h"
+#include "Version.h"
 #include "fwMain.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -42,8 +45,10 @@ double Monotonic()
 fwMain::Startup StartupIn(const std::string& folder)
 {
     fwMain::Startup startup;
-    startup.ExecutablePath = folder + "/kestrin"; // kestrin.dat beside it
-    return startup;                               // no registration
+    // kestrin.dat beside it, as in a build folder.
+    startup.ExecutablePath = folder + "/kestrin";
+    std::ofstream(folder + "/" + BuildTreeMarker);
+    return startup; // no registration
 }
 
 QString Total(fwMain& window)

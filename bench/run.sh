@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Kestrin (as the quick start does, without tests) and measures it against memchr,
 # csplit, cat and wc -l on inputs it generates itself, and the window (offscreen) against
 # kestrin-cli. Prints a table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CommandLine.h"
 
 #include <getopt.h>
@@ -6,20 +7,25 @@ namespace Kestrin
 {
 const char* UsageText()
 {
-    return "Usage:\n"
-           "  kestrin-cli split SOURCE -d DELIM [-t FOLDER] [OPTIONS]\n"
-           "  kestrin-cli join LIST -t TARGET [-d DELIM] [OPTIONS]\n"
-           "  kestrin-cli count split SOURCE -d DELIM\n"
-           "  kestrin-cli count join LIST\n"
-           "  kestrin-cli --help | --version\n"
+    // GNU layout ("Usage:", "  or:", a description, two-space indented items), which
+    // help2man turns into the manual page's synopsis, description and option list.
+    return "Usage: kestrin-cli split SOURCE -d DELIM [-t FOLDER] [OPTIONS]\n"
+           "  or:  kestrin-cli join LIST -t TARGET [-d DELIM] [OPTIONS]\n"
+           "  or:  kestrin-cli count split SOURCE -d DELIM\n"
+           "  or:  kestrin-cli count join LIST\n"
+           "  or:  kestrin-cli --help | --version\n"
+           "Splits a text file at a delimiter into fragment files, or joins the files named\n"
+           "in a list file into one.\n"
            "\n"
-           "split   cuts SOURCE at every occurrence of DELIM into numbered fragment files\n"
-           "        (SOURCE_1.EXT, ...) in FOLDER, or beside SOURCE. SOURCE - reads standard\n"
-           "        input once (its fragments are named after --name, else \"stdin\").\n"
-           "join    writes the files named in LIST (one path per line, relative ones taken\n"
-           "        from LIST's folder) into TARGET, each introduced by a line break and\n"
-           "        DELIM; TARGET - writes to standard output.\n"
-           "count   prints the number of fragments or list lines that a run would use.\n"
+           "Commands:\n"
+           "  split   cuts SOURCE at every occurrence of DELIM into numbered fragment files\n"
+           "          (SOURCE_1.EXT, ...) in FOLDER, or beside SOURCE. SOURCE - reads\n"
+           "          standard input once (its fragments are named after --name, else\n"
+           "          \"stdin\").\n"
+           "  join    writes the files named in LIST (one path per line, relative ones taken\n"
+           "          from LIST's folder) into TARGET, each introduced by a line break and\n"
+           "          DELIM; TARGET - writes to standard output.\n"
+           "  count   prints the number of fragments or list lines that a run would use.\n"
            "\n"
            "Options:\n"
            "  -d, --delimiter=DELIM  the delimiter; the next argument is taken as it is, also\n"

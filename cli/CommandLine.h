@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The command line of kestrin-cli, taken apart with getopt_long (GNU conventions: options
 // before or after the operand, "--" ends them, -dVALUE, --delimiter=VALUE, abbreviated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The run host of the command line: questions on standard error, answered on the terminal
 // (y, n, a for all, c; end of input counts as n; Ctrl+C while waiting cancels), progress

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrin-cli: the split and the join from a shell, through the same engine as the window.
 #include "CommandLine.h"
 #include "Exists.h"

@@ -1,10 +1,16 @@
+# SPDX-License-Identifier: MIT
 # Project-wide compile policy: every target links kestrin_policy.
 add_library(kestrin_policy INTERFACE)
+# Strict ISO C++17 (-std=c++17, not gnu++17): what builds here builds with any compiler.
 target_compile_features(kestrin_policy INTERFACE cxx_std_17)
 set(CMAKE_CXX_EXTENSIONS OFF)
+# Every Windows compiler (MSVC, MinGW, clang-cl): min/max stay std::min/std::max, and the
+# Win32 headers come without their rarely used half.
+if(WIN32)
+  target_compile_definitions(kestrin_policy INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
+endif()
 if(MSVC)
   target_compile_options(kestrin_policy INTERFACE /W4 /utf-8)
-  target_compile_definitions(kestrin_policy INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
   if(KESTRIN_WERROR)
     target_compile_options(kestrin_policy INTERFACE /WX)
   endif()
@@ -18,9 +24,8 @@ else()
 endif()
 if(MINGW)
   # The executables run on a clean Windows (or Wine) without the compiler's DLLs
-  # (libgcc_s, libstdc++, libwinpthread); the Win32 headers without their rarely used half.
+  # (libgcc_s, libstdc++, libwinpthread).
   target_link_options(kestrin_policy INTERFACE -static)
-  target_compile_definitions(kestrin_policy INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
 endif()
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)

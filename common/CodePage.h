@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Texts at the program's edges. Paths and file texts are bytes in the system's multibyte
 // encoding: the ANSI code page (GetACP) on Windows, the locale's encoding (UTF-8 today) on

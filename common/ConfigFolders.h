@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where per-user configuration lives, and whether a folder takes new files.
 #include <string>

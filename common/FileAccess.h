@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The file services the text procedures and the engine need beyond whole-file writes:
 // which file a path is, reading an input file in pieces or whole, appending, and copying

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileError.h"
 
 #include <cerrno>

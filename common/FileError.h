@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one exception type of file operations: a number, a description and the path.
 #include <stdexcept>

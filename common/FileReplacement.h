@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes a whole file so that no failure (full disk, killed process, a file swapped in
 // meanwhile) leaves it neither old nor new: the bytes go to a temporary file beside the

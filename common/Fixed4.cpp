@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The number form of the settings file and the helpers that turn stored numbers back into
 // window values.
 #include "ProfileFile.h"

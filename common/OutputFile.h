@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where a whole output goes: a FileReplacement (a file written safely), or a stream that
 // is already open, such as standard output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Breaking up paths, in either path style: the program uses the native one, and the
 // Windows style is kept so that paths written on Windows (and its examples) behave the

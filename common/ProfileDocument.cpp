@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProfileDocument.h"
 
 #include "CodePage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A profile (INI) file held as its lines, so that one key can be read or changed while every
 // other byte of the file (comments, blank lines, other sections, odd case, line ends, even

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file: profile layout through ProfileDocument, values written only when they
 // changed, every failure silent.
 #include "ProfileFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The settings file: profile (INI) layout, values written only when they changed.
 // None of these report errors: reads give the default, failed writes are ignored.
@@ -84,8 +85,10 @@ bool RestoreEdgeTwips(Fixed4 storedPixels, double twipsPerPixel, int& twips);
 // Twips to the stored pixel number, kept to four decimals.
 Fixed4 EdgePixels(int twips, double twipsPerPixel);
 
-// Program folder + executable name + ".dat"; the per-user configuration folder with the
-// same file name where the program folder cannot be written.
+// Executable name + ".dat". On Windows beside the program, or in the per-user configuration
+// folder where the program folder cannot be written. On POSIX beside the program only in a
+// build folder (BuildTreeMarker beside it), else in the per-user folder; empty when there
+// is none.
 std::string SettingsFilePath(const std::string& executablePath);
 // The same with the per-user folder named by the caller (see UserConfigFolder).
 std::string SettingsFilePath(const std::string& executablePath, const std::string& userFolder);

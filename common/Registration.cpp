@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program registration: the program's App Paths entry and its own key, written only where
 // they differ from what is stored.
 #include "Registration.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Program registration: where the program lives and which version it is.
 // Every failure is silent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whole-file text procedures. Texts are bytes and pass through unchanged; lines the
 // program writes end in CR LF. Failures throw FileError; nothing here shows a message.

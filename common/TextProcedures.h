@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text procedures on byte strings; every comparison respects case and is byte by byte.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DelimiterSearch.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Finding a delimiter in bytes: exact, case respected, byte by byte.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileCount.h"
 
 #include "DelimiterSearch.h"

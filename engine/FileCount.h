@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The part counts of the readiness update, read from the file in pieces instead of
 // whole: what a command-line count needs, without the memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FragmentList.h"
 
 #include "DelimiterSearch.h"

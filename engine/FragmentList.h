@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fragments: the source cut at every occurrence of the delimiter. Only the count is kept;
 // each fragment is found again from the bytes when a run walks the list, so that a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "JoinOutput.h"
 
 #include "TextFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The join's output, streamed into its file (a FileReplacement, or standard output). The last three
 // bytes are held back, because the whole-file write drops one final line break and that can only be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "JoinRun.h"
 
 #include "Exists.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LineList.h"
 
 #include "DelimiterSearch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // FileList: the list file cut into lines. As with fragments only the count is kept and
 // the lines are found again from the bytes when the join walks them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The engine's only way to the user: the window (or the command line) implements it.
 #include <cstddef>

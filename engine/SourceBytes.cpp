@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SourceBytes.h"
 
 #include "DelimiterSearch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A source file's bytes, with the identity of the file they came from, so that a
 // readiness update on every keystroke reads the file again only when it changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SplitRun.h"
 
 #include "Exists.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Workbench.h"
 
 #include "FragmentList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the window keeps between events: the prepared lists (Fragments, FileList),
 // the readiness computation that fills them and the run that consumes them.

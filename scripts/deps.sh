@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, the tests and the benchmarks need,
 # and only those that are missing. Sourced by run.sh, test.sh and bench.
 set -euo pipefail
@@ -8,6 +9,7 @@ KESTRIN_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
+  help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils
 )
 
 # Extra arguments go to apt-get install (--no-install-recommends, say).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds Kestrin and starts it.
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"

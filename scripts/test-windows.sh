@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds common/, engine/, cli/ and their tests for 64-bit Windows with MinGW-w64 and runs
 # the tests under Wine. The window and Ostrel are not part of this build yet (no Qt for
 # Windows here). Installs what is missing: the MinGW-w64 compilers (posix thread model),

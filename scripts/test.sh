@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything (warnings are errors) and runs every test.
+# SPDX-License-Identifier: MIT
+# Installs what is missing, builds everything (warnings are errors), runs every test and
+# checks the Debian packages.
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 kestrin_install_missing
-kestrin_build "$KESTRIN_ROOT/build-test" -DKESTRIN_WERROR=ON
+# Prefix /usr: the Debian packages made from this build get Debian's multiarch library folder.
+kestrin_build "$KESTRIN_ROOT/build-test" -DKESTRIN_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
 cd "$KESTRIN_ROOT/build-test"
 ctest --output-on-failure -j"$(nproc)"
+# The Debian packages, unpacked and checked; the example project against an installed Ostrel.
+bash "$KESTRIN_ROOT/scripts/package-check.sh" "$KESTRIN_ROOT/build-test"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 compilers, posix thread model
 # (package g++-mingw-w64-x86-64-posix): std::thread and std::mutex need it.
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake

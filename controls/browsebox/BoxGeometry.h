@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The BrowseBox's geometry in twips: the layout steps, the border lines and the choice of
 // the part that takes the focus when the control is entered. Pure arithmetic; the control

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BrowseBox: creation, properties and methods. Layout, input, drag and drop and
 // persistence live in the BrowseBox*.cpp files beside this one.
 #include "BrowseBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // BrowseBox: a one-line path field with an optional button on each side, a validation
 // message shown in place of the text (ErrText), a check that pasted text names an

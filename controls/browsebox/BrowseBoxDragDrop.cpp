@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BrowseBox: drops on the text fields (OLEDropMode) and drags of the selected text
 // (OLEDragMode). The handlers of the drag-and-drop events get their arguments by
 // reference; a changed Effect decides the drop, a changed AllowedEffects the drag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BrowseBox: focus, the keys of the text fields, the parts' and the surface's mouse events.
 #include "BrowseBoxPrivate.h"
 #include "Exists.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BrowseBox: layout in twips, the border lines and what the first show copies.
 #include "BrowseBoxPrivate.h"
 #include "PictureButton.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BrowseBox: saving and loading the 23 properties through a property bag, driven by one
 // table. Saving writes every key in the table's order; loading runs one step per key, each
 // standing alone: a missing or unusable value skips it and the next one runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The state and the inner workings of a BrowseBox, shared by the files that implement it
 // (BrowseBox.cpp: creation and properties; BrowseBoxLayout.cpp; BrowseBoxInput.cpp: keys,

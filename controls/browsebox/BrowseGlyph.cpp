@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BrowseGlyph.h"
 
 #include <QColor>

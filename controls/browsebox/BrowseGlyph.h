@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The picture both buttons show until PictureLeft or PictureRight replaces it.
 #include <QImage>

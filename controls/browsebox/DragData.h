@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The data of a drag that starts in the text field. A format put in with empty data is
 // offered but rendered late: when a drop target asks for it, Render is called first (the

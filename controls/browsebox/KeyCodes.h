@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Keyboard and mouse codes of the control's events: Windows virtual-key numbers, the
 // modifier mask 1 Shift, 2 Ctrl, 4 Alt, and the mouse-button mask 1 left, 2 right,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // OLE colours: 0x00BBGGRR for a colour of its own, 0x800000nn for system colour nn, which
 // follows the application palette.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PasswordStyle.h"
 
 namespace Ostrel

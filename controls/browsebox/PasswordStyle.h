@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lets a line edit show a password character of its own choosing instead of the style's.
 #include <QProxyStyle>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureButton.h"
 
 #include <QMouseEvent>

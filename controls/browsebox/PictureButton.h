@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A graphical push button: its picture is drawn at its own size, centred and clipped by the
 // button, shifted by a pixel while pressed and greyed while disabled. A small button shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An ordered store of named, typed values: what a BrowseBox saves and loads its
 // properties through. Keys keep the order they were first written in and are matched

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VersionText.h"
 
 #include <cstring>

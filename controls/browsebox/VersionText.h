@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Texts built from the library's version numbers and the code-page table of font
 // character sets.

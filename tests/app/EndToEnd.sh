@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The built program in a real X window (Xvfb): started with a settings file that names
 # a source and a delimiter, the Start access key splits it, and the fragment files must be
 # byte-exact; the same for a join. Screenshots of both tabs go to the folder given as the
@@ -13,7 +14,7 @@ source "$(dirname "$0")/XvfbSession.sh"
 # Split: three fragments, CR LF line ends, auto-numbered beside a fresh target folder.
 mkdir -p "$work/in" "$work/out"
 printf 'head\r\n#####\r\nfirst line\r\n#####\r\nsecond\r\n' >"$work/in/notes.txt"
-cat >"$work/kestrin.dat" <<SETTINGS
+cat >"$settings" <<SETTINGS
 [fwMain]
 Left=20
 Top=20
@@ -37,7 +38,7 @@ expect_bytes "$work/out/notes_3.txt" '\r\nsecond'
 stop_window
 
 # Join: the fragments listed by the split, each with its path as a line of its own.
-cat >"$work/kestrin.dat" <<SETTINGS
+cat >"$settings" <<SETTINGS
 [fwMain]
 Left=20
 Top=20
@@ -62,7 +63,7 @@ stop_window
 if [ -n "$shots" ]; then
     mkdir -p "$work/long"
     seq 1 60000 | tr '\n' '#' >"$work/in/long.txt"
-    cat >"$work/kestrin.dat" <<SETTINGS
+    cat >"$settings" <<SETTINGS
 [fwMain]
 Left=20
 Top=20

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PathFieldRules.h"
 
 #include "../support/TempFolder.h"

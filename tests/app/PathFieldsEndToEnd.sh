@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The path fields in a real X window (Xvfb): a path put on the X clipboard, once as text
 # and once as a copied file (text/uri-list), is pasted with Ctrl+V into the split source
 # field; Start stays disabled before and splits the pasted file after. A copied file pasted
@@ -40,7 +41,7 @@ mkdir -p "$work/in" "$work/out" "$work/other"
 printf 'head\r\n#####\r\nfirst line\r\n#####\r\nsecond\r\n' >"$work/in/notes.txt"
 printf 'one#####two' >"$work/other/two parts.txt"
 printf 'typed#####by hand' >"$work/in/typed.txt"
-cat >"$work/kestrin.dat" <<SETTINGS
+cat >"$settings" <<SETTINGS
 [fwMain]
 Left=20
 Top=20

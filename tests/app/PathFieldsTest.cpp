@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's path fields driven as a user drives them: real keys on the fields' text
 // widgets, the real clipboard, real drops, real files; only the dialogs and message boxes
 // are answered through their test hooks.
@@ -8,6 +9,7 @@
 #include "LocalText.h"
 #include "MessageBox.h"
 #include "StatusBar.h"
+#include "Version.h"
 #include "fwMain.h"
 
 #include <QApplication>
@@ -105,6 +107,8 @@ public: // the test tables reach the fixture through a reference
     {
         MessageBox::ResetRecord();
         QGuiApplication::clipboard()->clear();
+        // As from a build folder: the settings file is the one beside the program.
+        temp.Write(BuildTreeMarker, "");
         notes = PathText(temp.Write("in/notes.txt", "one#two#three"));
         other = PathText(temp.Write("other/b.txt", "1#2#3#4"));
         third = PathText(temp.Write("other/c.txt", "x#y"));

@@ -1,5 +1,6 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the end-to-end scripts: a work folder holding a copy of the program (it reads
-# its settings file from beside itself), a private Xvfb display, and the steps the scripts
+# its settings file from $settings), a private Xvfb display, and the steps the scripts
 # share. Expects $program (the built program) and $shots (screenshot folder, may be empty).
 
 work=$(mktemp -d /tmp/kestrin-e2e-XXXXXX)
@@ -17,7 +18,11 @@ fail() {
 
 # Registration and the per-user settings fallback stay inside the work folder.
 export XDG_CONFIG_DIRS="$work/xdg-system" XDG_CONFIG_HOME="$work/xdg-user"
+# The copy has no build-folder marker beside it, so it keeps its settings where an installed
+# program does: in the user's configuration folder.
 cp "$program" "$work/kestrin"
+settings="$XDG_CONFIG_HOME/Tarrowby/kestrin.dat"
+mkdir -p "${settings%/*}"
 
 # Xvfb picks a free display itself, so parallel runs never meet.
 exec {displayfd}<> <(:)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fwMain.h"
 
 #include "FileTraps.h"
@@ -7,6 +8,7 @@
 #include "ProgressBar.h"
 #include "StatusBar.h"
 #include "TabControl.h"
+#include "Version.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -70,7 +72,12 @@ const char* const TabControls[] = {"tlSource", "ucSource",    "tlTarget",
 class Window : public ::testing::Test
 {
 protected:
-    void SetUp() override { MessageBox::ResetRecord(); }
+    void SetUp() override
+    {
+        MessageBox::ResetRecord();
+        // The window runs as from a build folder: its settings file is the one beside it.
+        temp.Write(BuildTreeMarker, "");
+    }
     void TearDown() override
     {
         if (window)

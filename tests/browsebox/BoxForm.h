@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small real window holding one BrowseBox, shown and active, for the widget tests.
 #include "BrowseBox.h"

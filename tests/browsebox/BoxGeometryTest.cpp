@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BoxGeometry.h"
 
 #include "BrowseGlyph.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BoxForm.h"
 #include "BrowseBox.h"
 

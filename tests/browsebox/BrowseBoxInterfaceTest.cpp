@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BrowseBox.h"
 
 #include <QApplication>

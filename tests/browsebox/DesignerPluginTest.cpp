@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BrowseBox.h"
 
 #include <QBuffer>
@@ -17,7 +18,7 @@ TEST(DesignerPlugin, LoadsAndCreatesABrowseBox)
     auto* plugin = qobject_cast<QDesignerCustomWidgetInterface*>(loader.instance());
     ASSERT_NE(plugin, nullptr) << loader.errorString().toStdString();
     EXPECT_EQ(plugin->name(), QStringLiteral("Ostrel::BrowseBox"));
-    EXPECT_EQ(plugin->includeFile(), QStringLiteral("BrowseBox.h"));
+    EXPECT_EQ(plugin->includeFile(), QStringLiteral("<Ostrel/BrowseBox.h>"));
     EXPECT_TRUE(plugin->domXml().contains(QStringLiteral("class=\"Ostrel::BrowseBox\"")));
     std::unique_ptr<QWidget> widget(plugin->createWidget(nullptr));
     auto* box = qobject_cast<Ostrel::BrowseBox*>(widget.get());

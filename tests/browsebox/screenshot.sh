@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the screenshot form and shows it in a real X window under Xvfb; the PNG goes to
 # screenshots/browsebox-form.png in the build folder (build-test unless one is given).
 set -euo pipefail

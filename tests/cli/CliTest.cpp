@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrin-cli as a user runs it: a real process, real files, answers on standard input.
 #include "../support/TempFolder.h"
 #include "CodePage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PathText.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProfileFile.h"
 
 #include "../support/TempFolder.h"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -465,6 +467,7 @@ TEST(ProfileFile, AValueWithALineBreakIsNotWritten)
     EXPECT_EQ(ReadBytes(file), "[fwMain]\r\nLeft=10\r\n");
 }
 
+#ifdef _WIN32
 TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
 {
     KestrinTest::TempFolder temp;
@@ -493,17 +496,78 @@ TEST(SettingsFilePath, BesideTheProgramElseInTheUsersFolder)
     // No per-user folder to be had: beside the program anyway, where writes fail silently.
     EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin/x/kestrin", temp / "bin/kestrin/cfg"),
               temp / "bin/kestrin/x/kestrin.dat");
-
-    // A program folder that cannot be written (checked as an ordinary user: root writes
-    // anywhere) sends the settings to the per-user folder.
-    KESTRIN_SKIP_ON_WINDOWS("the rest needs a folder that refuses new files: an ACL on "
-                            "Windows, which Wine does not enforce");
-    fs::permissions(temp / "bin",
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    KestrinTest::OrdinaryUser ordinary;
-    EXPECT_EQ(SettingsFilePath(temp / "bin/kestrin", user), temp / "config/Tarrowby/kestrin.dat");
 }
+#else
+// Run as root, which may write into every folder: an installed program still keeps its
+// settings in the user's folder.
+TEST(SettingsFilePath, BesideTheProgramOnlyInABuildFolder)
+{
+    KestrinTest::TempFolder temp;
+    temp.Write("build/app/" + std::string(BuildTreeMarker), "");
+    temp.Write("build/app/" + std::string("kestrin"), "program");
+    temp.Write("usr/bin/kestrin", "program");
+    // A folder of that name is no marker.
+    fs::create_directories(temp / ("opt/bin/" + std::string(BuildTreeMarker)));
+    temp.Write("file", "");
+    const auto user = temp / "home/u/.config/Tarrowby";
+    const struct
+    {
+        std::string executable;
+        std::string userFolder;
+        std::string settings;
+    } cases[] = {
+        {temp / "build/app/kestrin", user, temp / "build/app/kestrin.dat"},
+        {temp / "build/app/kestrin-dev", user, temp / "build/app/kestrin-dev.dat"},
+        {temp / "build/app/kestrin", "", temp / "build/app/kestrin.dat"},
+        {temp / "usr/bin/kestrin", user, user + "/kestrin.dat"},
+        {temp / "home/u/.local/bin/kestrin", user, user + "/kestrin.dat"},
+        {temp / "opt/bin/kestrin", user, user + "/kestrin.dat"},
+        // No per-user folder to be had: no settings at all rather than beside the program.
+        {temp / "usr/bin/kestrin", "", ""},
+        {temp / "usr/bin/kestrin", temp / "file/Tarrowby", ""},
+        {"", user, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SettingsFilePath(c.executable, c.userFolder), c.settings)
+            << c.executable << " with user folder " << c.userFolder;
+    EXPECT_TRUE(fs::is_directory(user));
+    EXPECT_FALSE(fs::exists(temp / "usr/bin/kestrin.dat"));
+}
+
+// The per-user folder as the program finds it: from $XDG_CONFIG_HOME, else from $HOME
+// (root's included), created on the way.
+TEST(SettingsFilePath, FollowsTheUsersConfigurationFolder)
+{
+    KestrinTest::TempFolder temp;
+    temp.Write("build/app/" + std::string(BuildTreeMarker), "");
+    const std::string tail = std::string("/") + CompanyName + "/kestrin.dat";
+    const struct
+    {
+        std::optional<std::string> configHome; // nullopt: unset
+        std::string home;
+        std::string executable;
+        std::string settings;
+    } cases[] = {
+        {std::nullopt, temp / "root", "/usr/bin/kestrin", temp / "root/.config" + tail},
+        {"", temp / "root", "/usr/bin/kestrin", temp / "root/.config" + tail},
+        {"relative/config", temp / "u", "/usr/local/bin/kestrin", temp / "u/.config" + tail},
+        {temp / "set", temp / "u", "/usr/bin/kestrin", temp / "set" + tail},
+        {std::nullopt, temp / "u", temp / "build/app/kestrin", temp / "build/app/kestrin.dat"},
+    };
+    const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string configBefore = savedConfig ? savedConfig : "";
+    const std::string homeBefore = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const auto& c : cases)
+    {
+        KestrinTest::SetEnvironment("XDG_CONFIG_HOME", c.configHome ? c.configHome->c_str() : nullptr);
+        KestrinTest::SetEnvironment("HOME", c.home.c_str());
+        EXPECT_EQ(SettingsFilePath(c.executable), c.settings)
+            << "XDG_CONFIG_HOME=" << c.configHome.value_or("(unset)") << " HOME=" << c.home;
+    }
+    KestrinTest::SetEnvironment("XDG_CONFIG_HOME", savedConfig ? configBefore.c_str() : nullptr);
+    KestrinTest::SetEnvironment("HOME", homeBefore.c_str());
+}
+#endif
 
 TEST(ConfigFolders, FollowTheSystemsVariables)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TextFile.h"
 
 #include "../support/TempFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small conveniences for driving the Workbench as the window does.
 #include "CodePage.h"

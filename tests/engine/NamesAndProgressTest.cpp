@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FragmentNames.h"
 #include "Progress.h"
 #include "RecordingHost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The run host of the engine tests: queued answers instead of message boxes, and a record
 // of what the run showed.

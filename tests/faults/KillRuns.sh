@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Kills split and join runs of kestrin-cli with SIGKILL at random moments, over existing
 # and new files, and checks after each kill that every file holds its old or its new
 # content (never a part), that the list file holds whole lines, and that the next complete

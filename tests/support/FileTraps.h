@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Real obstacles for file tests, one implementation per platform (support/posix,
 // support/win): files nobody may open, what a replacement must keep of a file, things in

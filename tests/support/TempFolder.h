@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A fresh folder per test, removed with everything in it afterwards. Paths come out with
 // the system's own separator, so "out/a.txt" names the same file on every platform.

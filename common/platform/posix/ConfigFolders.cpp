@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ConfigFolders.h"
 
 #include "Version.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileReplacement.h"
 
 #include "FileAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry layer over a hive file of our own (see RegistryHive.h). Same contract as the
 // Windows registry: reads give the default on any failure, writes compare first and report a
 // non-zero code when they fail, and nothing is ever shown to the user.

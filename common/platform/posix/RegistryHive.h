@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where there is no registry, HKEY_LOCAL_MACHINE is a profile-layout file: one section per
 // key path, one line per value, "@" for a key's default value, every value in double

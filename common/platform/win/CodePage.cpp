@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ANSI code page through MultiByteToWideChar and WideCharToMultiByte (CP_ACP).
 #include "CodePage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows counterpart of the file services: handles from CreateFileA, identity from the
 // volume serial number and file index, large buffers from VirtualAlloc. The kernel-side
 // copy is not offered; the caller reads and writes instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows counterpart of the safe whole-file replacement. Every file, new or existing, is
 // written to a temporary file beside its target and then moved into place: an existing file
 // by ReplaceFileA, which keeps its ACL, and then given back its attributes (a read-only file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry layer on Windows: HKEY_LOCAL_MACHINE through the ANSI Reg* calls, texts in
 // the ANSI code page. Reads and writes go to the system's own view: the 64-bit view for a
 // 32-bit process on 64-bit Windows and for a 64-bit process; the 32-bit view flag otherwise,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win/Win32Error.h"
 
 #include <cerrno>

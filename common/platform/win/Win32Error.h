@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one translation of Win32 error codes for the file procedures: the C library's error
 // number, so that callers tell the same kinds of failure apart as on POSIX (a missing

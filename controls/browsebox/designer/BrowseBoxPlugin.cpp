@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BrowseBoxPlugin.h"
 
 #include "BrowseBox.h"
@@ -33,7 +34,8 @@ QString BrowseBoxPlugin::whatsThis() const
 
 QString BrowseBoxPlugin::includeFile() const
 {
-    return QStringLiteral("BrowseBox.h");
+    // The header as an installed Ostrel offers it (find_package(Ostrel)).
+    return QStringLiteral("<Ostrel/BrowseBox.h>");
 }
 
 // The toolbox picture: a small field with the browse glyph's dots at its right end.

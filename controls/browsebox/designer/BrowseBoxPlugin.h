@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Puts BrowseBox in Qt Designer's widget box, the way a control library is registered
 // for form designers.

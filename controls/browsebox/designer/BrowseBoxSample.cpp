@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compiles the sample form: a form designed with BrowseBox builds against the library.
 #include "ui_BrowseBoxSample.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The traps on POSIX: the immutable flag, permission bits checked as an ordinary user,
 // tmpfs, FIFOs, fork and exec.
 #include "FileTraps.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The traps on Windows: a handle that shares nothing (a real sharing violation), file
 // attributes, named pipes, CreateProcess. Windows has nothing to mount and no user to
 // switch to from a test; those traps report so.
