@@ -24,8 +24,11 @@ else()
 endif()
 if(MINGW)
   # The executables run on a clean Windows (or Wine) without the compiler's DLLs
-  # (libgcc_s, libstdc++, libwinpthread).
-  target_link_options(kestrin_policy INTERFACE -static)
+  # (libgcc_s, libstdc++, libwinpthread). What links Qt sets KESTRIN_SHARED_RUNTIME: Qt's
+  # DLLs use the shared C++ runtime, and one process keeps one copy of it (exceptions,
+  # allocations and std types cross between Ostrel.dll, Qt and the program).
+  target_link_options(kestrin_policy INTERFACE
+    $<$<NOT:$<BOOL:$<TARGET_PROPERTY:KESTRIN_SHARED_RUNTIME>>>:-static>)
 endif()
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)

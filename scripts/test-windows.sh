@@ -1,43 +1,66 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds common/, engine/, cli/ and their tests for 64-bit Windows with MinGW-w64 and runs
-# the tests under Wine. The window and Ostrel are not part of this build yet (no Qt for
-# Windows here). Installs what is missing: the MinGW-w64 compilers (posix thread model),
-# wine64 and GoogleTest's sources, which are built for the target.
-# Leaves build-windows/cli/kestrin-cli.exe, which needs no DLL beyond Windows' own.
+# Builds the whole system for 64-bit Windows with MinGW-w64 against the Qt for Windows in
+# ../shared/windows (unpacked into the build folder) and runs every test under Wine: the
+# common/, engine/ and cli/ tests, Ostrel's and the window's on Qt's offscreen platform, and
+# the window end to end on the real windows platform, with screenshots in
+# build-windows/screenshots. Installs what is missing: the MinGW-w64 compilers (posix thread
+# model), wine64, GoogleTest's sources (built for the target), Xvfb and the X tools.
+# Leaves build-windows/bin with the programs, Ostrel.dll and what they need to run.
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
-KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
+                  qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils)
 kestrin_install_missing --no-install-recommends
 
 build="$KESTRIN_ROOT/build-windows"
-# A prefix of the build's own (never ~/.wine), quiet, without a display; no Mono or Gecko.
-export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+qt_archive="$KESTRIN_ROOT/../shared/windows/qt6.4.2-mingw64-posix.tar.xz"
+qt="$build/qt6-mingw"
+# A prefix of the build's own (never ~/.wine), quiet; no Mono or Gecko.
+export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
 
-started=$SECONDS
 mkdir -p "$build" "$WINEPREFIX"
+# Unpacked once per archive: the stamp holds the archive's size and time.
+stamp=$(stat -c '%s %Y' "$qt_archive")
+if [ "$(cat "$qt/.unpacked" 2>/dev/null)" != "$stamp" ]; then
+  rm -rf "$qt"
+  tar -xJf "$qt_archive" -C "$build"
+  echo "$stamp" >"$qt/.unpacked"
+fi
+
+# One X display for the whole run: Qt programs under Wine need one even on the offscreen
+# platform (without it they stop before main with no output).
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+xvfb=$!
+read -r -t 30 -u "$displayfd" number || { cat "$build/xvfb.log"; exit 1; }
+export DISPLAY=":$number"
+unset WAYLAND_DISPLAY
+
+started=$SECONDS
 # One wineserver for the whole run, and the prefix's services started before any test:
 # a test that started them would leave them holding its output pipe open, and CTest would
 # wait for that pipe until its timeout. The prefix is made while the build runs.
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -p
-trap '"$wineserver" -k 2>/dev/null || true' EXIT
+trap '"$wineserver" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 (timeout 120 "$wine" wineboot -i >"$build/wineboot.log" 2>&1 || echo "wineboot failed, see $build/wineboot.log") &
 booting=$!
 
 cmake -S "$KESTRIN_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$KESTRIN_ROOT/cmake/toolchains/mingw-w64-x86_64.cmake" \
-  -DKESTRIN_BUILD_GUI=OFF -DKESTRIN_WERROR=ON >"$build/configure.log" ||
+  -DKESTRIN_BUILD_GUI=ON -DKESTRIN_WERROR=ON -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+  >"$build/configure.log" ||
   { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j"$(nproc)"
 built=$SECONDS
 wait "$booting"
 
-# Nothing beyond Windows' own DLLs: the program runs on a clean system.
-imports=$(x86_64-w64-mingw32-objdump -p "$build/cli/kestrin-cli.exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')
+# Nothing beyond Windows' own DLLs: the command-line program runs on a clean system alone.
+imports=$(x86_64-w64-mingw32-objdump -p "$build/bin/kestrin-cli.exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')
 echo "kestrin-cli.exe imports: $imports"
 if echo "$imports" | grep -qiE 'libgcc|libstdc|libwinpthread'; then
   echo "kestrin-cli.exe needs the compiler's DLLs" >&2

@@ -31,9 +31,11 @@
 #include <limits>
 #include <memory>
 #include <sstream>
-#include <sys/inotify.h>
 #include <thread>
+#ifdef __linux__
+#include <sys/inotify.h>
 #include <unistd.h>
+#endif
 
 // Readable rectangles and points in failure messages.
 void PrintTo(const QRect& r, std::ostream* out)
@@ -170,7 +172,9 @@ long long BytesReadSoFar()
 }
 
 // Counts what happens to one file name in a folder: openings, and new contents put under
-// the name (a replacement renamed onto it, or a write in place closed).
+// the name (a replacement renamed onto it, or a write in place closed). Linux's inotify
+// reports openings; elsewhere Works() is false.
+#ifdef __linux__
 class NameWatch
 {
 public:
@@ -220,6 +224,15 @@ private:
     std::string name_;
     int fd_;
 };
+#else
+class NameWatch
+{
+public:
+    NameWatch(const std::string&, const std::string&) {}
+    bool Works() const { return false; }
+    std::pair<int, int> OpensAndWrites() { return {0, 0}; }
+};
+#endif
 
 std::map<std::string, std::string> FileTexts(const std::string& folder)
 {
@@ -479,7 +492,8 @@ TEST_F(Window, TheSettingsFileIsReadOncePerLoadAndWrittenOncePerClose)
     WriteSettings(notes + "[fwMain]\r\nLeft=57\r\nTop=33\r\n[&Split File]\r\nucSource=" + source +
                   "\r\ntbDelimiter=--\r\nchSilent=1\r\n");
     NameWatch watch(temp.Path(), "kestrin.dat");
-    ASSERT_TRUE(watch.Works());
+    if (!watch.Works())
+        GTEST_SKIP() << "openings of a file are watched with Linux's inotify";
     Open();
     EXPECT_EQ(window->pos(), QPoint(57, 33));
     EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("--"));
@@ -893,7 +907,7 @@ TEST_F(Window, ASourceTruncatedByAnotherProgramIsReportedNotWritten)
         ASSERT_EQ(ReadBytes(temp / "out/big_3.txt"), "end");
         std::filesystem::remove_all(temp / "out");
         std::filesystem::create_directory(temp / "out");
-        ASSERT_EQ(::truncate(source.c_str(), static_cast<off_t>(c.CutTo)), 0);
+        std::filesystem::resize_file(source, c.CutTo);
 
         Start()->click();
         EXPECT_TRUE(w.isVisible());
