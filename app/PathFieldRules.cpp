@@ -68,8 +68,11 @@ bool IsPasteKey(short keyCode, short shift)
 
 bool IsUndecipherableName(const QString& path, PathStyle style)
 {
+    // Windows names files in the ANSI code page: a letter outside it has no bytes there and
+    // would come back as '?'.
     if (style == PathStyle::Windows)
-        return path.contains(QLatin1Char('?'));
+        return path.contains(QLatin1Char('?')) ||
+               (style == NativePathStyle() && PathText(PathBytes(path)) != path);
     return path.contains(QChar(ReplacementCharacter));
 }
 

@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -330,7 +331,9 @@ void fwMain::Form_Load(const Startup& startup)
     setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromUtf8(ProgramTitle),
                                                QString::fromStdString(VersionText())));
     SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
-    ProgramFolderValue = PathBytes(QFileInfo(PathText(startup.ExecutablePath)).absolutePath());
+    // In the system's own spelling ("C:\\..." on Windows), as every other path the window shows.
+    ProgramFolderValue = PathBytes(
+        QDir::toNativeSeparators(QFileInfo(PathText(startup.ExecutablePath)).absolutePath()));
     // Read once: every key below comes from this one reading.
     const ProfileFile settings(SettingsFileValue);
 

@@ -85,7 +85,7 @@ void DropOnto(fwMain& window, Ostrel::BrowseBox* field, const QMimeData* data, P
     bool accepted = false;
     if (files.size() == 1)
     {
-        const QString path = QDir::toNativeSeparators(files.constFirst());
+        const QString& path = files.constFirst();
         // The acceptance rule below then refuses the name.
         if (IsUndecipherableName(path))
             ReportUndecipherableName(&window, path);

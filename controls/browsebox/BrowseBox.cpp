@@ -11,6 +11,7 @@
 #include "PictureButton.h"
 #include "VersionText.h"
 
+#include <QDir>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -654,7 +655,7 @@ QStringList BrowseBox::FileList(const QMimeData* Data)
         return files;
     for (const QUrl& url : Data->urls())
         if (url.isLocalFile())
-            files << url.toLocalFile();
+            files << QDir::toNativeSeparators(url.toLocalFile()); // as the shell names them
     return files;
 }
 

@@ -22,7 +22,8 @@
 //   only during the signal, so these events cannot be queued; QSignalSpy counts them but
 //   cannot record their arguments. The other events pass their arguments by value.
 // - Data arguments of the drag-and-drop events point to the drag's data and are valid
-//   only during the signal; FileList(Data) gives the local files of a dropped file list.
+//   only during the signal; FileList(Data) gives the local files of a dropped file list,
+//   in the system's own spelling (backslashes on Windows).
 // - Enabled and Font are QWidget's own setEnabled and setFont: the control notices the
 //   change however it is made (through a QWidget pointer, a layout, a form designer).
 //   Font is the text fields' font; TextHeight and TextWidth measure with the font the

@@ -3,6 +3,7 @@
 
 #include "../support/TempFolder.h"
 #include "LocalText.h"
+#include "QtPrint.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -67,7 +68,12 @@ TEST(PathFieldRules, DialogStartFolderFallsBackWhenTheFolderIsGone)
     const std::string file = temp.Write("in/notes.txt", "x");
     const std::string in = temp / "in/";
     const std::string gone = temp / "gone/notes.txt";
+    // Where a dialog opens when the folder is not there: Windows' first drive, else home.
+#ifdef _WIN32
+    const std::string home = "c:\\";
+#else
     const std::string home = PathBytes(QDir::homePath());
+#endif
     struct Case
     {
         std::string Path;
@@ -120,11 +126,12 @@ TEST(PathFieldRules, AcceptanceRulesOfFileAndFolderFields)
     } cases[] = {
         {file, PathFieldKind::File, file},
         {folder, PathFieldKind::File, QString()},
-        {folder + "/", PathFieldKind::File, QString()},
+        {folder + QDir::separator(), PathFieldKind::File, QString()},
         {missing, PathFieldKind::File, QString()},
         {QString(), PathFieldKind::File, QString()},
-        {folder, PathFieldKind::Folder, folder + "/"},
-        {folder + "/", PathFieldKind::Folder, folder + "/"}, // never a second separator
+        {folder, PathFieldKind::Folder, folder + QDir::separator()},
+        {folder + QDir::separator(), PathFieldKind::Folder,
+         folder + QDir::separator()}, // never a second separator
         {file, PathFieldKind::Folder, QString()},            // "notes.txt/" is no folder
         {missing, PathFieldKind::Folder, QString()},
         {QString(), PathFieldKind::Folder, QString()}, // not the root folder
@@ -154,12 +161,18 @@ TEST(PathFieldRules, UndecipherableNames)
     EXPECT_TRUE(IsUndecipherableName(replaced, PathStyle::Posix));
     EXPECT_FALSE(IsUndecipherableName(QStringLiteral("/tmp/what?.txt"), PathStyle::Posix));
     EXPECT_TRUE(IsUndecipherableName(QStringLiteral("C:\\a?b.txt"), PathStyle::Windows));
+#ifdef _WIN32
+    // A letter outside the ANSI code page has no bytes in a file name.
+    EXPECT_TRUE(IsUndecipherableName(QStringLiteral("C:\\a\u0416b.txt"), PathStyle::Windows));
+    EXPECT_FALSE(IsUndecipherableName(QStringLiteral("C:\\ab.txt"), PathStyle::Windows));
+#else
     // Bytes the locale cannot decode arrive as U+FFFD, from a name or from a file URL.
     EXPECT_TRUE(IsUndecipherableName(PathText("/tmp/a\xff"
                                               "b.txt"),
                                      PathStyle::Posix));
     EXPECT_TRUE(IsUndecipherableName(QUrl::fromEncoded("file:///tmp/a%FFb.txt").toLocalFile(),
                                      PathStyle::Posix));
+#endif
 
     EXPECT_EQ(UndecipherableNameText(QStringLiteral("/x/y")),
               QStringLiteral("Undecipherable file/folder name:\r\n\r\n/x/y\r\n\r\n"
@@ -180,9 +193,11 @@ TEST(PathFieldRules, ClipboardFileListTakesLocalFilesInOrder)
     EXPECT_EQ(ClipboardFileList(list), 0);
     EXPECT_EQ(list, QStringList{QStringLiteral("untouched")});
 
-    // Names keep their own blanks, and a long path is not cut.
-    const QString longName = QStringLiteral("/tmp/") + QString(300, QLatin1Char('n'));
-    const QStringList files{QStringLiteral("/tmp/b file .txt"), QStringLiteral("/tmp/a.txt"),
+    // Names keep their own blanks, and a long path is not cut; they come in the system's
+    // own spelling.
+    const QString base = QDir::toNativeSeparators(QDir::tempPath()) + QDir::separator();
+    const QString longName = base + QString(300, QLatin1Char('n'));
+    const QStringList files{base + QStringLiteral("b file .txt"), base + QStringLiteral("a.txt"),
                             longName};
     SetClipboardUrls(files);
     EXPECT_EQ(ClipboardFileList(list), 3);

@@ -9,6 +9,7 @@
 #include "StatusBar.h"
 #include "TabControl.h"
 #include "Version.h"
+#include "QtPrint.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -513,7 +514,7 @@ TEST_F(Window, SplitIntoEightFragmentsAdvancesTheBarHalvesToEven)
 {
     const std::string source = temp.Write("in/s.txt", "1#2#3#4#5#6#7#8");
     std::filesystem::create_directory(temp / "out");
-    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    WriteSettings(SplitSettings(source, "#", temp / "out/"));
     Open();
     ASSERT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("8"));
@@ -547,7 +548,7 @@ TEST_F(Window, CancelAtTheThirdOfFiveExistingFragmentsStopsThere)
     const std::string source = temp.Write("in/s.txt", "a#b#c#d#e");
     for (int i = 1; i <= 5; ++i)
         temp.Write("out/s_" + std::to_string(i) + ".txt", "old");
-    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    WriteSettings(SplitSettings(source, "#", temp / "out/"));
     Open();
     MessageBox::SetNextAnswer(MessageBox::Yes);
     MessageBox::SetNextAnswer(MessageBox::No);
@@ -557,7 +558,7 @@ TEST_F(Window, CancelAtTheThirdOfFiveExistingFragmentsStopsThere)
     EXPECT_EQ(MessageBox::ShownCount(), 3);
     EXPECT_EQ(MessageBox::LastStyle(), MessageBox::YesNoCancelQuestion);
     EXPECT_EQ(MessageBox::LastText(),
-              QString::fromStdString(temp.Folder() + "out/s_3.txt" +
+              QString::fromStdString((temp / "out/s_3.txt") +
                                      "\r\nA file with this name already exists. Overwrite?"));
     const auto files = FileTexts(temp / "out");
     EXPECT_EQ(files, (std::map<std::string, std::string>{{"s_1.txt", "a"},
@@ -749,15 +750,21 @@ TEST_F(Window, AMaximisedWindowKeepsItsControlsWhereTheyAre)
 
 TEST_F(Window, ALongRunStaysResponsiveAndRepaintsTheBarOnlyWhenItsValueChanges)
 {
+    // Long enough for many ticks of the timer below; Wine creates files about a hundred
+    // times slower than Linux.
+#ifdef _WIN32
+    constexpr int count = 2000;
+#else
     constexpr int count = 100000;
+#endif
     std::string text;
     for (int i = 0; i < count; ++i)
         text += (i ? "#" : "") + std::to_string(i);
     const std::string source = temp.Write("in/big.txt", text);
     std::filesystem::create_directory(temp / "out");
-    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    WriteSettings(SplitSettings(source, "#", temp / "out/"));
     fwMain& w = Open();
-    ASSERT_EQ(Panel("Total"), QStringLiteral("100000"));
+    ASSERT_EQ(Panel("Total"), QString::number(count));
 
     int valueAtResize = -1;
     int resizePaints = 0;
@@ -806,7 +813,8 @@ TEST_F(Window, ALongRunStaysResponsiveAndRepaintsTheBarOnlyWhenItsValueChanges)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(temp / "out"))
         ++files;
     EXPECT_EQ(files, static_cast<std::size_t>(count));
-    EXPECT_EQ(ReadBytes(temp.Folder() + "out/big_099999.txt"), "99998");
+    EXPECT_EQ(ReadBytes(temp / ("out/big_" + std::to_string(count) + ".txt")),
+              std::to_string(count - 1));
 }
 
 TEST_F(Window, ClosingDuringARunStopsItAfterAWholeFragmentAndSavesTheSettings)
@@ -817,7 +825,7 @@ TEST_F(Window, ClosingDuringARunStopsItAfterAWholeFragmentAndSavesTheSettings)
         text += (i > 1 ? "#" : "") + std::to_string(i);
     const std::string source = temp.Write("in/big.txt", text);
     std::filesystem::create_directory(temp / "out");
-    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    WriteSettings(SplitSettings(source, "#", temp / "out/"));
     fwMain& w = Open();
     ASSERT_EQ(Panel("Total"), QStringLiteral("20000"));
 
@@ -854,7 +862,7 @@ TEST_F(Window, AnErrorDuringARunIsReportedOnceAndTheWindowStaysOpen)
 {
     const std::string source = temp.Write("in/s.txt", "a#b#c");
     std::filesystem::create_directory(temp / "out");
-    WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/"));
+    WriteSettings(SplitSettings(source, "#", temp / "out/"));
     fwMain& w = Open();
     ASSERT_TRUE(Start()->isEnabled());
     // The target folder is replaced by a file: nothing can be written under it.
@@ -897,7 +905,7 @@ TEST_F(Window, ASourceTruncatedByAnotherProgramIsReportedNotWritten)
         const std::string source = temp.Write("in/big.txt", text);
         std::filesystem::remove_all(temp / "out");
         std::filesystem::create_directory(temp / "out");
-        WriteSettings(SplitSettings(source, "#", temp.Folder() + "out/", "chSilent=1\n"));
+        WriteSettings(SplitSettings(source, "#", temp / "out/", "chSilent=1\n"));
         fwMain& w = Open();
         ASSERT_EQ(Panel("Total"), QStringLiteral("3"));
         ASSERT_TRUE(Start()->isEnabled());
@@ -907,7 +915,15 @@ TEST_F(Window, ASourceTruncatedByAnotherProgramIsReportedNotWritten)
         ASSERT_EQ(ReadBytes(temp / "out/big_3.txt"), "end");
         std::filesystem::remove_all(temp / "out");
         std::filesystem::create_directory(temp / "out");
-        std::filesystem::resize_file(source, c.CutTo);
+        std::error_code cut;
+        std::filesystem::resize_file(source, c.CutTo, cut);
+#ifdef _WIN32
+        // Windows refuses to shorten a file while a program has it mapped (the window
+        // maps its source): what this case guards against cannot happen there.
+        if (cut)
+            GTEST_SKIP() << "Windows does not shorten a mapped file: " << cut.message();
+#endif
+        ASSERT_FALSE(cut) << cut.message();
 
         Start()->click();
         EXPECT_TRUE(w.isVisible());
@@ -937,22 +953,24 @@ TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
     WriteSettings(SplitSettings(source, "#", ""));
     fwMain& w = Open();
     ASSERT_TRUE(Start()->isEnabled());
-    std::filesystem::permissions(source, std::filesystem::perms::none);
     {
-        KestrinTest::OrdinaryUser ordinary;
-        Delimiter(0)->setText(QStringLiteral("b"));
+        KestrinTest::UnreadableFile unreadable(source);
+        {
+            KestrinTest::OrdinaryUser ordinary;
+            Delimiter(0)->setText(QStringLiteral("b"));
+        }
+        EXPECT_EQ(MessageBox::ShownCount(), 1);
+        EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
+        EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + "\n"))
+            << MessageBox::LastText().toStdString();
+        EXPECT_GT(MessageBox::LastText().size(),
+                  static_cast<int>(source.size()) + 1); // the reason
+        EXPECT_FALSE(Start()->isEnabled());
+        EXPECT_EQ(Panel("Total"), QString());
+        EXPECT_TRUE(w.isVisible());
     }
-    EXPECT_EQ(MessageBox::ShownCount(), 1);
-    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
-    EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + "\n"))
-        << MessageBox::LastText().toStdString();
-    EXPECT_GT(MessageBox::LastText().size(), static_cast<int>(source.size()) + 1); // the reason
-    EXPECT_FALSE(Start()->isEnabled());
-    EXPECT_EQ(Panel("Total"), QString());
-    EXPECT_TRUE(w.isVisible());
 
     // Readable again: the next change brings Start back.
-    std::filesystem::permissions(source, std::filesystem::perms::owner_read);
     Delimiter(0)->setText(QStringLiteral("#"));
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
@@ -1040,7 +1058,7 @@ TEST_F(Window, StartAccessKeyRunsTheSplit)
     QTest::keyClick(w.windowHandle(), Qt::Key_R, Qt::AltModifier);
     // A button's access key clicks it after a short animation.
     EXPECT_TRUE(QTest::qWaitFor([this] { return Panel("Info") == QStringLiteral("Done."); }));
-    EXPECT_EQ(ReadBytes(temp.Folder() + "in/s_1.txt"), "x");
-    EXPECT_EQ(ReadBytes(temp.Folder() + "in/s_2.txt"), "y");
+    EXPECT_EQ(ReadBytes(temp / "in/s_1.txt"), "x");
+    EXPECT_EQ(ReadBytes(temp / "in/s_2.txt"), "y");
     EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
 }

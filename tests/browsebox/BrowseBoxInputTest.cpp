@@ -2,6 +2,7 @@
 #include "../support/TempFolder.h"
 #include "BoxForm.h"
 #include "BrowseBox.h"
+#include "QtPrint.h"
 
 #include <QApplication>
 #include <QClipboard>
