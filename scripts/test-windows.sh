@@ -6,11 +6,12 @@
 # the window end to end on the real windows platform, with screenshots in
 # build-windows/screenshots. Installs what is missing: the MinGW-w64 compilers (posix thread
 # model), wine64, GoogleTest's sources (built for the target), Xvfb and the X tools.
-# Leaves build-windows/bin with the programs, Ostrel.dll and what they need to run.
+# Leaves build-windows/bin with the programs, Ostrel.dll and what they need to run, and
+# the zip and the installer made and checked by windows-package.sh.
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
-                  qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils)
+                  qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils nsis unzip)
 kestrin_install_missing --no-install-recommends
 
 build="$KESTRIN_ROOT/build-windows"
@@ -81,4 +82,8 @@ awk '/^\[ RUN      \] / { name = $4 }
 skipped=$(awk '/: Skipped$/' "$log" | wc -l)
 echo "Windows build: $total tests, $((total - skipped)) run, $skipped skipped;" \
   "build $((built - started)) s, tests $((SECONDS - built)) s"
+
+# The zip and the installer, installed and uninstalled in the same prefix and display.
+echo
+bash "$KESTRIN_ROOT/scripts/windows-package.sh" "$build" || status=$?
 exit $status
