@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The Windows build of the window under Wine on the real windows platform, on the display
+# the caller gives (DISPLAY; test-windows.sh starts one Xvfb for its whole run): a copy of
+# the program with its DLLs in a work folder splits and joins through its Start access key,
+# byte-exact; it registers itself in HKEY_LOCAL_MACHINE (checked with Wine's reg) and keeps
+# kestrin.dat beside kestrin.exe. Screenshots (windows-*.png) of the first start, both tabs,
+# a run with the progress bar and "<Required.>" go to the folder given as the second argument.
+#   WineEndToEnd.sh BIN_FOLDER SCREENSHOT_FOLDER WINE
+set -euo pipefail
+bin=$1
+shots=$2
+wine=$3
+[ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY: Qt programs under Wine need one" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/kestrin-wine-e2e-XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+# A path of the work folder as the program sees it (Wine's drive Z: is the Unix root).
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# The program as a user unpacks it: kestrin.exe with its DLLs and plugins, no build marker.
+mkdir -p "$work/app" "$work/in" "$work/out"
+cp "$bin/kestrin.exe" "$bin"/*.dll "$work/app/"
+cp -r "$bin/platforms" "$bin/styles" "$work/app/"
+rm -f "$work/app/platforms/qoffscreen.dll"
+settings="$work/app/kestrin.dat"
+export QT_QPA_PLATFORM=windows
+
+app_paths='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\kestrin.exe'
+own_key='HKLM\Software\Tarrowby\Kestrin'
+"$wine" reg delete "$app_paths" /f >/dev/null 2>&1 || true
+"$wine" reg delete "$own_key" /f >/dev/null 2>&1 || true
+
+start_window() { # log name
+    (cd "$work" && exec "$wine" "$work/app/kestrin.exe" >"$work/kestrin-$1.log" 2>&1) &
+    pids+=($!)
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrin 1\.13$' | head -n 1) ||
+        true
+    [ -n "$window" ] || fail "no window: $(cat "$work/kestrin-$1.log")"
+    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window" || true
+    sleep 1 # let it paint
+}
+# Alt+F4 closes the window as a user does, so that it saves its settings.
+close_window() {
+    xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool key alt+F4
+    for _ in $(seq 150); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "${pids[-1]}" 2>/dev/null && fail "the window did not close on Alt+F4"
+    wait "${pids[-1]}" 2>/dev/null || true
+    unset 'pids[-1]'
+}
+shoot() { # name
+    mkdir -p "$shots"
+    import -window "$window" "$shots/windows-$1.png"
+}
+wait_for() { # file [tenths of a second]
+    for _ in $(seq "${2:-300}"); do [ -e "$1" ] && return 0; sleep 0.1; done
+    fail "$1 did not appear"
+}
+expect_bytes() { # file, expected bytes as a printf format
+    printf "$2" >"$work/expected"
+    cmp "$work/expected" "$1" || fail "$1 differs: $(od -c "$1" | head -n 5)"
+}
+reg_value() { # key value ("" for the default value)
+    local which=(/v "$2")
+    [ -n "$2" ] || which=(/ve)
+    "$wine" reg query "$1" "${which[@]}" /reg:64 2>/dev/null | tr -d '\r' |
+        awk '$0 ~ / REG_SZ / { sub(/^.* REG_SZ +/, ""); print }'
+}
+
+# First start without settings: the program registers itself, and closing writes
+# kestrin.dat beside kestrin.exe and nowhere else.
+start_window first
+shoot first-start
+close_window
+[ -f "$settings" ] || fail "no kestrin.dat beside kestrin.exe"
+grep -q '^\[fwMain\]' "$settings" || fail "kestrin.dat holds no window settings"
+strays=$(find "$WINEPREFIX"/drive_c/users/*/AppData -name 'kestrin.dat' 2>/dev/null | head -n 1)
+[ -z "$strays" ] || fail "settings written to $strays"
+program=$(winpath "$work/app/kestrin.exe")
+folder=$(winpath "$work/app")
+for check in "$app_paths||$program" "$app_paths|Path|$folder" "$own_key||$folder" \
+    "$own_key|CurrentVersion|1.13"; do
+    IFS='|' read -r key value expected <<<"$check"
+    got=$(reg_value "$key" "$value")
+    [ "$got" = "$expected" ] || fail "$key ${value:-(default)} is '$got', not '$expected'"
+done
+echo "registered: $program; settings beside it"
+
+# Split: three fragments, CR LF line ends, auto-numbered into the target folder.
+printf 'head\r\n#####\r\nfirst line\r\n#####\r\nsecond\r\n' >"$work/in/notes.txt"
+printf '[fwMain]\r\nLeft=20\r\nTop=20\r\nssMain=0\r\n[&Split File]\r\nucSource=%s\r\nucTarget=%s\r\ntbDelimiter=#####\r\nobFileName=0\r\nchFileList=1\r\n' \
+    "$(winpath "$work/in/notes.txt")" "$(winpath "$work/out/")" >"$settings"
+start_window split
+shoot split-tab
+xdotool key alt+r
+wait_for "$work/out/notes_List.txt"
+sleep 0.5
+shoot split-done
+expect_bytes "$work/out/notes_1.txt" 'head'
+expect_bytes "$work/out/notes_2.txt" '\r\nfirst line'
+expect_bytes "$work/out/notes_3.txt" '\r\nsecond'
+# Emptied by the user (Alt+F is the source's access key): the field says what it needs.
+xdotool key alt+f ctrl+a BackSpace
+sleep 0.5
+shoot required
+close_window
+
+# Join: the fragments the split listed, each under its name.
+list=$(winpath "$work/out/notes_List.txt")
+printf '[fwMain]\r\nLeft=20\r\nTop=20\r\nssMain=1\r\n[&Join Files]\r\nucSource=%s\r\nucTarget=%s\r\ntbDelimiter=-----\r\nchFileName=1\r\n' \
+    "$list" "$(winpath "$work/joined.txt")" >"$settings"
+start_window join
+shoot join-tab
+xdotool key alt+r
+wait_for "$work/joined.txt"
+sleep 0.5
+shoot join-done
+one=$(winpath "$work/out/notes_1.txt")
+two=$(winpath "$work/out/notes_2.txt")
+three=$(winpath "$work/out/notes_3.txt")
+expect_bytes "$work/joined.txt" \
+    "\r\n-----${one//\\/\\\\}\r\nhead\r\n-----${two//\\/\\\\}\r\n\r\nfirst line\r\n-----${three//\\/\\\\}\r\n\r\nsecond"
+close_window
+
+# A run long enough to be seen: 3,000 fragments (Wine makes files slowly).
+awk 'BEGIN { for (i = 1; i <= 3000; i++) printf "%s%d", (i > 1 ? "#" : ""), i }' >"$work/in/long.txt"
+mkdir -p "$work/long"
+printf '[fwMain]\r\nLeft=20\r\nTop=20\r\nssMain=0\r\n[&Split File]\r\nucSource=%s\r\nucTarget=%s\r\ntbDelimiter=#\r\nobFileName=0\r\nchSilent=1\r\n' \
+    "$(winpath "$work/in/long.txt")" "$(winpath "$work/long/")" >"$settings"
+start_window progress
+xdotool key alt+r
+wait_for "$work/long/long_0100.txt"
+shoot progress
+wait_for "$work/long/long_3000.txt" 1200
+expect_bytes "$work/long/long_3000.txt" '3000'
+close_window
+echo "window under Wine: split, join, a long run; screenshots in $shots"
