@@ -10,8 +10,13 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#endif
 
 using namespace Kestrin;
 using KestrinTest::TempFolder;
@@ -203,3 +208,39 @@ TEST(PathFieldRules, ClipboardFileListTakesLocalFilesInOrder)
     EXPECT_EQ(ClipboardFileList(list), 3);
     EXPECT_EQ(list, files);
 }
+
+#ifdef _WIN32
+// Files copied in Explorer: a CF_HDROP list of wide names on the system clipboard, as the
+// shell puts it there. Only the windows platform reads the system clipboard (the offscreen
+// one keeps its own); CTest runs this case once more on it.
+TEST(PathFieldRules, FilesCopiedInExplorerArriveAsAFileList)
+{
+    if (QGuiApplication::platformName() != QLatin1String("windows"))
+        GTEST_SKIP() << "the system clipboard is read on the windows platform only, not on "
+                     << QGuiApplication::platformName().toStdString();
+    TempFolder temp;
+    const QStringList files{PathText(temp.Write("b file .txt", "b")),
+                            PathText(temp.Write("a.txt", "a"))};
+    std::wstring names;
+    for (const QString& file : files)
+        names += file.toStdWString() + L'\0';
+    names += L'\0';
+    const SIZE_T size = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    ASSERT_NE(block, nullptr);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+    ::GlobalUnlock(block);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    const bool set = ::SetClipboardData(CF_HDROP, block) != nullptr;
+    ::CloseClipboard();
+    ASSERT_TRUE(set);
+
+    QStringList list;
+    EXPECT_EQ(ClipboardFileList(list), 2);
+    EXPECT_EQ(list, files);
+}
+#endif

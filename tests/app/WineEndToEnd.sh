@@ -34,7 +34,7 @@ cp "$bin/kestrin.exe" "$bin"/*.dll "$work/app/"
 cp -r "$bin/platforms" "$bin/styles" "$work/app/"
 rm -f "$work/app/platforms/qoffscreen.dll"
 settings="$work/app/kestrin.dat"
-export QT_QPA_PLATFORM=windows
+# Qt's own platform on Windows: Wine passes no QT_* variable (QT_QPA_PLATFORM included).
 
 app_paths='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\kestrin.exe'
 own_key='HKLM\Software\Tarrowby\Kestrin'
