@@ -3,8 +3,9 @@
 # The Windows build of the window under Wine on the real windows platform, on the display
 # the caller gives (DISPLAY; test-windows.sh starts one Xvfb for its whole run): a copy of
 # the program with its DLLs in a work folder splits and joins through its Start access key,
-# byte-exact; it registers itself in HKEY_LOCAL_MACHINE (checked with Wine's reg) and keeps
-# kestrin.dat beside kestrin.exe. Screenshots (windows-*.png) of the first start, both tabs,
+# byte-exact; asks in the system's message box before overwriting (Escape cancels, the file
+# stays); opens the system's file dialog from a browse button; registers itself in
+# HKEY_LOCAL_MACHINE (checked with Wine's reg) and keeps kestrin.dat beside kestrin.exe. Screenshots (windows-*.png) of the first start, both tabs,
 # a run with the progress bar and "<Required.>" go to the folder given as the second argument.
 #   WineEndToEnd.sh BIN_FOLDER SCREENSHOT_FOLDER WINE
 set -euo pipefail
@@ -110,14 +111,55 @@ shoot split-done
 expect_bytes "$work/out/notes_1.txt" 'head'
 expect_bytes "$work/out/notes_2.txt" '\r\nfirst line'
 expect_bytes "$work/out/notes_3.txt" '\r\nsecond'
+# Splitting again over the fragments asks first, in the system's message box; Escape
+# cancels, and the fragment stays as it is.
+printf 'mine' >"$work/out/notes_1.txt"
+xdotool key alt+r
+box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kestrin$' | head -n 1) || true
+[ -n "$box" ] || fail "no question before overwriting"
+sleep 0.5
+import -window root -crop 800x400+0+0 "$shots/windows-overwrite-question.png"
+xdotool windowfocus "$box" 2>/dev/null || true
+xdotool key Escape
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Kestrin$' >/dev/null || break; sleep 0.1; done
+expect_bytes "$work/out/notes_1.txt" 'mine'
+printf 'head' >"$work/out/notes_1.txt"
+xdotool windowfocus "$window" 2>/dev/null || true
+
+# The source's browse button opens the system's file dialog (a window of Wine's own,
+# without a name); Escape cancels it and the field keeps its path.
+shown_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' | sort; }
+before=$(shown_windows)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --window "$window" $((WIDTH - 25)) 53 click 1
+dialog=
+for _ in $(seq 100); do
+    dialog=$(comm -13 <(echo "$before") <(shown_windows) | head -n 1)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+done
+[ -n "$dialog" ] || fail "no file dialog"
+sleep 1
+import -window root "$shots/windows-file-dialog.png"
+xdotool windowfocus "$dialog" 2>/dev/null || true
+xdotool key Escape
+for _ in $(seq 50); do shown_windows | grep -qx "$dialog" || break; sleep 0.1; done
+shown_windows | grep -qx "$dialog" && fail "the file dialog did not close on Escape"
+xdotool windowfocus "$window" 2>/dev/null || true
+
 # Emptied by the user (Alt+F is the source's access key): the field says what it needs.
 xdotool key alt+f ctrl+a BackSpace
 sleep 0.5
 shoot required
 close_window
 
-# Join: the fragments the split listed, each under its name.
-list=$(winpath "$work/out/notes_List.txt")
+# Join: the three fragments, each under its name. The list is one of our own: the run
+# cancelled above began the split's list anew.
+one=$(winpath "$work/out/notes_1.txt")
+two=$(winpath "$work/out/notes_2.txt")
+three=$(winpath "$work/out/notes_3.txt")
+printf '%s\r\n%s\r\n%s\r\n' "$one" "$two" "$three" >"$work/list.txt"
+list=$(winpath "$work/list.txt")
 printf '[fwMain]\r\nLeft=20\r\nTop=20\r\nssMain=1\r\n[&Join Files]\r\nucSource=%s\r\nucTarget=%s\r\ntbDelimiter=-----\r\nchFileName=1\r\n' \
     "$list" "$(winpath "$work/joined.txt")" >"$settings"
 start_window join
@@ -126,9 +168,6 @@ xdotool key alt+r
 wait_for "$work/joined.txt"
 sleep 0.5
 shoot join-done
-one=$(winpath "$work/out/notes_1.txt")
-two=$(winpath "$work/out/notes_2.txt")
-three=$(winpath "$work/out/notes_3.txt")
 expect_bytes "$work/joined.txt" \
     "\r\n-----${one//\\/\\\\}\r\nhead\r\n-----${two//\\/\\\\}\r\n\r\nfirst line\r\n-----${three//\\/\\\\}\r\n\r\nsecond"
 close_window
@@ -145,4 +184,4 @@ shoot progress
 wait_for "$work/long/long_3000.txt" 1200
 expect_bytes "$work/long/long_3000.txt" '3000'
 close_window
-echo "window under Wine: split, join, a long run; screenshots in $shots"
+echo "window under Wine: split, overwrite question, file dialog, join, a long run; screenshots in $shots"
