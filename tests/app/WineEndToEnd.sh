@@ -19,6 +19,8 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
+    # The DPI step's setting, should it have stopped halfway.
+    "$wine" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -71,6 +73,28 @@ wait_for() { # file [tenths of a second]
 expect_bytes() { # file, expected bytes as a printf format
     printf "$2" >"$work/expected"
     cmp "$work/expected" "$1" || fail "$1 differs: $(od -c "$1" | head -n 5)"
+}
+shown_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' | sort; }
+browse_and_cancel() { # field's path, the field's height in the window, screenshot name
+    local before dialog
+    before=$(shown_windows)
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove --window "$window" $((WIDTH - 25)) "$2" click 1
+    dialog=
+    for _ in $(seq 100); do
+        dialog=$(comm -13 <(echo "$before") <(shown_windows) | head -n 1)
+        [ -n "$dialog" ] && break
+        sleep 0.1
+    done
+    [ -n "$dialog" ] || fail "no $3"
+    sleep 1
+    import -window root "$shots/windows-$3.png"
+    xdotool windowfocus "$dialog" 2>/dev/null || true
+    xdotool key Escape
+    for _ in $(seq 50); do shown_windows | grep -qx "$dialog" || break; sleep 0.1; done
+    shown_windows | grep -qx "$dialog" && fail "the $3 did not close on Escape"
+    xdotool windowfocus "$window" 2>/dev/null || true
+    [ -e "$1" ] || fail "$1 is gone"
 }
 reg_value() { # key value ("" for the default value)
     local which=(/v "$2")
@@ -126,26 +150,10 @@ expect_bytes "$work/out/notes_1.txt" 'mine'
 printf 'head' >"$work/out/notes_1.txt"
 xdotool windowfocus "$window" 2>/dev/null || true
 
-# The source's browse button opens the system's file dialog (a window of Wine's own,
-# without a name); Escape cancels it and the field keeps its path.
-shown_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' | sort; }
-before=$(shown_windows)
-eval "$(xdotool getwindowgeometry --shell "$window")"
-xdotool mousemove --window "$window" $((WIDTH - 25)) 53 click 1
-dialog=
-for _ in $(seq 100); do
-    dialog=$(comm -13 <(echo "$before") <(shown_windows) | head -n 1)
-    [ -n "$dialog" ] && break
-    sleep 0.1
-done
-[ -n "$dialog" ] || fail "no file dialog"
-sleep 1
-import -window root "$shots/windows-file-dialog.png"
-xdotool windowfocus "$dialog" 2>/dev/null || true
-xdotool key Escape
-for _ in $(seq 50); do shown_windows | grep -qx "$dialog" || break; sleep 0.1; done
-shown_windows | grep -qx "$dialog" && fail "the file dialog did not close on Escape"
-xdotool windowfocus "$window" 2>/dev/null || true
+# The browse buttons open the system's file and folder dialogs (windows of Wine's own,
+# without a name); Escape cancels them and the fields keep their paths.
+browse_and_cancel "$work/in/notes.txt" 53 file-dialog
+browse_and_cancel "$work/out/" 82 folder-dialog
 
 # Emptied by the user (Alt+F is the source's access key): the field says what it needs.
 xdotool key alt+f ctrl+a BackSpace
@@ -184,4 +192,14 @@ shoot progress
 wait_for "$work/long/long_3000.txt" 1200
 expect_bytes "$work/long/long_3000.txt" '3000'
 close_window
-echo "window under Wine: split, overwrite question, file dialog, join, a long run; screenshots in $shots"
+# The screen's DPI: at 144 the window's twips come out half as many pixels again.
+desktop='HKCU\Control Panel\Desktop'
+"$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+start_window dpi
+eval "$(xdotool getwindowgeometry --shell "$window")"
+shoot dpi-144
+close_window
+"$wine" reg delete "$desktop" /v LogPixels /f >/dev/null
+[ "${WIDTH}x${HEIGHT}" = 900x360 ] || fail "at 144 DPI the window is ${WIDTH}x${HEIGHT}, not 900x360"
+
+echo "window under Wine: split, overwrite question, file and folder dialogs, join, a long run, 144 DPI; screenshots in $shots"
