@@ -11,7 +11,8 @@
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
-                  qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils nsis unzip)
+                  qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils nsis unzip
+                  python3-xlib)
 kestrin_install_missing --no-install-recommends
 
 build="$KESTRIN_ROOT/build-windows"

@@ -4,7 +4,9 @@
 # the caller gives (DISPLAY; test-windows.sh starts one Xvfb for its whole run): a copy of
 # the program with its DLLs in a work folder splits and joins through its Start access key,
 # byte-exact; asks in the system's message box before overwriting (Escape cancels, the file
-# stays); opens the system's file dialog from a browse button; registers itself in
+# stays); opens the system's file dialog from a browse button; takes a file dropped on the
+# source field as the shell drops it (XDND from XdndDrop.py, which Wine hands over as an
+# OLE drop of CF_HDROP) and refuses a dropped folder; registers itself in
 # HKEY_LOCAL_MACHINE (checked with Wine's reg) and keeps kestrin.dat beside kestrin.exe. Screenshots (windows-*.png) of the first start, both tabs,
 # a run with the progress bar and "<Required.>" go to the folder given as the second argument.
 #   WineEndToEnd.sh BIN_FOLDER SCREENSHOT_FOLDER WINE
@@ -13,6 +15,10 @@ bin=$1
 shots=$2
 wine=$3
 [ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY: Qt programs under Wine need one" >&2; exit 1; }
+# Debian's python3-xlib is the system Python's, whatever python3 comes first on the PATH.
+xdnd_drop=(/usr/bin/python3 "$(cd "$(dirname "$0")" && pwd)/XdndDrop.py")
+"${xdnd_drop[0]}" -c 'import Xlib' 2>/dev/null ||
+    { echo "FAIL: no python3-xlib for XdndDrop.py (apt-get install python3-xlib)" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/kestrin-wine-e2e-XXXXXX)
 pids=()
@@ -96,6 +102,16 @@ browse_and_cancel() { # field's path, the field's height in the window, screensh
     xdotool windowfocus "$window" 2>/dev/null || true
     [ -e "$1" ] || fail "$1 is gone"
 }
+# Drops paths on the point of the window at the given height, a third of the way across
+# (in the field's text, clear of its browse button), as a file manager does.
+drop_on() { # height in the window, paths...
+    local height=$1
+    shift
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    "${xdnd_drop[@]}" "$window" $((WIDTH / 3)) "$height" "$@" ||
+        fail "the drop of $* was not taken: $(tail -n 5 "$work/kestrin-split.log")"
+    sleep 0.5
+}
 reg_value() { # key value ("" for the default value)
     local which=(/v "$2")
     [ -n "$2" ] || which=(/ve)
@@ -155,6 +171,32 @@ xdotool windowfocus "$window" 2>/dev/null || true
 browse_and_cancel "$work/in/notes.txt" 53 file-dialog
 browse_and_cancel "$work/out/" 82 folder-dialog
 
+# A file dropped on the source field from the shell becomes the source: Start splits it,
+# named after it.
+printf 'one#####two#####three' >"$work/in/dropped.txt"
+drop_on 53 "$work/in/dropped.txt"
+shoot dropped
+xdotool key alt+r
+wait_for "$work/out/dropped_List.txt"
+expect_bytes "$work/out/dropped_1.txt" 'one'
+expect_bytes "$work/out/dropped_2.txt" 'two'
+expect_bytes "$work/out/dropped_3.txt" 'three'
+# A dropped folder is no source: Start stays disabled, so nothing is split, neither the
+# folder nor the file before it (its fragments are gone, so a split would show), and no
+# message comes up. Start is clicked, not pressed: Alt+R with Start disabled would type
+# an r into the focused field.
+rm "$work/out"/dropped_*
+mkdir "$work/in/folder.txt"
+before=$(ls -A "$work/out" "$work/in")
+drop_on 53 "$work/in/folder.txt"
+xdotool mousemove --window "$window" $((WIDTH - 45)) 14 click 1
+sleep 2
+[ "$(ls -A "$work/out" "$work/in")" = "$before" ] ||
+    fail "a dropped folder was split: $(ls -A "$work/out" "$work/in")"
+kill -0 "${pids[-1]}" 2>/dev/null || fail "the window stopped after a folder was dropped"
+[ "$(xdotool search --onlyvisible --name '^Kestrin' | wc -l)" -eq 1 ] ||
+    fail "a window came up after a folder was dropped and Start pressed"
+
 # Emptied by the user (Alt+F is the source's access key): the field says what it needs.
 xdotool key alt+f ctrl+a BackSpace
 sleep 0.5
@@ -202,4 +244,4 @@ close_window
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null
 [ "${WIDTH}x${HEIGHT}" = 900x360 ] || fail "at 144 DPI the window is ${WIDTH}x${HEIGHT}, not 900x360"
 
-echo "window under Wine: split, overwrite question, file and folder dialogs, join, a long run, 144 DPI; screenshots in $shots"
+echo "window under Wine: split, overwrite question, file and folder dialogs, a dropped file and folder, join, a long run, 144 DPI; screenshots in $shots"
