@@ -663,7 +663,7 @@ void fwMain::tbDelimiter_Change(int /*Index*/)
     }
     catch (const std::exception& error)
     {
-        ReportError(QString::fromLocal8Bit(error.what()));
+        ReportError(FromLocalBytes(error.what()));
         return;
     }
     pbStatus->SetPanelText(PanelInfo, QString());
@@ -712,7 +712,7 @@ void fwMain::bbRun_Click()
     catch (const std::exception& error)
     {
         pbProgress->hide();
-        ReportError(QString::fromLocal8Bit(error.what()));
+        ReportError(FromLocalBytes(error.what()));
     }
 }
 
