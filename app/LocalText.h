@@ -17,9 +17,8 @@ namespace Kestrin
 // best-fit look-alike (Qt's toLocal8Bit turns "\u0101.txt" into "a.txt", another file).
 inline std::string LocalBytes(const QString& text)
 {
-    return BytesFromText(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                            static_cast<std::size_t>(text.size())));
+    return BytesFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                             static_cast<std::size_t>(text.size())));
 }
 
 inline QString FromLocalBytes(const std::string& bytes)

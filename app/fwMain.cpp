@@ -20,9 +20,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>

@@ -14,8 +14,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #ifdef _WIN32
+// DROPFILES (shlobj.h) needs windows.h first.
+// clang-format off
 #include <windows.h>
 #include <shlobj.h>
+// clang-format on
 #endif
 
 using namespace Kestrin;
@@ -136,8 +139,8 @@ TEST(PathFieldRules, AcceptanceRulesOfFileAndFolderFields)
         {QString(), PathFieldKind::File, QString()},
         {folder, PathFieldKind::Folder, folder + QDir::separator()},
         {folder + QDir::separator(), PathFieldKind::Folder,
-         folder + QDir::separator()}, // never a second separator
-        {file, PathFieldKind::Folder, QString()},            // "notes.txt/" is no folder
+         folder + QDir::separator()},             // never a second separator
+        {file, PathFieldKind::Folder, QString()}, // "notes.txt/" is no folder
         {missing, PathFieldKind::Folder, QString()},
         {QString(), PathFieldKind::Folder, QString()}, // not the root folder
     };
