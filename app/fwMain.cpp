@@ -20,9 +20,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -663,7 +663,7 @@ void fwMain::tbDelimiter_Change(int /*Index*/)
     }
     catch (const std::exception& error)
     {
-        ReportError(QString::fromLocal8Bit(error.what()));
+        ReportError(FromLocalBytes(error.what()));
         return;
     }
     pbStatus->SetPanelText(PanelInfo, QString());
@@ -712,7 +712,7 @@ void fwMain::bbRun_Click()
     catch (const std::exception& error)
     {
         pbProgress->hide();
-        ReportError(QString::fromLocal8Bit(error.what()));
+        ReportError(FromLocalBytes(error.what()));
     }
 }
 

@@ -16,7 +16,13 @@ KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
 kestrin_install_missing --no-install-recommends
 
 build="$KESTRIN_ROOT/build-windows"
-qt_archive="$KESTRIN_ROOT/../shared/windows/qt6.4.2-mingw64-posix.tar.xz"
+# The Qt for Windows this build uses (../shared/windows beside the checkout, or where
+# KESTRIN_QT_WINDOWS_ARCHIVE names it); never committed.
+qt_archive=${KESTRIN_QT_WINDOWS_ARCHIVE:-"$KESTRIN_ROOT/../shared/windows/qt6.4.2-mingw64-posix.tar.xz"}
+if [ ! -f "$qt_archive" ]; then
+  echo "No Qt for Windows at $qt_archive: set KESTRIN_QT_WINDOWS_ARCHIVE to its .tar.xz" >&2
+  exit 1
+fi
 qt="$build/qt6-mingw"
 # A prefix of the build's own (never ~/.wine), quiet; no Mono or Gecko.
 export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -11,8 +11,8 @@
 #include "PictureButton.h"
 #include "VersionText.h"
 
-#include <QDir>
 #include <QApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMessageBox>

@@ -64,6 +64,27 @@ void ApplyEffect(QDropEvent* event, int effect)
         event->accept();
     }
 }
+
+// The arguments a drag-over or drop event passes by reference, taken from the Qt event.
+struct DropArguments
+{
+    const QMimeData* Data;
+    int Effect;
+    short Button;
+    short Shift;
+    float X;
+    float Y;
+};
+
+DropArguments ArgumentsOf(const QDropEvent* e, const QPointF& at)
+{
+    return {e->mimeData(),
+            DropEffect(e->possibleActions()),
+            MouseButtonMask(e->buttons()),
+            ShiftState(e->modifiers()),
+            float(at.x()),
+            float(at.y())};
+}
 } // namespace
 
 // Drop mode 1 (manual) raises the events; 2 (automatic) leaves the drop to the field;
@@ -74,16 +95,10 @@ bool BrowseBox::Private::FieldDragMove(int /*index*/, QDragMoveEvent* e, bool en
         return DropMode == OLEDropNone;
     if (enter)
         DragOverData = const_cast<QMimeData*>(e->mimeData());
-    const QMimeData* data = e->mimeData();
-    int effect = DropEffect(e->possibleActions());
-    short button = MouseButtonMask(e->buttons());
-    short shift = ShiftState(e->modifiers());
-    const QPointF p = FieldPoint(e->position());
-    float x = float(p.x());
-    float y = float(p.y());
+    DropArguments a = ArgumentsOf(e, FieldPoint(e->position()));
     short state = enter ? 0 : 2;
-    emit q->OLEDragOver(data, effect, button, shift, x, y, state);
-    ApplyEffect(e, effect);
+    emit q->OLEDragOver(a.Data, a.Effect, a.Button, a.Shift, a.X, a.Y, state);
+    ApplyEffect(e, a.Effect);
     return true;
 }
 
@@ -114,15 +129,9 @@ bool BrowseBox::Private::FieldDrop(int index, QDropEvent* e)
     if (!files.isEmpty())
         TextField[index]->setText(files.first());
     DragOverData.clear();
-    const QMimeData* data = e->mimeData();
-    int effect = DropEffect(e->possibleActions());
-    short button = MouseButtonMask(e->buttons());
-    short shift = ShiftState(e->modifiers());
-    const QPointF p = FieldPoint(e->position());
-    float x = float(p.x());
-    float y = float(p.y());
-    emit q->OLEDragDrop(data, effect, button, shift, x, y);
-    ApplyEffect(e, effect);
+    DropArguments a = ArgumentsOf(e, FieldPoint(e->position()));
+    emit q->OLEDragDrop(a.Data, a.Effect, a.Button, a.Shift, a.X, a.Y);
+    ApplyEffect(e, a.Effect);
     return true;
 }
 

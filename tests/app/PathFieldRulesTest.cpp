@@ -14,8 +14,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #ifdef _WIN32
+// DROPFILES (shlobj.h) needs windows.h first.
+// clang-format off
 #include <windows.h>
 #include <shlobj.h>
+// clang-format on
 #endif
 
 using namespace Kestrin;
@@ -136,8 +139,8 @@ TEST(PathFieldRules, AcceptanceRulesOfFileAndFolderFields)
         {QString(), PathFieldKind::File, QString()},
         {folder, PathFieldKind::Folder, folder + QDir::separator()},
         {folder + QDir::separator(), PathFieldKind::Folder,
-         folder + QDir::separator()}, // never a second separator
-        {file, PathFieldKind::Folder, QString()},            // "notes.txt/" is no folder
+         folder + QDir::separator()},             // never a second separator
+        {file, PathFieldKind::Folder, QString()}, // "notes.txt/" is no folder
         {missing, PathFieldKind::Folder, QString()},
         {QString(), PathFieldKind::Folder, QString()}, // not the root folder
     };
@@ -170,6 +173,12 @@ TEST(PathFieldRules, UndecipherableNames)
     // A letter outside the ANSI code page has no bytes in a file name.
     EXPECT_TRUE(IsUndecipherableName(QStringLiteral("C:\\a\u0416b.txt"), PathStyle::Windows));
     EXPECT_FALSE(IsUndecipherableName(QStringLiteral("C:\\ab.txt"), PathStyle::Windows));
+    // No best-fit look-alike at the window's edge either: "\u0101" as "a" would name another
+    // file. The code page's own letters keep their bytes.
+    EXPECT_EQ(PathBytes(QStringLiteral("C:\\x\\\u0101.txt")), "C:\\x\\?.txt");
+    EXPECT_EQ(LocalBytes(QStringLiteral("\u0101#")), "?#");
+    EXPECT_EQ(PathText(PathBytes(QStringLiteral("C:\\\u00e9t\u00e9.txt"))),
+              QStringLiteral("C:\\\u00e9t\u00e9.txt"));
 #else
     // Bytes the locale cannot decode arrive as U+FFFD, from a name or from a file URL.
     EXPECT_TRUE(IsUndecipherableName(PathText("/tmp/a\xff"

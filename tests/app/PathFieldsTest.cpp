@@ -8,10 +8,10 @@
 #include "FileDialog.h"
 #include "LocalText.h"
 #include "MessageBox.h"
+#include "QtPrint.h"
 #include "StatusBar.h"
 #include "Version.h"
 #include "fwMain.h"
-#include "QtPrint.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -66,7 +66,7 @@ QString UndecipherablePath(const TempFolder& temp, const std::string& folder)
     return PathText(temp / folder) + QStringLiteral("a\u0416b.txt");
 #else
     return PathText(temp / (folder + "a\xff"
-                                      "b.txt"));
+                                     "b.txt"));
 #endif
 }
 
@@ -143,8 +143,8 @@ public: // the test tables reach the fixture through a reference
         folder = PathText(temp / "other");
         std::filesystem::create_directory(temp / "out");
         out = PathText(temp / "out/");
-        list = PathText(
-            temp.Write("list.txt", temp / "in/notes.txt" + "\r\n" + temp / "other/b.txt"));
+        list =
+            PathText(temp.Write("list.txt", temp / "in/notes.txt" + "\r\n" + temp / "other/b.txt"));
     }
     void TearDown() override
     {
@@ -306,8 +306,8 @@ TEST_F(PathFields, PastingTakesTheFirstPathThatFitsTheField)
         {"a folder is no source", false, "ucSource0", [](PathFields& t) { CopyFiles({t.folder}); },
          Qt::Key_V, Qt::ControlModifier, same("ucSource0")},
         {"a missing file is no source", false, "ucSource0",
-         [](PathFields& t) { CopyText(t.folder + Sep + "missing.txt"); }, Qt::Key_V, Qt::ControlModifier,
-         same("ucSource0")},
+         [](PathFields& t) { CopyText(t.folder + Sep + "missing.txt"); }, Qt::Key_V,
+         Qt::ControlModifier, same("ucSource0")},
         {"Ctrl+Shift+V is no paste key", false, "ucSource0",
          [](PathFields& t) { CopyFiles({t.other}); }, Qt::Key_V,
          Qt::ControlModifier | Qt::ShiftModifier, same("ucSource0")},
@@ -559,8 +559,7 @@ TEST_F(PathFields, BrowsingForTheSplitTargetFolder)
     EXPECT_EQ(U(FileDialog::LastFolder()), U(PathText(temp.Path())));
 
     const std::pair<QString, QString> chosen[] = {
-        {folder, folder + Sep},
-        {Root, Root}, // a root already ends in its separator
+        {folder, folder + Sep}, {Root, Root}, // a root already ends in its separator
     };
     for (const auto& [confirmed, expected] : chosen)
     {

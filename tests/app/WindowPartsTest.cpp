@@ -3,9 +3,9 @@
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "ProgressBar.h"
+#include "QtPrint.h"
 #include "StatusBar.h"
 #include "TabControl.h"
-#include "QtPrint.h"
 
 #include <QAbstractButton>
 #include <QApplication>

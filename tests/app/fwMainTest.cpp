@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "fwMain.h"
 
-#include "FileTraps.h"
 #include "../support/TempFolder.h"
 #include "BrowseBox.h"
+#include "FileTraps.h"
 #include "MessageBox.h"
 #include "ProgressBar.h"
+#include "QtPrint.h"
 #include "StatusBar.h"
 #include "TabControl.h"
 #include "Version.h"
-#include "QtPrint.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -83,6 +83,11 @@ TEST(BrowseBoxInput, PasteKeepsAnExistingPathAndUndoesAMissingOne)
     const QString file = Q(folder.Write("exists.txt", "x"));
     const QString dir = Q(folder.Path());
     const QString missing = Q(folder / "missing.txt");
+#ifdef _WIN32
+    folder.Write("a.txt", "a");
+    // The ANSI code page's best fit for it is "a.txt", which exists: it must not count.
+    const QString lookAlike = Q(folder.Folder()) + QStringLiteral("\u0101.txt");
+#endif
     struct Case
     {
         const char* Name;
@@ -98,6 +103,10 @@ TEST(BrowseBoxInput, PasteKeepsAnExistingPathAndUndoesAMissingOne)
         {"Shift+Insert existing file", file, true, true, file},
         {"Shift+Insert missing path", missing, true, true, QStringLiteral("before")},
         {"MustExist off keeps anything", missing, false, false, missing},
+#ifdef _WIN32
+        {"Ctrl+V a look-alike of an existing file", lookAlike, true, false,
+         QStringLiteral("before")},
+#endif
     };
     for (const Case& c : cases)
     {
