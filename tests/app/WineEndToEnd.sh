@@ -34,6 +34,9 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+# A command that stops the script through set -e (a pipeline's failure in an assignment,
+# say) says which one it was.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited $?" >&2' ERR
 # A path of the work folder as the program sees it (Wine's drive Z: is the Unix root).
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
