@@ -12,7 +12,7 @@ set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
                   qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils nsis unzip
-                  python3-xlib)
+                  icoutils binutils python3-xlib)
 kestrin_install_missing --no-install-recommends
 
 build="$KESTRIN_ROOT/build-windows"
@@ -74,6 +74,25 @@ if echo "$imports" | grep -qiE 'libgcc|libstdc|libwinpthread'; then
   echo "kestrin-cli.exe needs the compiler's DLLs" >&2
   exit 1
 fi
+
+# What Explorer shows of each file: the version resource (maker, version, description) and,
+# for the window, its icon.
+version_field() { # file field
+  strings -el "$1" | awk -v f="$2" 'found { print; exit } $0 == f { found = 1 }'
+}
+for check in "kestrin.exe|1.13.0" "kestrin-cli.exe|1.13.0" "Ostrel.dll|1.0.0"; do
+  IFS='|' read -r file version <<<"$check"
+  company=$(version_field "$build/bin/$file" CompanyName)
+  got=$(version_field "$build/bin/$file" FileVersion)
+  description=$(version_field "$build/bin/$file" FileDescription)
+  if [ "$company" != Tarrowby ] || [ "$got" != "$version" ] || [ -z "$description" ]; then
+    echo "$file: version resource '$company' '$got' '$description'" >&2
+    exit 1
+  fi
+  echo "$file: $company, $got, \"$description\""
+done
+wrestool -l "$build/bin/kestrin.exe" | grep -q 'type=group_icon' ||
+  { echo "kestrin.exe has no icon" >&2; exit 1; }
 
 cd "$build"
 status=0
