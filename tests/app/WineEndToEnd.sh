@@ -53,11 +53,31 @@ own_key='HKLM\Software\Tarrowby\Kestrin'
 "$wine" reg delete "$app_paths" /f >/dev/null 2>&1 || true
 "$wine" reg delete "$own_key" /f >/dev/null 2>&1 || true
 
+# The shown windows whose names match, as xdotool finds them. xdotool stops with an X error
+# when a window goes away while it looks (Wine makes and drops windows of its own as a
+# program starts), so such a search is made again.
+shown() { # name pattern, xdotool's other search options
+    local found pattern=$1
+    shift
+    for _ in $(seq 20); do
+        found=$(xdotool search --onlyvisible "$@" --name "$pattern" 2>"$work/search.err") || true
+        grep -q 'X Error' "$work/search.err" || { [ -z "$found" ] || echo "$found"; return 0; }
+        sleep 0.1
+    done
+    fail "xdotool could not search the windows: $(cat "$work/search.err")"
+}
+wait_for_window() { # name pattern, tenths of a second
+    local found
+    for _ in $(seq "$2"); do
+        found=$(shown "$1" | head -n 1)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.1
+    done
+}
 start_window() { # log name
     (cd "$work" && exec "$wine" "$work/app/kestrin.exe" >"$work/kestrin-$1.log" 2>&1) &
     pids+=($!)
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrin 1\.13$' | head -n 1) ||
-        true
+    window=$(wait_for_window '^Kestrin 1\.13$' 600)
     [ -n "$window" ] || fail "no window: $(cat "$work/kestrin-$1.log")"
     xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window" || true
     sleep 1 # let it paint
@@ -83,7 +103,7 @@ expect_bytes() { # file, expected bytes as a printf format
     printf "$2" >"$work/expected"
     cmp "$work/expected" "$1" || fail "$1 differs: $(od -c "$1" | head -n 5)"
 }
-shown_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' | sort; }
+shown_windows() { shown '' --maxdepth 1 | sort; }
 browse_and_cancel() { # field's path, the field's height in the window, screenshot name
     local before dialog
     before=$(shown_windows)
@@ -158,13 +178,13 @@ expect_bytes "$work/out/notes_3.txt" '\r\nsecond'
 # cancels, and the fragment stays as it is.
 printf 'mine' >"$work/out/notes_1.txt"
 xdotool key alt+r
-box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kestrin$' | head -n 1) || true
+box=$(wait_for_window '^Kestrin$' 300)
 [ -n "$box" ] || fail "no question before overwriting"
 sleep 0.5
 import -window root -crop 800x400+0+0 "$shots/windows-overwrite-question.png"
 xdotool windowfocus "$box" 2>/dev/null || true
 xdotool key Escape
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Kestrin$' >/dev/null || break; sleep 0.1; done
+for _ in $(seq 50); do [ -n "$(shown '^Kestrin$')" ] || break; sleep 0.1; done
 expect_bytes "$work/out/notes_1.txt" 'mine'
 printf 'head' >"$work/out/notes_1.txt"
 xdotool windowfocus "$window" 2>/dev/null || true
@@ -197,7 +217,7 @@ sleep 2
 [ "$(ls -A "$work/out" "$work/in")" = "$before" ] ||
     fail "a dropped folder was split: $(ls -A "$work/out" "$work/in")"
 kill -0 "${pids[-1]}" 2>/dev/null || fail "the window stopped after a folder was dropped"
-[ "$(xdotool search --onlyvisible --name '^Kestrin' | wc -l)" -eq 1 ] ||
+[ "$(shown '^Kestrin' | wc -l)" -eq 1 ] ||
     fail "a window came up after a folder was dropped and Start pressed"
 
 # Emptied by the user (Alt+F is the source's access key): the field says what it needs.
