@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -294,6 +295,7 @@ void fwMain::ConnectEvents()
     connect(bbRun, &QPushButton::clicked, this, &fwMain::bbRun_Click);
     for (int i = 0; i < 2; ++i)
     {
+        tbDelimiter[i]->installEventFilter(this);
         connect(tbDelimiter[i], &QLineEdit::textChanged, this,
                 [this, i](const QString&) { tbDelimiter_Change(i); });
         connect(obFileName[i], &QRadioButton::clicked, this, [this, i] { obFileName_Click(i); });
@@ -546,6 +548,16 @@ void fwMain::DockStatusBar()
 
 bool fwMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // An access key no control took (Start's while it is disabled, say) reaches the
+    // delimiter as Alt with a letter: it types nothing there, as in the path fields.
+    if (event->type() == QEvent::KeyPress &&
+        (watched == tbDelimiter[0] || watched == tbDelimiter[1]))
+    {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers().testFlag(Qt::AltModifier) &&
+            !key->modifiers().testFlag(Qt::ControlModifier) && !key->text().isEmpty())
+            return true;
+    }
     // The rows are as high as ucSource(0), which fixes its own height (a hidden field
     // only once it is shown): lay out again when that height turns out different.
     if (watched == ucSource[0] && event->type() == QEvent::Resize && !LayingOut &&

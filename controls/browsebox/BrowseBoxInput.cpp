@@ -35,6 +35,15 @@ std::string PathBytes(const QString& path)
 #endif
 }
 
+// Alt with a character: an access key. One that reaches a field was taken by no control
+// (its control disabled, or no caption has the letter); it types nothing, as on Windows,
+// where it is a system key. Ctrl+Alt is AltGr there, which types.
+bool IsAccessKeyChord(const QKeyEvent& k)
+{
+    return k.modifiers().testFlag(Qt::AltModifier) &&
+           !k.modifiers().testFlag(Qt::ControlModifier) && !k.text().isEmpty();
+}
+
 bool IsTabKey(const QKeyEvent& k)
 {
     return (k.key() == Qt::Key_Tab || k.key() == Qt::Key_Backtab) &&
@@ -339,6 +348,8 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
     // insert the clipboard text into it.
     if (pasteKey && (PasteTaken || TextWrites != textWrites))
         return true;
+    if (IsAccessKeyChord(*k))
+        return true; // neither an edit nor a KeyPress
     const short ascii = KeyAscii(*k);
     if (index == 1 && EditsText(*k))
     {

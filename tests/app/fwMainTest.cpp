@@ -1043,6 +1043,21 @@ TEST_F(Window, AccessKeysReachTheShownTabsFieldsAndSwitchTabs)
                     ? QApplication::focusWidget()->objectName().toStdString()
                     : std::string("nothing"));
     }
+
+    // An access key that no control takes (Start's while it is disabled, a letter no
+    // caption has) types nothing into the field that has the focus.
+    Field("ucSource0")->setText(QString());
+    w.ReadinessUpdate();
+    ASSERT_FALSE(Start()->isEnabled());
+    for (QLineEdit* field : {Field("ucTarget0")->TextField(0), Delimiter(0)})
+    {
+        field->setFocus();
+        const QString before = field->text();
+        for (const Qt::Key key : {Qt::Key_R, Qt::Key_Q})
+            press(key);
+        EXPECT_EQ(field->text().toStdString(), before.toStdString())
+            << field->objectName().toStdString();
+    }
 }
 
 TEST_F(Window, StartAccessKeyRunsTheSplit)
