@@ -333,7 +333,7 @@ void fwMain::Form_Load(const Startup& startup)
     setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromUtf8(ProgramTitle),
                                                QString::fromStdString(VersionText())));
     SettingsFileValue = SettingsFilePath(startup.ExecutablePath);
-    // In the system's own spelling ("C:\\..." on Windows), as every other path the window shows.
+    // In the system's own spelling (backslashes on Windows), as every other path the window shows.
     ProgramFolderValue = PathBytes(
         QDir::toNativeSeparators(QFileInfo(PathText(startup.ExecutablePath)).absolutePath()));
     // Read once: every key below comes from this one reading.
