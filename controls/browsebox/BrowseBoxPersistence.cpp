@@ -14,8 +14,28 @@ namespace
 {
 // Loading reads a bag value as the target's type. A missing key without a default reads as
 // the empty value (False, 0, the empty text); a value of another kind fails the step.
+bool IsWholeNumber(const QVariant& value)
+{
+    switch (value.typeId())
+    {
+    case QMetaType::Short:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool ToInt(const QVariant& value, qint64& out)
 {
+    if (IsWholeNumber(value))
+    {
+        out = value.toLongLong();
+        return true;
+    }
     switch (value.typeId())
     {
     case QMetaType::UnknownType:
@@ -23,13 +43,6 @@ bool ToInt(const QVariant& value, qint64& out)
         return true;
     case QMetaType::Bool:
         out = value.toBool() ? -1 : 0; // True is -1 as a number
-        return true;
-    case QMetaType::Short:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        out = value.toLongLong();
         return true;
     case QMetaType::QString:
     {
@@ -80,6 +93,11 @@ bool ToBool(const QVariant& value, bool& out)
 
 bool ToText(const QVariant& value, QString& out)
 {
+    if (IsWholeNumber(value))
+    {
+        out = QString::number(value.toLongLong());
+        return true;
+    }
     switch (value.typeId())
     {
     case QMetaType::UnknownType:
@@ -90,13 +108,6 @@ bool ToText(const QVariant& value, QString& out)
         return true;
     case QMetaType::Bool:
         out = value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        return true;
-    case QMetaType::Short:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        out = QString::number(value.toLongLong());
         return true;
     default:
         return false;
