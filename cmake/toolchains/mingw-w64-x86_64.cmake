@@ -26,6 +26,7 @@ if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
   if(KESTRIN_WINE64)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix WINEDEBUG=-all
-        WINEDLLOVERRIDES=mscoree,mshtml= ${KESTRIN_WINE64})
+        WINEDLLOVERRIDES=mscoree,mshtml= sh ${CMAKE_CURRENT_LIST_DIR}/run-under-wine.sh
+        ${KESTRIN_WINE64})
   endif()
 endif()
