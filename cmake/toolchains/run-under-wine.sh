@@ -7,17 +7,26 @@
 wine=$1
 shift
 out=$(mktemp) && err=$(mktemp) || exit 125
-"$wine" "$@" >"$out" 2>"$err" &
-child=$!
-trap 'kill "$child" 2>/dev/null; wait "$child"; cat "$out"; cat "$err" >&2; rm -f "$out" "$err"; exit 124' TERM INT HUP
-wait "$child"
-status=$?
-# A program that ends in failure before its first word is Wine's doing, not the test's:
-# say so, with the status, rather than leave an empty failure.
+trap 'rm -f "$out" "$err"' EXIT
+trap '[ -n "$child" ] && kill "$child" 2>/dev/null; exit 124' TERM INT HUP
+
+run() {
+  "$wine" "$@" >"$out" 2>"$err" &
+  child=$!
+  wait "$child"
+  status=$?
+  child=
+}
+
+run "$@"
+# A test program prints before it does anything else (GoogleTest flushes each line), so
+# one that failed without a word never reached its main: Wine failed to start it, as seen
+# once in a few hundred starts on a loaded machine. Started once more, and said so.
 if [ "$status" -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
-  echo "run-under-wine.sh: $1 ended with status $status before printing anything" >"$err"
+  echo "run-under-wine.sh: $1 ended with status $status before printing anything;" \
+    "started again" >&2
+  run "$@"
 fi
 cat "$out"
 cat "$err" >&2
-rm -f "$out" "$err"
 exit "$status"
