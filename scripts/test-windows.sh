@@ -106,8 +106,10 @@ echo "Skipped on Windows, with the reasons the tests give:"
 awk '/^\[ RUN      \] / { name = $4 }
      /: Skipped$/ { getline reason; print "  " name ": " reason }' "$log"
 skipped=$(awk '/: Skipped$/' "$log" | wc -l)
-echo "Windows build: $total tests, $((total - skipped)) run, $skipped skipped;" \
-  "build $((built - started)) s, tests $((SECONDS - built)) s"
+# Programs Wine failed to start, which run-under-wine.sh started once more.
+retried=$(grep -c '^run-under-wine.sh: .*started again$' "$log" || true)
+echo "Windows build: $total tests, $((total - skipped)) run, $skipped skipped," \
+  "$retried started twice; build $((built - started)) s, tests $((SECONDS - built)) s"
 
 # The zip and the installer, installed and uninstalled in the same prefix and display.
 echo
