@@ -1,21 +1,30 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # run-under-wine.sh WINE PROGRAM.exe [ARGS...]: runs a Windows program under Wine for CTest,
-# its output passed on through files once it has ended. Wine's own processes that the
-# program may start (services, the desktop) inherit its output and outlive it; had they
-# been given CTest's pipes, CTest would wait for them until its timeout.
+# its output written to files and passed on from there while it runs. Wine's own processes
+# that the program may start (services, the desktop) inherit its output and outlive it;
+# had they been given CTest's pipes, CTest would wait for them until its timeout.
 wine=$1
 shift
 out=$(mktemp) && err=$(mktemp) || exit 125
 trap 'rm -f "$out" "$err"' EXIT
-trap '[ -n "$child" ] && kill "$child" 2>/dev/null; exit 124' TERM INT HUP
+trap 'kill $child $followers 2>/dev/null; exit 124' TERM INT HUP
 
 run() {
+  : >"$out"
+  : >"$err"
   "$wine" "$@" >"$out" 2>"$err" &
   child=$!
+  # Followers end once the program has ended and all it wrote is passed on.
+  tail -q -s 0.05 -n +1 -f --pid="$child" "$out" &
+  followers=$!
+  tail -q -s 0.05 -n +1 -f --pid="$child" "$err" >&2 &
+  followers="$followers $!"
   wait "$child"
   status=$?
+  wait $followers
   child=
+  followers=
 }
 
 run "$@"
@@ -27,6 +36,4 @@ if [ "$status" -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
     "started again" >&2
   run "$@"
 fi
-cat "$out"
-cat "$err" >&2
 exit "$status"
