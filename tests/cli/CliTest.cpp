@@ -344,30 +344,17 @@ TEST(Cli, JoinRefusesATargetThatIsNotARegularFile)
     TempFolder temp;
     temp.Write("a.txt", "A");
     temp.Write("list.txt", "a.txt\r\na.txt\r\n");
-    struct Case
+    for (const auto& c : KestrinTest::NotFiles())
     {
-        const char* name;
-        bool (*make)(const std::string&);
-        char kind;
-    } cases[] = {
-        {"pipe", KestrinTest::MakeFifo, 'p'},
-        {"n", KestrinTest::MakeDeviceNode, 'c'},
-#ifdef _WIN32
-        // Windows needs none made: "nul" with any extension is the NUL device everywhere.
-        {"nul.txt", [](const std::string&) { return true; }, 'c'},
-#endif
-    };
-    for (const auto& c : cases)
-    {
-        if (!c.make(temp / c.name))
+        if (!c.Make(temp / c.Name))
         {
-            std::cout << "skipped " << c.name << ": the system refuses to make it here\n";
+            std::cout << "skipped " << c.Name << ": the system refuses to make it here\n";
             continue;
         }
-        const auto outcome = RunCli(temp, {"join", "list.txt", "-t", temp / c.name, "--yes"});
-        EXPECT_EQ(outcome.Status, 1) << c.name;
+        const auto outcome = RunCli(temp, {"join", "list.txt", "-t", temp / c.Name, "--yes"});
+        EXPECT_EQ(outcome.Status, 1) << c.Name;
         EXPECT_NE(outcome.Err.find("not a regular file"), std::string::npos) << outcome.Err;
-        EXPECT_EQ(KestrinTest::KindOf(temp / c.name), c.kind);
+        EXPECT_EQ(KestrinTest::KindOf(temp / c.Name), c.Kind);
     }
 }
 

@@ -136,30 +136,17 @@ TEST(FileReplacement, ReportsErrorsWithTheCallersPath)
 TEST(FileReplacement, RefusesWhatIsNotARegularFileAndLeavesItAsItWas)
 {
     KestrinTest::TempFolder temp;
-    struct Case
-    {
-        const char* name;
-        bool (*make)(const std::string&);
-        char kind;
-    } cases[] = {
-        {"pipe", KestrinTest::MakeFifo, 'p'},
-        {"device", KestrinTest::MakeDeviceNode, 'c'},
-#ifdef _WIN32
-        // Windows needs none made: "nul" with any extension is the NUL device everywhere.
-        {"nul.txt", [](const std::string&) { return true; }, 'c'},
-#endif
-    };
     std::size_t made = 0;
-    for (const auto& c : cases)
+    for (const auto& c : KestrinTest::NotFiles())
     {
-        const auto path = temp / c.name;
-        if (!c.make(path))
+        const auto path = temp / c.Name;
+        if (!c.Make(path))
         {
-            std::cout << "skipped " << c.name << ": the system refuses to make one here\n";
+            std::cout << "skipped " << c.Name << ": the system refuses to make one here\n";
             continue;
         }
         std::vector<std::string> paths{path};
-        const auto link = temp / (std::string(c.name) + ".link");
+        const auto link = temp / (std::string(c.Name) + ".link");
         std::error_code noLink; // Wine makes no symbolic links
         fs::create_symlink(path, link, noLink);
         if (!noLink)
@@ -178,7 +165,7 @@ TEST(FileReplacement, RefusesWhatIsNotARegularFileAndLeavesItAsItWas)
                 EXPECT_NE(error.Description().find("not a regular file"), std::string::npos)
                     << error.what();
             }
-            EXPECT_EQ(KestrinTest::KindOf(path), c.kind) << written;
+            EXPECT_EQ(KestrinTest::KindOf(path), c.Kind) << written;
         }
     }
     EXPECT_EQ(EntriesIn(temp.Path()), made) << "a temporary file was left";

@@ -123,6 +123,17 @@ bool MakeDeviceNode(const std::string& path);
 // 'c' character device, 'l' link, 'd' folder, '-' nothing.
 char KindOf(const std::string& path);
 
+// What a test can put at a path that is not a file and that a writer must refuse: a FIFO
+// and a device node where the system lets a test make them (Make false: it refused); on
+// Windows the NUL device, which "nul" with any extension names in every folder.
+struct NotAFile
+{
+    const char* Name;
+    bool (*Make)(const std::string& path);
+    char Kind; // as KindOf gives it
+};
+std::vector<NotAFile> NotFiles();
+
 // What a whole-file replacement must keep of a file: its permission bits on POSIX; its
 // read-only, hidden and system attributes on Windows. 0 when it cannot be read.
 unsigned FlagsOf(const std::string& path);

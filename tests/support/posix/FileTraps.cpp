@@ -141,6 +141,11 @@ bool MakeDeviceNode(const std::string& path)
     return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
 }
 
+std::vector<NotAFile> NotFiles()
+{
+    return {{"pipe", MakeFifo, 'p'}, {"device", MakeDeviceNode, 'c'}};
+}
+
 char KindOf(const std::string& path)
 {
     struct stat info
