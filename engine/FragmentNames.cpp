@@ -39,6 +39,30 @@ std::string Harmless(const std::string& text)
     name.erase(std::remove(name.begin(), name.end(), '\r'), name.end());
     return name;
 }
+// Windows opens a device, not a file, under CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9,
+// whatever the case, with any extension and blanks before it ("aux.txt", "Nul .log"). Such
+// a name gets "_" after its device word, so that the fragment is written to a file (and
+// listed) rather than the run ending at a device it must not write to.
+std::string OutsideDevices(std::string name, PathStyle style)
+{
+    if (style != PathStyle::Windows)
+        return name;
+    const auto word = name.substr(0, name.find('.'));
+    const auto end = word.find_last_not_of(' ');
+    if (end == std::string::npos)
+        return name;
+    std::string upper = word.substr(0, end + 1);
+    for (auto& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    const bool device = upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" ||
+                        (upper.size() == 4 &&
+                         (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+                         upper[3] >= '1' && upper[3] <= '9');
+    if (device)
+        name.insert(end + 1, "_");
+    return name;
+}
 } // namespace
 
 std::string FirstLineName(std::string_view& fragment, PathStyle style)
@@ -60,6 +84,7 @@ std::string FirstLineName(std::string_view& fragment, PathStyle style)
     }
     if (name == "." || name == "..")
         name.assign(name.size(), '_');
+    name = OutsideDevices(name, style);
     if (name.empty())
         return name;
 

@@ -25,6 +25,7 @@ std::string NumberedName(const std::string& base, std::size_t number, int width,
 // names) gives its file name only, so that a fragment never lands outside the target
 // folder; one that ends in a separator ("/usr/local/") has none and gives the whole line
 // made harmless ("_usr_local_"), so its text is still written. "." and ".." become "_"
-// and "__" for the same reason.
+// and "__" for the same reason, and in the Windows style a device name gets "_" after its
+// device word ("aux.txt" -> "aux_.txt").
 std::string FirstLineName(std::string_view& fragment, PathStyle style = NativePathStyle());
 } // namespace Kestrin

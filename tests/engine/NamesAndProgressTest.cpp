@@ -83,6 +83,38 @@ TEST(FragmentNames, AbsoluteFirstLinesGiveTheirFileNameOrTheWholeLine)
     }
 }
 
+TEST(FragmentNames, WindowsDeviceNamesGetAnUnderscoreAfterTheDeviceWord)
+{
+    // Windows opens its devices under these names with any extension and blanks before
+    // it; elsewhere they are ordinary names.
+    struct Case
+    {
+        PathStyle style;
+        std::string fragment, name;
+    } cases[] = {
+        {PathStyle::Windows, "CON\r\nx", "CON_"},
+        {PathStyle::Windows, "aux.txt\nx", "aux_.txt"},
+        {PathStyle::Windows, "Nul .tar.gz\nx", "Nul_ .tar.gz"},
+        {PathStyle::Windows, "com1\nx", "com1_"},
+        {PathStyle::Windows, "LPT9.log\nx", "LPT9_.log"},
+        {PathStyle::Windows, "prn\nx", "prn_"},
+        {PathStyle::Windows, "C:\\dev\\con.txt\nx", "con_.txt"},
+        {PathStyle::Windows, "com0\nx", "com0"},
+        {PathStyle::Windows, "COM10\nx", "COM10"},
+        {PathStyle::Windows, "console.txt\nx", "console.txt"},
+        {PathStyle::Windows, "my aux.txt\nx", "my aux.txt"},
+        {PathStyle::Windows, ".con\nx", ".con"},
+        {PathStyle::Posix, "aux.txt\nx", "aux.txt"},
+        {PathStyle::Posix, "CON\nx", "CON"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string_view fragment = c.fragment;
+        EXPECT_EQ(FirstLineName(fragment, c.style), c.name) << c.fragment;
+        EXPECT_EQ(std::string(fragment), "x") << c.fragment;
+    }
+}
+
 TEST(FragmentNames, FragmentsWithoutANameAreSkippedKeepingOnlyTheDroppedLineBreaks)
 {
     for (const std::string fragment : {"", "\r\n\r\n", "   \r\nbody", "   \nbody"})

@@ -146,6 +146,28 @@ TEST(SplitRun, AbsoluteFirstLinesStayInsideTheTargetFolder)
     EXPECT_EQ(ReadBytes(temp / "out/victim.txt"), "new");
 }
 
+TEST(SplitRun, FirstLinesNamingDevicesGiveFilesAndTheRunGoesOn)
+{
+    TempFolder temp;
+    const auto source = temp.Write("src/d.txt", "aux.txt\nA##CON\r\nC##last\nL");
+    Workbench bench;
+    UpdateSplit(bench, source, "##");
+    RecordingHost host;
+    EXPECT_EQ(RunSplit(bench, host, source, {temp / "out", true, true, true}), RunEnd::Finished);
+#ifdef _WIN32
+    const Names names{"CON_", "aux_.txt", "d_List.txt", "last"};
+#else
+    const Names names{"CON", "aux.txt", "d_List.txt", "last"};
+#endif
+    EXPECT_EQ(NamesIn(temp / "out"), names);
+    const auto aux = temp / ("out/" + names[1]);
+    const auto con = temp / ("out/" + names[0]);
+    EXPECT_EQ(ReadBytes(aux), "A");
+    EXPECT_EQ(ReadBytes(con), "C");
+    EXPECT_EQ(ReadBytes(temp / "out/d_List.txt"),
+              aux + "\r\n" + con + "\r\n" + temp / "out/last\r\n");
+}
+
 TEST(SplitRun, OverwriteQuestionsAndTheirAnswers)
 {
     TempFolder temp;
@@ -393,29 +415,11 @@ TEST(SplitRun, LinksLeadingOutOfTheTargetFolderAreAskedAboutEvenWhenSilent)
 
 TEST(SplitRun, APipeOrDeviceWhereAFragmentGoesIsNotReplaced)
 {
-    TempFolder temp;
 #ifdef _WIN32
-    // There a first line "nul.txt" names the NUL device in the target folder: the text
-    // would vanish without a word.
-    const auto source = temp.Write("a.txt", "one##nul.txt\ntwo");
-    const auto pipe = temp / "out/nul.txt";
-    fs::create_directory(temp / "out");
-    Workbench bench;
-    UpdateSplit(bench, source, "##");
-    RecordingHost host;
-    try
-    {
-        RunSplit(bench, host, source, {temp / "out", true, true, false});
-        ADD_FAILURE() << "no error";
-    }
-    catch (const FileError& error)
-    {
-        EXPECT_EQ(error.Path(), pipe);
-        EXPECT_NE(error.Description().find("not a regular file"), std::string::npos);
-    }
-    EXPECT_EQ(ReadBytes(temp / "out/one"), "one");
-    EXPECT_EQ(NamesIn(temp / "out"), (Names{"one"}));
+    GTEST_SKIP() << "no fragment name reaches a device on Windows (a first line such as "
+                    "\"nul.txt\" gets \"_\"), and no pipe can be made in a folder";
 #else
+    TempFolder temp;
     const auto source = temp.Write("a.txt", "one#two");
     const auto pipe = temp / "out/a_2.txt";
     fs::create_directory(temp / "out");
