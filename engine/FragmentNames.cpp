@@ -39,6 +39,7 @@ std::string Harmless(const std::string& text)
     name.erase(std::remove(name.begin(), name.end(), '\r'), name.end());
     return name;
 }
+
 // Windows opens a device, not a file, under CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9,
 // whatever the case, with any extension and blanks before it ("aux.txt", "Nul .log"). Such
 // a name gets "_" after its device word, so that the fragment is written to a file (and
