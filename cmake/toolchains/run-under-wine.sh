@@ -11,8 +11,6 @@ trap 'rm -f "$out" "$err"' EXIT
 trap 'kill $child $followers 2>/dev/null; exit 124' TERM INT HUP
 
 run() {
-  : >"$out"
-  : >"$err"
   "$wine" "$@" >"$out" 2>"$err" &
   child=$!
   # Followers end once the program has ended and all it wrote is passed on.
