@@ -39,9 +39,14 @@ std::string ReadTextFile(const std::string& path)
 
 void WriteTextFile(const std::string& path, std::string_view text, Links links)
 {
+    text.remove_suffix(FinalLineBreakLength(text));
+    WriteWholeFile(path, text, links);
+}
+
+void WriteWholeFile(const std::string& path, std::string_view text, Links links)
+{
     if (path.empty())
         return;
-    text.remove_suffix(FinalLineBreakLength(text));
     // Folders are made only when opening says they are missing: one system call less per
     // file on the common path, with the same outcome.
     std::optional<FileReplacement> output;
