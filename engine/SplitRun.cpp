@@ -97,6 +97,11 @@ std::string OverwriteQuestion(const std::string& path)
     return path + "\r\nA file with this name already exists. Overwrite?";
 }
 
+std::string ListIsSourceQuestion(const std::string& path)
+{
+    return path + "\r\nThe list file is the file being split. Replace it by the list?";
+}
+
 RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
                 RunHost& host)
 {
@@ -108,7 +113,23 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     const std::string listPath = target + base + "_List" + extension;
     if (request.DryRun)
         return NameFragments(request, target, listPath, base, extension, fragments, host);
-    if (request.FileList)
+    // Neither the source nor the list is replaced without a question, silent or not
+    // (first-line names can name them, and so can a source name given from elsewhere).
+    const auto sourceKey = KeyOf(request.Source);
+    // The source's bytes are reached before anything is deleted, so that a source the user
+    // lets the list replace is still split whole.
+    FragmentList::Cursor cursor(fragments);
+    bool fileList = request.FileList;
+    if (fileList && IsSameFile(sourceKey, listPath))
+    {
+        const Answer answer =
+            host.AskQuestion(ListIsSourceQuestion(listPath), QuestionStyle::YesNoCancel);
+        if (answer == Answer::Cancel)
+            return RunEnd::Finished;
+        // No: the fragments are still written, and no list is.
+        fileList = answer == Answer::Yes;
+    }
+    if (fileList)
     {
         AppendTextLine(listPath);
         // A fragment declined before any was written is still listed: the folder must be there.
@@ -120,12 +141,8 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
 
     const std::size_t count = fragments.Count();
     const int width = NumberWidth(count);
-    // Neither the source nor the list is replaced without a question, silent or not
-    // (first-line names can name them).
-    const auto sourceKey = KeyOf(request.Source);
     const auto wait = [&host] { host.WaitOneSecond(); };
 
-    FragmentList::Cursor cursor(fragments);
     struct Finisher
     {
         FragmentList::Cursor& cursor;
@@ -165,9 +182,8 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         // leads out of the folder, so nothing swapped in later is followed.
         bool exists = false;
         const std::string destination = WriteDestination(path, &exists);
-        const bool isList =
-            request.FileList &&
-            (destination == listPath || (exists && IsSameFile(KeyOf(listPath), destination)));
+        const bool isList = fileList && (destination == listPath ||
+                                         (exists && IsSameFile(KeyOf(listPath), destination)));
         bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
         std::string question = OverwriteQuestion(path);
         if (destination != path)
@@ -190,7 +206,7 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
             listReplaced = listReplaced || isList;
             host.FileWritten(path, text.size() - FinalLineBreakLength(text));
         }
-        if (request.FileList && !listReplaced)
+        if (fileList && !listReplaced)
             AppendTextLine(listPath, fullPathLines ? path : name, ListFileRetries, wait);
         host.ItemDone(index, count, text.size());
         ReportProgress(host, index, count);

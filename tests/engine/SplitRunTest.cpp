@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "SplitRun.h"
+
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
 #include "FileError.h"
@@ -210,6 +212,58 @@ TEST(SplitRun, TheSourceIsNeverReplacedSilently)
     EXPECT_EQ(host.Questions[0], source + Question);
     EXPECT_EQ(ReadBytes(source), "story.txt\nreplaced?##other\nx");
     EXPECT_EQ(ReadBytes(temp / "other"), "x");
+}
+
+TEST(SplitRun, AListPathThatLeadsToTheSourceIsAskedAboutBeforeAnythingIsDeleted)
+{
+    // The list path is the source by its name (a source name given from elsewhere, as the
+    // shell tool's --name) or by identity (a hard link under the list's name).
+    struct Case
+    {
+        bool hardLink;
+        Answer answer;
+        bool sourceKept, fragmentsWritten;
+    } cases[] = {
+        {false, Answer::No, true, true},     {false, Answer::Cancel, true, false},
+        {false, Answer::Yes, false, true},   {true, Answer::No, true, true},
+        {true, Answer::Cancel, true, false},
+    };
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        const auto source = temp.Write(c.hardLink ? "foo.txt" : "foo_List.txt", "one|two|three");
+        if (c.hardLink)
+        {
+            std::error_code noLink;
+            fs::create_hard_link(source, temp / "foo_List.txt", noLink);
+            if (noLink)
+                GTEST_SKIP() << "no hard link can be made here: " << noLink.message();
+        }
+        Workbench bench;
+        UpdateSplit(bench, source, "|");
+        RecordingHost host;
+        host.Answers = {c.answer};
+        RunRequest request;
+        request.Source = source;
+        request.SourceName = c.hardLink ? "" : temp / "foo.txt";
+        request.Silent = true;
+        request.FileList = true;
+        bench.Run(request, host);
+        const std::string where = (c.hardLink ? "link " : "name ") + std::to_string(int(c.answer));
+        ASSERT_EQ(host.Questions.size(), 1u) << where;
+        EXPECT_EQ(host.Questions[0], ListIsSourceQuestion(temp / "foo_List.txt")) << where;
+        EXPECT_EQ(ReadBytes(source) == "one|two|three", c.sourceKept) << where;
+        EXPECT_EQ(fs::exists(temp / "foo_3.txt"), c.fragmentsWritten) << where;
+        if (c.fragmentsWritten)
+        {
+            EXPECT_EQ(ReadBytes(temp / "foo_2.txt"), "two") << where;
+        }
+        if (c.answer == Answer::Yes)
+        {
+            EXPECT_EQ(ReadBytes(temp / "foo_List.txt"),
+                      temp / "foo_1.txt\r\n" + temp / "foo_2.txt\r\n" + temp / "foo_3.txt\r\n");
+        }
+    }
 }
 
 TEST(SplitRun, TargetFoldersWithAndWithoutSeparatorAndNamesWithoutDot)
