@@ -40,7 +40,8 @@ const char* const StandardInput = "standard input";
 
 int Refuse(const std::string& path, const std::string& reason, int status = Failed)
 {
-    std::cerr << "kestrin-cli: " << (path.empty() ? "" : path + ": ") << reason << "\n";
+    std::cerr << "kestrin-cli: " << (path.empty() ? "" : TerminalText(path) + ": ")
+              << TerminalText(reason) << "\n";
     return status;
 }
 
@@ -109,7 +110,7 @@ public:
     using TerminalHost::TerminalHost;
     void WouldWrite(const std::string& path, bool exists) override
     {
-        std::cout << path << (exists ? "\texists\n" : "\n");
+        std::cout << TerminalText(path) << (exists ? "\texists\n" : "\n");
     }
 };
 

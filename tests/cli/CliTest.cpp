@@ -617,6 +617,44 @@ TEST(Cli, VerboseNamesEveryFileWrittenAndNothingElseGoesToAFile)
     }
 }
 
+TEST(Cli, ControlBytesFromFirstLinesReachTheTerminalEscaped)
+{
+    KESTRIN_SKIP_ON_WINDOWS("Windows file names cannot hold control bytes");
+    TempFolder temp;
+    temp.Write("s.txt", "\x1b]0;owned\x07\x1b[2Jtitle\nA#\xc2\x9b"
+                        "31m\x7f"
+                        "b\nB");
+    const std::string first = "\\x1b]0;owned\\x07\\x1b[2Jtitle";
+    const std::string second = "\\xc2\\x9b31m\\x7fb";
+    auto outcome = RunCli(temp, {"split", "s.txt", "-d", "#", "-t", "t", "--first-line", "-v"});
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Out, "t/" + first + "\nt/" + second + "\n");
+    EXPECT_EQ(ReadBytes(temp / "t/\x1b]0;owned\x07\x1b[2Jtitle"), "A");
+    // The overwrite questions quote the same names.
+    outcome = RunCli(temp, {"split", "s.txt", "-d", "#", "-t", "t", "--first-line"}, "n\nn\n");
+    EXPECT_NE(outcome.Err.find("t/" + first + "\nA file"), std::string::npos) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("t/" + second + "\nA file"), std::string::npos) << outcome.Err;
+    for (const char c : outcome.Err + outcome.Out)
+        EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+}
+
+TEST(TerminalText, EscapesControlBytesAndShortensLongTexts)
+{
+    const struct
+    {
+        std::string text;
+        std::size_t limit;
+        std::string shown;
+    } cases[] = {
+        {"plain/naïve name.txt", 4096, "plain/naïve name.txt"},
+        {"a\tb\r\nc\x1b[0m\x7f", 4096, "a\\x09b\\x0d\\x0ac\\x1b[0m\\x7f"},
+        {"\xc2\x85\xc2\xa0\xc2", 4096, "\\xc2\\x85\xc2\xa0\xc2"},
+        {std::string(10, 'a') + std::string(10, 'b'), 8, "aaaa[... 12 bytes ...]bbbb"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Kestrin::TerminalText(c.text, c.limit), c.shown) << c.text;
+}
+
 TEST(ProgressDisplay, ShowsLongRunsOnlyOnATerminalAndGoesAway)
 {
     struct Case
