@@ -76,12 +76,13 @@ RunEnd NameFragments(const RunRequest& request, const std::string& target,
         host.WouldWrite(listPath, FileExists(listPath));
     const std::size_t count = fragments.Count();
     const int width = NumberWidth(count);
+    const std::size_t longest = request.FirstLineNames ? LongestFileName(target) : 0;
     FragmentList::Cursor cursor(fragments);
     for (std::size_t index = 0; index < count; ++index)
     {
         std::string_view text = cursor.Next();
         const std::string name = request.FirstLineNames
-                                     ? FirstLineName(text)
+                                     ? FirstLineName(text, NativePathStyle(), longest)
                                      : NumberedName(base, index + 1, width, extension);
         if (name.empty())
             continue;
@@ -141,6 +142,9 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
 
     const std::size_t count = fragments.Count();
     const int width = NumberWidth(count);
+    // First-line names are cut to what the file system takes, so no fragment is lost to
+    // a name too long.
+    const std::size_t longest = request.FirstLineNames ? LongestFileName(target) : 0;
     const auto wait = [&host] { host.WaitOneSecond(); };
 
     struct Finisher
@@ -168,7 +172,7 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
             name = NumberedName(base, index + 1, width, extension);
         else
         {
-            name = FirstLineName(text);
+            name = FirstLineName(text, NativePathStyle(), longest);
             cursor.Keep(text);
             if (name.empty())
             {

@@ -638,6 +638,28 @@ TEST(Cli, ControlBytesFromFirstLinesReachTheTerminalEscaped)
         EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
 }
 
+TEST(Cli, AHugeFirstLineNeedsNoMoreMemoryThanAShortOne)
+{
+    KESTRIN_SKIP_ON_WINDOWS("the memory limit is set with the POSIX shell's ulimit");
+    // A first line of 40 MB under a 32 MB limit of the program's own memory (the source is
+    // mapped, which the limit does not count): its name is the line's start, cut and hashed.
+    TempFolder temp;
+    temp.Write("s.txt", std::string(40 << 20, 'L') + ".txt\nbody#x\ny");
+    const auto out = temp / ".cli-out";
+    const auto err = temp / ".cli-err";
+    const int status = KestrinTest::RunProgram(
+        "/bin/sh",
+        {"-c", "ulimit -d 32768 && exec \"$0\" split s.txt -d '#' --first-line -t out -v",
+         KESTRIN_CLI_PATH},
+        temp.Path(), "/dev/null", out, err);
+    EXPECT_EQ(status, 0) << ReadBytes(err);
+    const std::string written = ReadBytes(out);
+    ASSERT_EQ(written.size(), 4 + 255 + 7) << written.substr(0, 300); // "out/" name "\nout/x\n"
+    EXPECT_EQ(written.substr(0, 240), "out/" + std::string(236, 'L'));
+    EXPECT_EQ(ReadBytes(temp / ("out/" + written.substr(4, 255))), "body");
+    EXPECT_EQ(ReadBytes(temp / "out/x"), "y");
+}
+
 TEST(TerminalText, EscapesControlBytesAndShortensLongTexts)
 {
     const struct

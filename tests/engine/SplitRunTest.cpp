@@ -3,6 +3,7 @@
 
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
+#include "FileAccess.h"
 #include "FileError.h"
 #include "FileTraps.h"
 
@@ -131,6 +132,31 @@ TEST(SplitRun, FirstLineNamesSkipNamelessFragmentsAndChangeTheList)
     RecordingHost fresh;
     RunSplit(bench, fresh, source, {temp / "fresh", true, false, false});
     EXPECT_EQ(NamesIn(temp / "fresh"), (Names{"Chapter 1.txt", "a_b_c_.txt", "single line"}));
+}
+
+TEST(SplitRun, FirstLinesLongerThanANameGiveCutNamesAndEveryFragmentIsWritten)
+{
+    TempFolder temp;
+    const std::string longLine = std::string(400, 'L') + ".txt";
+    const auto source = temp.Write("s.txt", longLine + "\none##" + longLine.substr(1) + "\ntwo##" +
+                                                longLine + "\nthree##x\nend");
+    Workbench bench;
+    UpdateSplit(bench, source, "##");
+    RecordingHost host;
+    host.Answers = {Answer::No};
+    RunSplit(bench, host, source, {temp / "out", true, false, true});
+    const auto names = NamesIn(temp / "out");
+    ASSERT_EQ(names.size(), 4u); // two cut names, "x" and the list
+    EXPECT_EQ(ReadBytes(temp / "out/x"), "end");
+    // The third fragment meets the first's name: asked about like any other.
+    EXPECT_EQ(host.Questions.size(), 1u);
+    for (const auto& name : {names[0], names[1]})
+    {
+        EXPECT_LE(name.size(), LongestFileName(temp / "out")) << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".txt");
+        EXPECT_TRUE(ReadBytes(temp / "out/" + name) == "one" ||
+                    ReadBytes(temp / "out/" + name) == "two");
+    }
 }
 
 TEST(SplitRun, AbsoluteFirstLinesStayInsideTheTargetFolder)
