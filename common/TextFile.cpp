@@ -37,7 +37,8 @@ std::string ReadTextFile(const std::string& path)
     return text;
 }
 
-void WriteTextFile(const std::string& path, std::string_view text, Links links)
+void WriteTextFile(const std::string& path, std::string_view text, Links links,
+                   const std::function<void()>& beforeCommit)
 {
     if (path.empty())
         return;
@@ -61,6 +62,8 @@ void WriteTextFile(const std::string& path, std::string_view text, Links links)
         output.emplace(path, links);
     }
     output->Write(text);
+    if (beforeCommit)
+        beforeCommit();
     output->Commit();
 }
 

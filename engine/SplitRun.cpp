@@ -86,6 +86,7 @@ RunEnd NameFragments(const RunRequest& request, const std::string& target,
                                      : NumberedName(base, index + 1, width, extension);
         if (name.empty())
             continue;
+        cursor.ThrowIfSourceChanged();
         const std::string path = target + name;
         host.WouldWrite(path, FileExists(path));
     }
@@ -206,7 +207,19 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
             break;
         if (answer == Answer::Yes)
         {
-            WriteTextFile(destination, text, Links::Refuse);
+            // The bytes are read from the source while they are written: a source changed
+            // meanwhile (or cut short, which fails the write itself) must not leave a torn
+            // fragment, and the message names the source.
+            const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
+            try
+            {
+                WriteTextFile(destination, text, Links::Refuse, checkSource);
+            }
+            catch (const FileError&)
+            {
+                checkSource();
+                throw;
+            }
             listReplaced = listReplaced || isList;
             host.FileWritten(path, text.size() - FinalLineBreakLength(text));
         }
