@@ -3,6 +3,7 @@
 
 #include "Exists.h"
 #include "FileAccess.h"
+#include "FileReplacement.h"
 #include "FragmentNames.h"
 #include "Progress.h"
 #include "TextFile.h"
@@ -147,6 +148,10 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     // a name too long.
     const std::size_t longest = request.FirstLineNames ? LongestFileName(target) : 0;
     const auto wait = [&host] { host.WaitOneSecond(); };
+    // A fragment that can only be written over in place, with no way back, is asked about.
+    const InPlaceConsent consent(
+        [&host](const std::string& question)
+        { return host.AskQuestion(question, QuestionStyle::YesNo) == Answer::Yes; });
 
     struct Finisher
     {
