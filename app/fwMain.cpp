@@ -422,6 +422,9 @@ void fwMain::Form_Load(const Startup& startup)
     // The updates above ran while later fields were still empty (a restored join tab
     // would otherwise keep Start disabled); one more makes Start match what is shown.
     ReadinessUpdate();
+    if (settings.TooLarge())
+        pbStatus->SetPanelText(PanelInfo, QStringLiteral("Settings not read (file too large): %1")
+                                              .arg(PathText(SettingsFileValue)));
 }
 
 void fwMain::Form_Unload()

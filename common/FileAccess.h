@@ -144,6 +144,10 @@ int OpenScratchFile();
 // temporary file, and a path that opens it while this process runs. Throws FileError.
 std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name);
 
+// The longest file name, in bytes, that can be made in the folder (the file system's
+// limit; on Windows also what the path limit of the ANSI calls leaves beside the folder).
+std::size_t LongestFileName(const std::string& folder);
+
 // Makes one folder. Returns 0 or the system error number (EEXIST when something is there).
 int MakeFolder(const std::string& path);
 } // namespace Kestrin

@@ -10,6 +10,7 @@ KESTRIN_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils
+  e2fsprogs strace util-linux
 )
 
 # Extra arguments go to apt-get install (--no-install-recommends, say).

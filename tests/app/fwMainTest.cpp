@@ -307,6 +307,21 @@ TEST_F(Window, PathFieldsComeFromTheWindowsSavedFormData)
     }
 }
 
+TEST_F(Window, ASettingsFileFarTooLargeIsNeitherReadNorReplaced)
+{
+    // 17 MiB of empty lines after a position: defaults, a word in "Info", and the file
+    // untouched at close.
+    std::string huge = "[fwMain]\nLeft=57\n" + std::string(17 << 20, '\n');
+    WriteSettings(huge);
+    fwMain& w = Open();
+    EXPECT_NE(w.pos(), QPoint(57, 0));
+    EXPECT_TRUE(Panel("Info").startsWith(QStringLiteral("Settings not read (file too large)")))
+        << Panel("Info").toStdString();
+    Delimiter(0)->setText(QStringLiteral("##"));
+    Close();
+    EXPECT_TRUE(Settings() == huge);
+}
+
 TEST_F(Window, StartsFromAHandWrittenSettingsFile)
 {
     const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt\r\nc.txt");

@@ -440,6 +440,13 @@ std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name)
 #endif
 }
 
+std::size_t LongestFileName(const std::string& folder)
+{
+    // A folder still to be made: the limit of nearly every file system.
+    const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 && limit < 4096 ? static_cast<std::size_t>(limit) : 255;
+}
+
 int MakeFolder(const std::string& path)
 {
     return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;

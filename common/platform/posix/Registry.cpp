@@ -108,8 +108,11 @@ long RegWriteString(const std::string& subKey, const std::string& valueName,
         if (error)
             return NonZero(error.value());
         std::string bytes;
-        if (ReadProfileBytes(path, bytes) == ProfileFileState::Unreadable)
+        const ProfileFileState state = ReadProfileBytes(path, bytes);
+        if (state == ProfileFileState::Unreadable)
             return EACCES;
+        if (state == ProfileFileState::TooLarge) // kept as it is, not replaced
+            return EFBIG;
         ProfileDocument hive(bytes, "\n");
         if (!hive.SetValue(subKey, ValueLabel(valueName), "\"" + text + "\""))
             return EINVAL;
