@@ -2,7 +2,6 @@
 #include "fwMain.h"
 
 #include "AdvancedDialog.h"
-#include "BrowseBox.h"
 #include "Exists.h"
 #include "FileError.h"
 #include "FormFont.h"
@@ -16,6 +15,7 @@
 #include "TabControl.h"
 #include "Version.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -51,6 +51,8 @@ sort >"$work/expected" <<FILES
 usr/bin/kestrin
 usr/bin/kestrin-cli
 usr/include/Ostrel/BrowseBox.h
+usr/include/Ostrel/KeyCodes.h
+usr/include/Ostrel/OleColor.h
 usr/include/Ostrel/OstrelExport.h
 usr/include/Ostrel/PropertyBag.h
 $libdir/cmake/Ostrel/OstrelConfig.cmake

@@ -3,7 +3,7 @@
 #include "BrowseBoxPrivate.h"
 #include "CodePage.h"
 #include "Exists.h"
-#include "KeyCodes.h"
+#include "KeyMapping.h"
 #include "PictureButton.h"
 
 #include <QApplication>
@@ -162,13 +162,13 @@ void BrowseBox::Private::RaiseMouse(Mouse kind, Qt::MouseButtons buttons,
     switch (kind)
     {
     case Mouse::Down:
-        emit q->MouseDown(button, shift, x, y);
+        Q_EMIT q->MouseDown(button, shift, x, y);
         break;
     case Mouse::Move:
-        emit q->MouseMove(button, shift, x, y);
+        Q_EMIT q->MouseMove(button, shift, x, y);
         break;
     case Mouse::Up:
-        emit q->MouseUp(button, shift, x, y);
+        Q_EMIT q->MouseUp(button, shift, x, y);
         break;
     }
 }
@@ -229,7 +229,7 @@ bool BrowseBox::eventFilter(QObject* watched, QEvent* event)
 
 void BrowseBox::Private::ButtonClicked(int index)
 {
-    emit q->ButtonClick(static_cast<short>(index));
+    Q_EMIT q->ButtonClick(static_cast<short>(index));
     FocusTextAfterButton();
 }
 
@@ -341,7 +341,7 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
     const quint64 messageWrites = MessageWrites;
     PasteTaken = false;
     PasteKeyDown = pasteKey;
-    emit q->KeyDown(code, shift);
+    Q_EMIT q->KeyDown(code, shift);
     PasteKeyDown = false;
     // A container that dealt with a paste key itself (put a path in the field, or refused
     // the clipboard) wants the field's text as it left it: the field's own paste would
@@ -357,7 +357,7 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
         // edit removes it and goes to the text instead, unless the container answered the
         // key with a message or a text of its own, or the text cannot be edited.
         if (ascii != 0)
-            emit q->KeyPress(ascii);
+            Q_EMIT q->KeyPress(ascii);
         QLineEdit* text = TextField[0];
         if (TextWrites != textWrites || MessageWrites != messageWrites || !text->isEnabled() ||
             text->isReadOnly())
@@ -371,7 +371,7 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
         return true;
     }
     if (ascii != 0)
-        emit q->KeyPress(ascii);
+        Q_EMIT q->KeyPress(ascii);
     return false;
 }
 
@@ -397,7 +397,7 @@ bool BrowseBox::Private::FieldKeyRelease(int index, QKeyEvent* k)
                 text->setText(TextBeforePaste);
         }
     }
-    emit q->KeyUp(code, shift);
+    Q_EMIT q->KeyUp(code, shift);
     return false;
 }
 
@@ -449,7 +449,7 @@ bool BrowseBox::Private::FieldMouseRelease(int index, QMouseEvent* m)
     DoubleClickRelease = false;
     if (m->button() == Qt::LeftButton && !secondOfDouble &&
         field->rect().contains(m->position().toPoint()))
-        emit q->Click();
+        Q_EMIT q->Click();
     if (DragArmed)
     {
         // No drag followed: the press places the cursor after all.
@@ -466,7 +466,7 @@ bool BrowseBox::Private::FieldDoubleClick(QMouseEvent* m)
     if (m->button() == Qt::LeftButton)
     {
         DoubleClickRelease = true;
-        emit q->DblClick();
+        Q_EMIT q->DblClick();
     }
     return false;
 }

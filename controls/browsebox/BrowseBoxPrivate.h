@@ -4,9 +4,9 @@
 // (BrowseBox.cpp: creation and properties; BrowseBoxLayout.cpp; BrowseBoxInput.cpp: keys,
 // mouse and focus; BrowseBoxDragDrop.cpp; BrowseBoxPersistence.cpp). Not installed.
 #include "BoxGeometry.h"
-#include "BrowseBox.h"
-#include "OleColor.h"
+#include "OleColorMapping.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QFont>
 #include <QPointer>
 #include <QSize>

@@ -14,28 +14,8 @@ install(TARGETS ostrel EXPORT OstrelTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT OstrelDevelopment
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
-# The public headers: BrowseBox.h and every header of this folder it includes, followed
-# through each of them, so that the installed set keeps up with what the header needs.
-set(ostrel_public_headers)
-set(ostrel_pending BrowseBox.h)
-while(ostrel_pending)
-  list(POP_FRONT ostrel_pending ostrel_header)
-  if(ostrel_header IN_LIST ostrel_public_headers)
-    continue()
-  endif()
-  list(APPEND ostrel_public_headers ${ostrel_header})
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-               ${CMAKE_CURRENT_SOURCE_DIR}/${ostrel_header})
-  file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/${ostrel_header} ostrel_includes
-       REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
-  foreach(ostrel_include IN LISTS ostrel_includes)
-    string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*" "\\1" ostrel_include "${ostrel_include}")
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${ostrel_include})
-      list(APPEND ostrel_pending ${ostrel_include})
-    endif()
-  endforeach()
-endwhile()
-install(FILES ${ostrel_public_headers}
+# The public headers, as CMakeLists.txt lists them.
+install(FILES ${OSTREL_PUBLIC_HEADERS}
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/Ostrel COMPONENT OstrelDevelopment)
 
 # The package's own version is the library's, not the program's.

@@ -4,7 +4,6 @@
 // are answered through their test hooks.
 #include "../support/TempFolder.h"
 #include "AdvancedDialog.h"
-#include "BrowseBox.h"
 #include "FileDialog.h"
 #include "LocalText.h"
 #include "MessageBox.h"
@@ -13,6 +12,7 @@
 #include "Version.h"
 #include "fwMain.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>

@@ -2,7 +2,6 @@
 #include "fwMain.h"
 
 #include "../support/TempFolder.h"
-#include "BrowseBox.h"
 #include "FileTraps.h"
 #include "MessageBox.h"
 #include "ProgressBar.h"
@@ -11,6 +10,7 @@
 #include "TabControl.h"
 #include "Version.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "../support/TempFolder.h"
 #include "BoxForm.h"
-#include "BrowseBox.h"
 #include "QtPrint.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "BrowseBox.h"
 #include "BrowseGlyph.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "BrowseBox.h"
-
+#include <Ostrel/BrowseBox.h>
 #include <QBuffer>
 #include <QMetaProperty>
 #include <QPixmap>
