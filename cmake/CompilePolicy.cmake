@@ -9,6 +9,12 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 if(WIN32)
   target_compile_definitions(kestrin_policy INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
 endif()
+# Qt as a library user with strict settings has it, so that our headers build in any such
+# project: no signals/slots/emit keywords (Q_SIGNALS, Q_SLOTS, Q_EMIT), no implicit
+# conversion between 8-bit strings and QString or QUrl, no foreach. Harmless where no Qt
+# header is included.
+target_compile_definitions(kestrin_policy INTERFACE QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII
+  QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING QT_NO_FOREACH)
 if(MSVC)
   target_compile_options(kestrin_policy INTERFACE /W4 /utf-8)
   if(KESTRIN_WERROR)

@@ -608,7 +608,8 @@ TEST_F(Window, TabSwitchShowsOneTabsControls)
         {
             for (const char* name : TabControls)
             {
-                QWidget* control = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(i));
+                QWidget* control =
+                    Get<QWidget>(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i));
                 EXPECT_EQ(control->isVisible(), i == tab) << name << i << " on tab " << tab;
             }
         }
@@ -671,8 +672,10 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     {
         for (const char* name : TabControls)
         {
-            const QRect split = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(0))->geometry();
-            const QRect join = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(1))->geometry();
+            const QRect split =
+                Get<QWidget>(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(0))->geometry();
+            const QRect join =
+                Get<QWidget>(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(1))->geometry();
             EXPECT_EQ(split.topLeft(), join.topLeft()) << name;
             if (QByteArray(name).startsWith("uc"))
             {
@@ -961,7 +964,7 @@ TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
         }
         EXPECT_EQ(MessageBox::ShownCount(), 1);
         EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
-        EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + "\n"))
+        EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + u'\n'))
             << MessageBox::LastText().toStdString();
         EXPECT_GT(MessageBox::LastText().size(),
                   static_cast<int>(source.size()) + 1); // the reason

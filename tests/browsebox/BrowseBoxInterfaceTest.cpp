@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "Latin1.h"
+
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QFontMetrics>
@@ -23,12 +25,12 @@ TEST(BrowseBoxInterface, PropertiesInPublishedOrder)
         names << QString::fromLatin1(meta.property(i).name());
     EXPECT_EQ(
         names,
-        (QStringList{"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
-                     "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
-                     "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
-                     "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
-                     "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
-                     "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
+        Latin1List({"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
+                    "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
+                    "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
+                    "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
+                    "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
+                    "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
     for (int i = meta.propertyOffset(); i < meta.propertyOffset() + 23; ++i)
         EXPECT_TRUE(meta.property(i).hasNotifySignal()) << meta.property(i).name();
     for (int i = meta.propertyOffset() + 23; i < meta.propertyCount(); ++i)
@@ -47,16 +49,16 @@ TEST(BrowseBoxInterface, EventsInDeclarationOrder)
         if (meta.method(i).methodType() == QMetaMethod::Signal)
             signatures << QString::fromLatin1(meta.method(i).methodSignature());
     EXPECT_EQ(signatures,
-              (QStringList{"ButtonClick(short)", "Change()", "Click()", "DblClick()",
-                           "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
-                           // By reference where the control passes them so.
-                           "MouseDown(short&,short&,float&,float&)",
-                           "MouseMove(short&,short&,float&,float&)",
-                           "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
-                           "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
-                           "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
-                           "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
-                           "OLEStartDrag(QMimeData*&,int&)"}));
+              Latin1List({"ButtonClick(short)", "Change()", "Click()", "DblClick()",
+                          "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
+                          // By reference where the control passes them so.
+                          "MouseDown(short&,short&,float&,float&)",
+                          "MouseMove(short&,short&,float&,float&)",
+                          "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
+                          "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
+                          "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
+                          "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
+                          "OLEStartDrag(QMimeData*&,int&)"}));
 }
 
 TEST(BrowseBoxInterface, WhichWritesNotify)
@@ -77,7 +79,7 @@ TEST(BrowseBoxInterface, WhichWritesNotify)
     QStringList names;
     for (const auto& args : changed)
         names << args.at(0).toString();
-    EXPECT_EQ(names, (QStringList{"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
+    EXPECT_EQ(names, Latin1List({"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
 }
 
 // Enabled and Font are QWidget's own setters: however they are reached, the change is
@@ -96,12 +98,10 @@ TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
     const Case cases[] = {
         {"setEnabled through a QWidget pointer",
          [](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setEnabled(false); },
-         {"Enabled"},
-         false},
+         Latin1List({"Enabled"}), false},
         {"the Enabled property, as a form designer writes it",
          [](BrowseBox& box, QWidget&) { box.setProperty("Enabled", false); },
-         {"Enabled"},
-         false},
+         Latin1List({"Enabled"}), false},
         {"setEnabled to the value it has",
          [](BrowseBox& box, QWidget&) { box.setEnabled(true); },
          {},
@@ -112,12 +112,9 @@ TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
          true},
         {"setFont through a QWidget pointer",
          [&](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setFont(big); },
-         {"Font"},
-         true},
-        {"the Font property",
-         [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
-         {"Font"},
-         true},
+         Latin1List({"Font"}), true},
+        {"the Font property", [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
+         Latin1List({"Font"}), true},
         {"a font the parent passes on",
          [&](BrowseBox&, QWidget& parent) { parent.setFont(big); },
          {},
@@ -221,13 +218,16 @@ TEST(BrowseBoxInterface, TextWidthCountsLeadingTabsOnly)
     const QFontMetrics own(box.font());
     EXPECT_EQ(box.TextWidth(QString()), 0);
     EXPECT_EQ(box.TextWidth(QStringLiteral("\t\t\t")), 2 * 3 * b * 15);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")), 2 * b * 15 + own.horizontalAdvance("ab") * 15);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")),
+              2 * b * 15 + own.horizontalAdvance(QStringLiteral("ab")) * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")),
+              own.horizontalAdvance(QStringLiteral("ab")) * 15);
     // The surface's own font, not the text font.
     QFont big = box.Font();
     big.setPixelSize(40);
     box.setFont(big);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")),
+              own.horizontalAdvance(QStringLiteral("ab")) * 15);
     EXPECT_EQ(box.TextHeight(QStringLiteral("x")), own.height() * 15);
     // Twice the tab count is 16-bit arithmetic: the platform's overflow error, not a
     // clamped width.
