@@ -139,6 +139,11 @@ total=$(nm -D --defined-only "$work/root/$libdir/$ostrel_so" | wc -l)
 echo "$total defined, $(wc -l <"$work/foreign") not Ostrel's"
 head -n 20 "$work/foreign"
 [ ! -s "$work/foreign" ] || fail "libOstrel exports symbols that are not Ostrel's"
+# What dynamic_cast, typeid and a class derived from BrowseBox need from the library.
+for symbol in "typeinfo for Ostrel::BrowseBox" "vtable for Ostrel::BrowseBox"; do
+    nm -D --defined-only -C "$work/root/$libdir/$ostrel_so" | cut -d' ' -f3- | grep -Fx "$symbol" >/dev/null ||
+        fail "libOstrel does not export $symbol"
+done
 
 echo "== examples/ostrel-example against cmake --install into a temporary prefix"
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"

@@ -14,6 +14,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <typeinfo>
 
 using namespace Ostrel;
 
@@ -174,6 +175,19 @@ TEST(BrowseBoxInterface, PartsByObjectName)
         EXPECT_NE(box.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(box.findChild<QLineEdit*>(QStringLiteral("TextField1")), box.TextField(1));
     EXPECT_EQ(box.TextField(0)->parentWidget(), box.TextFrame());
+}
+
+// A program built against the library knows the control's type: dynamic_cast and typeid
+// need the type information the library exports.
+TEST(BrowseBoxInterface, ItsTypeInformationReachesItsUsers)
+{
+    BrowseBox box;
+    QLineEdit edit;
+    QWidget* widgets[] = {&box, &edit};
+    EXPECT_EQ(dynamic_cast<BrowseBox*>(widgets[0]), &box);
+    EXPECT_EQ(dynamic_cast<BrowseBox*>(widgets[1]), nullptr);
+    EXPECT_EQ(typeid(*widgets[0]), typeid(BrowseBox));
+    EXPECT_NE(typeid(*widgets[1]), typeid(BrowseBox));
 }
 
 TEST(BrowseBoxInterface, VersionAndAboutBox)
