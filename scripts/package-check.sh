@@ -5,7 +5,8 @@
 # Makes the packages with cpack, unpacks them into a temporary root and compares the file
 # list, runs lintian (errors fail), checks RUNPATHs, stripping, icons, the manual pages,
 # the desktop entry and the AppStream data, lists what libOstrel exports, and builds and
-# runs examples/ostrel-example against `cmake --install` into a temporary prefix.
+# runs examples/ostrel-example against `cmake --install` into a temporary prefix, and builds
+# it against the unpacked packages through CMake and through pkg-config.
 set -euo pipefail
 # Pipes end in a grep that reads all its input (no -q): under pipefail, a writer cut off by
 # an early exit would count as a failure.
@@ -61,6 +62,7 @@ $libdir/cmake/Ostrel/OstrelTargets-$build_type.cmake
 $libdir/cmake/Ostrel/OstrelTargets.cmake
 $libdir/libOstrel.so
 $libdir/libOstrel.so.1
+$libdir/pkgconfig/Ostrel.pc
 $libdir/$ostrel_so
 $libdir/qt6/plugins/designer/libostrel_designer_plugin.so
 usr/share/applications/com.tarrowby.Kestrin.desktop
@@ -152,13 +154,37 @@ cmake -S "$root/examples/ostrel-example" -B "$work/example" -G Ninja \
     cmake --build "$work/example" >>"$work/example.log" 2>&1 ||
     { cat "$work/example.log"; fail "the example does not build"; }
 if [ -x "$work/example/ostrel-example" ]; then
-    QT_QPA_PLATFORM=offscreen timeout 30 "$work/example/ostrel-example" --check 2>/dev/null ||
+    QT_QPA_PLATFORM=offscreen timeout 30 "$work/example/ostrel-example" --check ||
         fail "ostrel-example --check"
 fi
-# The unpacked development package serves find_package(Ostrel) as well.
+# The unpacked packages serve find_package(Ostrel) and pkg-config (Ostrel.pc) as well; the
+# example is built both ways against them (with Qt's strict settings, QT_NO_KEYWORDS among
+# them) and run on the unpacked library.
+echo "== examples/ostrel-example against the unpacked packages: CMake and pkg-config"
+run_example() { # program
+    LD_LIBRARY_PATH="$work/root/$libdir" QT_QPA_PLATFORM=offscreen timeout 30 "$1" --check 2>/dev/null
+}
 cmake -S "$root/examples/ostrel-example" -B "$work/example-deb" -G Ninja \
-    -DCMAKE_PREFIX_PATH="$work/root/usr" >"$work/example-deb.log" 2>&1 ||
+    -DCMAKE_PREFIX_PATH="$work/root/usr" >"$work/example-deb.log" 2>&1 &&
+    cmake --build "$work/example-deb" >>"$work/example-deb.log" 2>&1 ||
     { cat "$work/example-deb.log"; fail "find_package(Ostrel) in the unpacked packages"; }
+[ ! -x "$work/example-deb/ostrel-example" ] || run_example "$work/example-deb/ostrel-example" ||
+    fail "ostrel-example (CMake, unpacked packages) --check"
+export PKG_CONFIG_PATH="$work/root/$libdir/pkgconfig"
+echo "pkg-config --cflags --libs Ostrel: $(pkg-config --cflags --libs Ostrel)"
+pkg-config --print-requires Ostrel | grep -x 'Qt6Widgets' >/dev/null || fail "Ostrel.pc does not require Qt6Widgets"
+mkdir -p "$work/example-pc"
+# shellcheck disable=SC2046 # pkg-config's flags are words
+(cd "$work/example-pc" &&
+    /usr/lib/qt6/libexec/uic "$root/examples/ostrel-example/ExampleWindow.ui" -o ui_ExampleWindow.h &&
+    c++ -std=c++17 -fPIC -Wall -Werror -I. -DQT_NO_KEYWORDS -DQT_NO_CAST_FROM_ASCII \
+        -DQT_NO_CAST_TO_ASCII -DQT_NO_URL_CAST_FROM_STRING -DQT_NO_FOREACH \
+        "$root/examples/ostrel-example/main.cpp" $(pkg-config --cflags --libs Ostrel) \
+        -o ostrel-example) >"$work/example-pc.log" 2>&1 ||
+    { cat "$work/example-pc.log"; fail "the example does not build with pkg-config"; }
+[ ! -x "$work/example-pc/ostrel-example" ] || run_example "$work/example-pc/ostrel-example" ||
+    fail "ostrel-example (pkg-config) --check"
+unset PKG_CONFIG_PATH
 
 echo "Package check: $((SECONDS - started)) s, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Ostrel for other projects: the library, its public headers under include/Ostrel, an export
 # set with OstrelConfig.cmake and OstrelConfigVersion.cmake (find_package(Ostrel) gives
-# Ostrel::Ostrel), and the Designer plugin in Qt's plugin folder under the same prefix.
+# Ostrel::Ostrel), Ostrel.pc for pkg-config, and the Designer plugin in Qt's plugin folder
+# under the same prefix.
 # Install components: Ostrel (what a program needs at run time), OstrelDevelopment (what
 # building against it needs; the Designer plugin too, as only a developer's Designer loads it).
 include(CMakePackageConfigHelpers)
@@ -30,6 +31,16 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/OstrelConfigVersion
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OstrelConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/OstrelConfigVersion.cmake
         DESTINATION ${ostrel_cmake_dir} COMPONENT OstrelDevelopment)
+
+# pkg-config: Ostrel.pc beside the CMake files' folder, its prefix taken from where it lies
+# (${pcfiledir}), so that the same file serves /usr, ~/.local or an unpacked package.
+set(ostrel_pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+file(RELATIVE_PATH OSTREL_PC_TO_PREFIX /prefix/${ostrel_pc_dir} /prefix)
+string(REGEX REPLACE "/$" "" OSTREL_PC_TO_PREFIX "${OSTREL_PC_TO_PREFIX}")
+set(OSTREL_VERSION ${ostrel_version})
+configure_file(Ostrel.pc.in ${CMAKE_CURRENT_BINARY_DIR}/Ostrel.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/Ostrel.pc DESTINATION ${ostrel_pc_dir}
+        COMPONENT OstrelDevelopment)
 
 # Qt's plugin folder, relative to the prefix as Qt names it (lib/<multiarch>/qt6/plugins on
 # Debian), so that a Designer of the same prefix finds the plugin without QT_PLUGIN_PATH.
