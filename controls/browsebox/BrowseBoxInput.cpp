@@ -78,6 +78,27 @@ bool EditsText(const QKeyEvent& k)
     return !text.isEmpty() && text.at(0).isPrint() &&
            !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
+
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type)
+    {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace
 
 // ---------------------------------------------------------------- focus
@@ -217,6 +238,10 @@ void BrowseBox::mouseReleaseEvent(QMouseEvent* event)
 
 bool BrowseBox::eventFilter(QObject* watched, QEvent* event)
 {
+    // Qt lets filters see the mouse events of disabled widgets; a disabled control raises
+    // nothing a user does.
+    if (!isEnabled() && IsUserInput(event->type()))
+        return false;
     for (int i = 0; i < 2; ++i)
     {
         if (watched == d->TextField[i])
@@ -245,6 +270,7 @@ bool BrowseBox::Private::ButtonEvent(int index, QEvent* event)
     switch (event->type())
     {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second press of a double-click (Qt sends no press)
     {
         const auto* m = static_cast<QMouseEvent*>(event);
         RaiseMouse(Mouse::Down, m->button(), m->modifiers(), ButtonPoint(index, m->position()));
@@ -305,7 +331,7 @@ bool BrowseBox::Private::FieldEvent(int index, QEvent* event)
     case QEvent::MouseButtonRelease:
         return FieldMouseRelease(index, static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonDblClick:
-        return FieldDoubleClick(static_cast<QMouseEvent*>(event));
+        return FieldDoubleClick(index, static_cast<QMouseEvent*>(event));
     case QEvent::ContextMenu:
         return FieldContextMenu(static_cast<QContextMenuEvent*>(event));
     case QEvent::DragEnter:
@@ -460,9 +486,12 @@ bool BrowseBox::Private::FieldMouseRelease(int index, QMouseEvent* m)
     return false;
 }
 
-// Comes after the second press of a double-click, which raised MouseDown already.
-bool BrowseBox::Private::FieldDoubleClick(QMouseEvent* m)
+// The second press of a double-click: Qt delivers it as this event alone, no press before it.
+bool BrowseBox::Private::FieldDoubleClick(int index, QMouseEvent* m)
 {
+    RaiseMouse(Mouse::Down, m->button(), m->modifiers(), FieldPoint(m->position()));
+    if (CustomMenu && m->button() == Qt::RightButton && m->modifiers() == Qt::NoModifier)
+        SuppressEditMenu(index);
     if (m->button() == Qt::LeftButton)
     {
         DoubleClickRelease = true;

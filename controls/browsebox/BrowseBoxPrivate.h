@@ -131,7 +131,7 @@ struct BrowseBox::Private
     bool FieldMousePress(int index, QMouseEvent* event);
     bool FieldMouseMove(int index, QMouseEvent* event);
     bool FieldMouseRelease(int index, QMouseEvent* event);
-    bool FieldDoubleClick(QMouseEvent* event);
+    bool FieldDoubleClick(int index, QMouseEvent* event);
     bool FieldContextMenu(const QContextMenuEvent* event) const;
     bool ButtonEvent(int index, QEvent* event);
     void ButtonClicked(int index);
