@@ -121,8 +121,8 @@ struct BrowseBox::Private
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
 
-    // Layout (BrowseBoxLayout.cpp).
-    void Layout();
+    // Layout (BrowseBoxLayout.cpp); resized: run for a resize by the container.
+    void Layout(bool resized = false);
 
     // Input and focus (BrowseBoxInput.cpp).
     bool FieldEvent(int index, QEvent* event);

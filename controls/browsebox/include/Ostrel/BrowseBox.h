@@ -42,11 +42,12 @@
 // ErrText itself. Key events are raised once, as for any key of the message.
 //
 // Geometry: every layout (a resize by the container, or the setters of Appearance,
-// EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) leaves the control one
-// pixel narrower than the width it found (W - TPPX twips) and fixes its height to one
-// text line + 8 px (ThreeD) or + 6 px (Flat), whatever height was asked for. A container
-// that places the control at width X therefore finds it X - 1 px wide afterwards. A hidden
-// control lays out when it is shown.
+// EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) fixes the control's height
+// to one text line + 8 px (ThreeD) or + 6 px (Flat), whatever height was asked for. A resize
+// by the container leaves it one pixel narrower than asked (W - TPPX twips): a container
+// that resizes the control to width X finds it X - 1 px wide afterwards. A setter keeps the
+// width, so a form that sets the geometry and then the properties (uic, Qt Designer) gets
+// back the width it saved. A hidden control lays out when it is shown.
 //
 // Creating one: BrowseBox(parent) is a new instance with the defaults of a fresh control;
 // BrowseBox(bag, parent) or FromBag(...) loads the properties of a saved bag instead.
