@@ -670,7 +670,8 @@ QString BrowseBox::AboutTitle()
 
 QString BrowseBox::AboutText()
 {
-    return QStringLiteral("Ostrel path field control library\n\nVersion") + VersionString();
+    return QString::fromUtf8(OstrelFileDescription) + QStringLiteral("\n\nVersion") +
+           VersionString();
 }
 
 double BrowseBox::Private::TwipsPerPixelX() const

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Latin1.h"
+#include "OstrelVersion.h"
+#include "QtPrint.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>
@@ -209,7 +211,8 @@ TEST(BrowseBoxInterface, VersionAndAboutBox)
     EXPECT_EQ(title, QStringLiteral("About..."));
     const QStringList lines = text.split(u'\n');
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_FALSE(lines.at(0).isEmpty());
+    // The library's file description, the same text as its version resource's.
+    EXPECT_EQ(lines.at(0), QString::fromUtf8(OstrelFileDescription));
     EXPECT_TRUE(lines.at(1).isEmpty());
     EXPECT_EQ(lines.at(2), QStringLiteral("Version") + box.Version());
     EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("Version ")));
