@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -321,7 +322,7 @@ void FileReplacement::State::OpenInPlace()
     if (error != 0)
     {
         if (restoreMode)
-            ::fchmodat(folder, name.c_str(), original.st_mode & 07777, 0);
+            std::ignore = ::fchmodat(folder, name.c_str(), original.st_mode & 07777, 0);
         restoreMode = false;
         Fail(error);
     }
@@ -396,7 +397,8 @@ FileReplacement::~FileReplacement()
     CloseQuietly(state.descriptor);
     CloseQuietly(state.inPlace);
     if (state.restoreMode)
-        ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
+        std::ignore =
+            ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
 }
 
 int FileReplacement::Descriptor() const
@@ -435,7 +437,8 @@ void FileReplacement::Commit()
     {
         state.CopyInPlace();
         if (state.restoreMode)
-            ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
+            std::ignore =
+                ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
         state.restoreMode = false;
         state.committed = true;
         return;
