@@ -40,8 +40,11 @@ bool AnsweredWithoutWindow(int argc, char** argv)
             "  $XDG_CONFIG_HOME/%s/kestrin.dat (~/.config/%s/kestrin.dat when unset)\n"
             "      the window's position, open tab, paths, delimiters and options, kept\n"
             "      between runs; root's in root's own folder. A program run from its build\n"
-            "      folder keeps kestrin.dat beside itself instead.\n",
-            Kestrin::CompanyName, Kestrin::CompanyName);
+            "      folder keeps kestrin.dat beside itself instead.\n"
+            "  %s/HKEY_LOCAL_MACHINE.ini\n"
+            "      the program's folder and version, recorded at start (the package makes the\n"
+            "      folder); in the user's folder above where it is missing or not writable.\n",
+            Kestrin::CompanyName, Kestrin::CompanyName, Kestrin::MachineStateFolder);
     else
         return false;
     return true;

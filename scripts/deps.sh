@@ -9,7 +9,7 @@ KESTRIN_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
-  help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils
+  help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils strace
 )
 # Installed without what they recommend (devscripts, for hardening-check, would bring some
 # ninety packages).

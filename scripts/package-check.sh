@@ -148,6 +148,51 @@ done
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/kestrin" --help |
     grep '^Usage: kestrin' >/dev/null || fail "kestrin --help"
 
+echo "== run as root: the registration in /var/lib/kestrin, nothing written under /etc"
+# The unpacked window started as root, in a mount namespace of its own whose fresh /var/lib
+# holds the folder the package makes (or not: then the record goes to the user's folder).
+# strace (-y names the folder behind a descriptor) lists every file it opens for writing,
+# makes, renames or removes; any of them under /etc fails the check.
+[ -d "$work/root/var/lib/kestrin" ] || fail "the package does not make /var/lib/kestrin"
+run_as_root() { # name, 1 when the package's state folder exists
+    local home="$work/home-$1"
+    mkdir -p "$home"
+    # shellcheck disable=SC2016 # expanded by the inner shell
+    unshare --mount sh -c '
+        mount -t tmpfs kestrin-check /var/lib || exit 1
+        [ "$2" = 0 ] || mkdir -p /var/lib/kestrin
+        env -u XDG_CONFIG_HOME -u XDG_CONFIG_DIRS -u DISPLAY -u WAYLAND_DISPLAY HOME="$3" \
+            QT_QPA_PLATFORM=offscreen timeout -s TERM 10 \
+            strace -f -qq -y -o "$4.strace" -e trace=%file,%desc "$1" >"$4.log" 2>&1
+        ls -A /var/lib/kestrin >"$4.state" 2>/dev/null || true' \
+        sh "$work/root/usr/bin/kestrin" "$2" "$home" "$work/root-run-$1" ||
+        fail "kestrin as root ($1) could not be run: $(cat "$work/root-run-$1.log" 2>/dev/null)"
+    grep -E '^[0-9]+ +((open|openat|creat)\(.*/etc/[^>"]*[>"].*(O_WRONLY|O_RDWR|O_CREAT|O_TRUNC)|(mkdir|mkdirat|rename|renameat2?|link|linkat|symlink|symlinkat|unlink|unlinkat|rmdir|truncate|chmod|fchmodat|chown|fchownat|utimensat)\(.*/etc/)' \
+        "$work/root-run-$1.strace" >"$work/root-run-$1.etc" || true
+    if [ -s "$work/root-run-$1.etc" ]; then
+        head -n 5 "$work/root-run-$1.etc"
+        fail "kestrin as root ($1) writes under /etc"
+    fi
+}
+run_as_root with-state 1
+grep -x 'HKEY_LOCAL_MACHINE.ini' "$work/root-run-with-state.state" >/dev/null ||
+    fail "kestrin as root left no record in /var/lib/kestrin"
+run_as_root without-state 0
+[ ! -s "$work/root-run-without-state.state" ] || fail "kestrin made /var/lib/kestrin itself"
+[ -f "$work/home-without-state/.config/Tarrowby/HKEY_LOCAL_MACHINE.ini" ] ||
+    fail "without /var/lib/kestrin the record is not in the user's folder"
+echo "as root: $(cat "$work/root-run-with-state.state") in /var/lib/kestrin; without that folder in" \
+    "~/.config/Tarrowby; $(cat "$work"/root-run-*.strace | wc -l) file calls traced, none writes under /etc"
+# Purging the package removes the record; a plain removal keeps it.
+dpkg-deb -e "$build"/packages/kestrin_*.deb "$work/control"
+# shellcheck disable=SC2016
+unshare --mount sh -c '
+    mount -t tmpfs kestrin-check /var/lib && mkdir /var/lib/kestrin &&
+    touch /var/lib/kestrin/HKEY_LOCAL_MACHINE.ini &&
+    sh "$1/postrm" remove && [ -f /var/lib/kestrin/HKEY_LOCAL_MACHINE.ini ] &&
+    sh "$1/postrm" purge && [ ! -e /var/lib/kestrin ]' sh "$work/control" ||
+    fail "the kestrin package's postrm does not remove /var/lib/kestrin on purge (only)"
+
 echo "== symbols libOstrel exports that are not Ostrel's"
 # Ostrel's own: names in namespace Ostrel, and their type information, vtables and thunks.
 nm -D --defined-only -C "$work/root/$libdir/$ostrel_so" | cut -d' ' -f3- |
