@@ -6,6 +6,8 @@
 #include "fwMain.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <cstdio>
 #include <cstring>
@@ -26,9 +28,10 @@ bool AnsweredWithoutWindow(int argc, char** argv)
                     Kestrin::VersionRevision, Kestrin::CompanyName);
     else if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))
         std::printf(
-            "Usage: kestrin [OPTION]\n"
+            "Usage: kestrin [OPTION] [FILE]\n"
             "Splits a text file into fragment files at every occurrence of a delimiter, or\n"
             "joins the files named in a list file into one, in a window with a tab for each.\n"
+            "With FILE the window opens on the split tab with FILE as the file to split.\n"
             "kestrin-cli does the same from a shell.\n"
             "\n"
             "Options:\n"
@@ -62,6 +65,16 @@ int main(int argc, char** argv)
 
     Kestrin::fwMain::Startup startup;
     startup.ExecutablePath = Kestrin::PathBytes(QCoreApplication::applicationFilePath());
+    // What is left after Qt took its own options: at most one file to split.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() > 1 || (arguments.size() == 1 && arguments.at(0).startsWith(u'-')))
+    {
+        std::fprintf(stderr, "Usage: kestrin [OPTION] [FILE] (kestrin --help)\n");
+        return 2;
+    }
+    if (arguments.size() == 1)
+        startup.OpenFile = Kestrin::PathBytes(
+            QDir::toNativeSeparators(QFileInfo(arguments.at(0)).absoluteFilePath()));
     startup.Register = [](const std::string& path) { Kestrin::RegisterProgram(path); };
     Kestrin::fwMain window(startup);
     window.show();

@@ -132,8 +132,13 @@ for size in 16 32 48 64 128 256; do
     png="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/com.tarrowby.Kestrin.png"
     file -b "$png" | grep "PNG image data, $size x $size," >/dev/null || fail "icon $size: $(file -b "$png")"
 done
-desktop-file-validate "$work/root/usr/share/applications/com.tarrowby.Kestrin.desktop" ||
-    fail "desktop entry"
+desktop="$work/root/usr/share/applications/com.tarrowby.Kestrin.desktop"
+desktop-file-validate "$desktop" || fail "desktop entry"
+# "Open with Kestrin" for text files, and the running window matched to its entry (the
+# window's WM_CLASS is kestrin).
+for line in 'Exec=kestrin %f' 'MimeType=text/plain;' 'StartupWMClass=kestrin'; do
+    grep -Fx "$line" "$desktop" >/dev/null || fail "the desktop entry lacks $line"
+done
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/com.tarrowby.Kestrin.metainfo.xml" ||
     fail "AppStream data"
 cli_page=$(zcat "$work/root/usr/share/man/man1/kestrin-cli.1.gz")

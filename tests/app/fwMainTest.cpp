@@ -94,6 +94,7 @@ protected:
     {
         fwMain::Startup startup;
         startup.ExecutablePath = temp / "kestrin";
+        startup.OpenFile = openFile;
         startup.Register = [this](const std::string& path)
         {
             registered.push_back(path);
@@ -145,6 +146,7 @@ protected:
     TempFolder temp;
     std::unique_ptr<fwMain> window;
     std::vector<std::string> registered;
+    std::string openFile; // Startup::OpenFile of the next Open()
     bool settingsAtRegistration = true;
 };
 
@@ -339,6 +341,29 @@ TEST_F(Window, StartsFromAHandWrittenSettingsFile)
     // Start reflects the restored join tab: three lines and a target.
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
+// kestrin FILE: the file is the split source of this start, on the split tab, whatever was
+// restored; one that names no file leaves the field empty. Closing saves it as usual.
+TEST_F(Window, AFileGivenAtStartIsTheSplitSource)
+{
+    const std::string restored = temp.Write("in/restored.txt", "a##b");
+    const std::string given = temp.Write("in/given.txt", "1##2##3");
+    for (const std::string& file : {given, temp / "in/missing.txt"})
+    {
+        SCOPED_TRACE(file);
+        WriteSettings("[fwMain]\nssMain=1\n[&Split File]\nucSource=" + restored +
+                      "\ntbDelimiter=##\n");
+        openFile = file;
+        Open();
+        EXPECT_EQ(Tabs()->Tab(), 0);
+        const bool exists = file == given;
+        EXPECT_EQ(Field("ucSource0")->Text(), exists ? QString::fromStdString(given) : QString());
+        EXPECT_EQ(Panel("Total"), exists ? QStringLiteral("3") : QStringLiteral("0"));
+        Close();
+        EXPECT_NE(Settings().find("ucSource=" + (exists ? given : std::string())),
+                  std::string::npos);
+    }
 }
 
 TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
