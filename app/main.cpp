@@ -2,6 +2,7 @@
 // Kestrin: split a text file at a delimiter, join listed files into one.
 #include "LocalText.h"
 #include "Registration.h"
+#include "RunningMark.h"
 #include "Version.h"
 #include "fwMain.h"
 
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     if (AnsweredWithoutWindow(argc, argv))
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     QApplication application(argc, argv);
+    Kestrin::MarkRunning();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
     // The desktop entry's name, so that a Wayland compositor matches the window to it.
     QApplication::setDesktopFileName(QStringLiteral("com.tarrowby.Kestrin"));
