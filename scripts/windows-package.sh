@@ -40,11 +40,11 @@ open_with_key='HKLM\Software\Classes\Applications\kestrin.exe\shell\open\command
 app_paths_key='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\kestrin.exe'
 # One value of a key as `reg query` shows it, empty when missing.
 reg_value() { # key value
-    "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    { "$wine" reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
         awk -v n="$2" '$1 == n && $2 ~ /^REG_/ { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print }'
 }
 reg_default() { # key
-    "$wine" reg query "$1" /ve 2>/dev/null | tr -d '\r' |
+    { "$wine" reg query "$1" /ve 2>/dev/null || true; } | tr -d '\r' |
         awk '$2 ~ /^REG_/ { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print }'
 }
 
@@ -195,7 +195,7 @@ timeout 120 "$wine" "$setup" /S /CurrentUser /PATH || fail "the per-user install
 user_folder=$(reg_value "$user_key" InstallLocation)
 echo "per-user folder: ${user_folder:-none}"
 case $user_folder in
-*\AppData\Local\Programs\Kestrin) ;;
+*'\AppData\Local\Programs\Kestrin') ;;
 *) fail "the per-user install is in \"$user_folder\"" ;;
 esac
 if "$wine" reg query "$uninstall_key" >/dev/null 2>&1; then fail "the per-user install wrote $uninstall_key"; fi
