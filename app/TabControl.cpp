@@ -54,7 +54,7 @@ void TabControl::OnCurrentChanged(int index)
     const int previous = current_;
     current_ = index;
     update();
-    emit Click(previous);
+    Q_EMIT Click(previous);
 }
 
 void TabControl::resizeEvent(QResizeEvent* event)

@@ -26,7 +26,7 @@ public:
     int TabHeight() const;
     QTabBar* Bar() const { return bar_; }
 
-signals:
+Q_SIGNALS:
     void Click(int previousTab);
 
 protected:

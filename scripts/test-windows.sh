@@ -13,6 +13,7 @@ source "$(dirname "$0")/deps.sh"
 KESTRIN_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
                   qt6-base-dev xvfb xauth xdotool x11-utils imagemagick xz-utils nsis unzip
                   icoutils binutils python3-xlib)
+KESTRIN_PACKAGES_LEAN=()
 kestrin_install_missing --no-install-recommends
 
 build="$KESTRIN_ROOT/build-windows"

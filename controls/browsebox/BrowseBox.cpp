@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // BrowseBox: creation, properties and methods. Layout, input, drag and drop and
 // persistence live in the BrowseBox*.cpp files beside this one.
-#include "BrowseBox.h"
-
 #include "BrowseBoxPrivate.h"
 #include "BrowseGlyph.h"
 #include "MousePointer.h"
@@ -11,6 +9,7 @@
 #include "PictureButton.h"
 #include "VersionText.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
@@ -139,7 +138,7 @@ void BrowseBox::Private::CreateParts()
     }
     TextField[1]->hide();
     ButtonBox[0]->hide();
-    connect(TextField[0], &QLineEdit::textChanged, q, [this] { emit q->Change(); });
+    connect(TextField[0], &QLineEdit::textChanged, q, [this] { Q_EMIT q->Change(); });
     ApplyColors();
 }
 
@@ -162,7 +161,7 @@ void BrowseBox::Private::Notify(Persisted property)
     const int index = meta->indexOfProperty(name);
     if (index >= 0 && meta->property(index).hasNotifySignal())
         meta->property(index).notifySignal().invoke(q, Qt::DirectConnection);
-    emit q->PropertyChanged(QString::fromLatin1(name));
+    Q_EMIT q->PropertyChanged(QString::fromLatin1(name));
 }
 
 BrowseBox::AppearanceConstants BrowseBox::Appearance() const
@@ -671,7 +670,8 @@ QString BrowseBox::AboutTitle()
 
 QString BrowseBox::AboutText()
 {
-    return QStringLiteral("Ostrel path field control library\n\nVersion") + VersionString();
+    return QString::fromUtf8(OstrelFileDescription) + QStringLiteral("\n\nVersion") +
+           VersionString();
 }
 
 double BrowseBox::Private::TwipsPerPixelX() const

@@ -16,8 +16,9 @@ fail() {
     exit 1
 }
 
-# Registration and the per-user settings fallback stay inside the work folder.
-export XDG_CONFIG_DIRS="$work/xdg-system" XDG_CONFIG_HOME="$work/xdg-user"
+# The settings and the registration's per-user record stay inside the work folder (the
+# machine-wide record goes to /var/lib/kestrin only where the package made that folder).
+export XDG_CONFIG_HOME="$work/xdg-user"
 # The copy has no build-folder marker beside it, so it keeps its settings where an installed
 # program does: in the user's configuration folder.
 cp "$program" "$work/kestrin"

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "BrowseBox.h"
+#include "Latin1.h"
+#include "OstrelVersion.h"
+#include "QtPrint.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
@@ -13,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <typeinfo>
 
 using namespace Ostrel;
 
@@ -24,12 +28,12 @@ TEST(BrowseBoxInterface, PropertiesInPublishedOrder)
         names << QString::fromLatin1(meta.property(i).name());
     EXPECT_EQ(
         names,
-        (QStringList{"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
-                     "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
-                     "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
-                     "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
-                     "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
-                     "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
+        Latin1List({"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
+                    "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
+                    "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
+                    "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
+                    "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
+                    "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
     for (int i = meta.propertyOffset(); i < meta.propertyOffset() + 23; ++i)
         EXPECT_TRUE(meta.property(i).hasNotifySignal()) << meta.property(i).name();
     for (int i = meta.propertyOffset() + 23; i < meta.propertyCount(); ++i)
@@ -48,16 +52,16 @@ TEST(BrowseBoxInterface, EventsInDeclarationOrder)
         if (meta.method(i).methodType() == QMetaMethod::Signal)
             signatures << QString::fromLatin1(meta.method(i).methodSignature());
     EXPECT_EQ(signatures,
-              (QStringList{"ButtonClick(short)", "Change()", "Click()", "DblClick()",
-                           "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
-                           // By reference where the control passes them so.
-                           "MouseDown(short&,short&,float&,float&)",
-                           "MouseMove(short&,short&,float&,float&)",
-                           "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
-                           "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
-                           "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
-                           "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
-                           "OLEStartDrag(QMimeData*&,int&)"}));
+              Latin1List({"ButtonClick(short)", "Change()", "Click()", "DblClick()",
+                          "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
+                          // By reference where the control passes them so.
+                          "MouseDown(short&,short&,float&,float&)",
+                          "MouseMove(short&,short&,float&,float&)",
+                          "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
+                          "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
+                          "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
+                          "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
+                          "OLEStartDrag(QMimeData*&,int&)"}));
 }
 
 TEST(BrowseBoxInterface, WhichWritesNotify)
@@ -78,7 +82,7 @@ TEST(BrowseBoxInterface, WhichWritesNotify)
     QStringList names;
     for (const auto& args : changed)
         names << args.at(0).toString();
-    EXPECT_EQ(names, (QStringList{"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
+    EXPECT_EQ(names, Latin1List({"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
 }
 
 // Enabled and Font are QWidget's own setters: however they are reached, the change is
@@ -97,12 +101,10 @@ TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
     const Case cases[] = {
         {"setEnabled through a QWidget pointer",
          [](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setEnabled(false); },
-         {"Enabled"},
-         false},
+         Latin1List({"Enabled"}), false},
         {"the Enabled property, as a form designer writes it",
          [](BrowseBox& box, QWidget&) { box.setProperty("Enabled", false); },
-         {"Enabled"},
-         false},
+         Latin1List({"Enabled"}), false},
         {"setEnabled to the value it has",
          [](BrowseBox& box, QWidget&) { box.setEnabled(true); },
          {},
@@ -113,12 +115,9 @@ TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
          true},
         {"setFont through a QWidget pointer",
          [&](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setFont(big); },
-         {"Font"},
-         true},
-        {"the Font property",
-         [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
-         {"Font"},
-         true},
+         Latin1List({"Font"}), true},
+        {"the Font property", [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
+         Latin1List({"Font"}), true},
         {"a font the parent passes on",
          [&](BrowseBox&, QWidget& parent) { parent.setFont(big); },
          {},
@@ -180,6 +179,19 @@ TEST(BrowseBoxInterface, PartsByObjectName)
     EXPECT_EQ(box.TextField(0)->parentWidget(), box.TextFrame());
 }
 
+// A program built against the library knows the control's type: dynamic_cast and typeid
+// need the type information the library exports.
+TEST(BrowseBoxInterface, ItsTypeInformationReachesItsUsers)
+{
+    BrowseBox box;
+    QLineEdit edit;
+    QWidget* widgets[] = {&box, &edit};
+    EXPECT_EQ(dynamic_cast<BrowseBox*>(widgets[0]), &box);
+    EXPECT_EQ(dynamic_cast<BrowseBox*>(widgets[1]), nullptr);
+    EXPECT_EQ(typeid(*widgets[0]), typeid(BrowseBox));
+    EXPECT_NE(typeid(*widgets[1]), typeid(BrowseBox));
+}
+
 TEST(BrowseBoxInterface, VersionAndAboutBox)
 {
     BrowseBox box;
@@ -199,7 +211,8 @@ TEST(BrowseBoxInterface, VersionAndAboutBox)
     EXPECT_EQ(title, QStringLiteral("About..."));
     const QStringList lines = text.split(u'\n');
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_FALSE(lines.at(0).isEmpty());
+    // The library's file description, the same text as its version resource's.
+    EXPECT_EQ(lines.at(0), QString::fromUtf8(OstrelFileDescription));
     EXPECT_TRUE(lines.at(1).isEmpty());
     EXPECT_EQ(lines.at(2), QStringLiteral("Version") + box.Version());
     EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("Version ")));
@@ -222,13 +235,16 @@ TEST(BrowseBoxInterface, TextWidthCountsLeadingTabsOnly)
     const QFontMetrics own(box.font());
     EXPECT_EQ(box.TextWidth(QString()), 0);
     EXPECT_EQ(box.TextWidth(QStringLiteral("\t\t\t")), 2 * 3 * b * 15);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")), 2 * b * 15 + own.horizontalAdvance("ab") * 15);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")),
+              2 * b * 15 + own.horizontalAdvance(QStringLiteral("ab")) * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")),
+              own.horizontalAdvance(QStringLiteral("ab")) * 15);
     // The surface's own font, not the text font.
     QFont big = box.Font();
     big.setPixelSize(40);
     box.setFont(big);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")),
+              own.horizontalAdvance(QStringLiteral("ab")) * 15);
     EXPECT_EQ(box.TextHeight(QStringLiteral("x")), own.height() * 15);
     // Twice the tab count is 16-bit arithmetic: the platform's overflow error, not a
     // clamped width.

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -461,7 +462,7 @@ int FileReplacement::State::OpenTargetInPlace()
     {
         inPlace = ::openat(folder, name.c_str(), flags);
         const int error = errno;
-        ::fchmodat(folder, name.c_str(), bits, 0);
+        std::ignore = ::fchmodat(folder, name.c_str(), bits, 0);
         errno = error;
     }
     if (inPlace < 0 && AccessDenied(errno))
@@ -519,7 +520,7 @@ void FileReplacement::State::OpenInPlace()
             Fail(error);
     }
     if (leftover.State != 0 && (original.st_mode & 07777) != bits)
-        ::fchmod(inPlace, bits);
+        std::ignore = ::fchmod(inPlace, bits);
     // The output is collected elsewhere first: the file changes only once it is whole.
     if ((descriptor = OpenScratchFile()) < 0)
         Fail(errno);

@@ -35,7 +35,7 @@ std::string& UserFolderOverride()
 std::string SystemFolder()
 {
     const auto& folder = SystemFolderOverride();
-    return folder.empty() ? SystemConfigFolder() : folder;
+    return folder.empty() ? MachineStateFolder : folder;
 }
 
 std::string UserFolder()
@@ -57,8 +57,10 @@ long NonZero(int code)
 
 std::string RegistryHivePath()
 {
+    // The machine-wide folder is the package's: used where it exists, never made here.
     const auto system = SystemFolder();
-    if (FolderIsWritable(system))
+    std::error_code error;
+    if (std::filesystem::is_directory(system, error) && FolderIsWritable(system))
         return system + "/" + HiveFileName;
     const auto user = UserFolder();
     if (!user.empty() && FolderIsWritable(user))
