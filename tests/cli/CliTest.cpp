@@ -645,8 +645,10 @@ TEST(Cli, CtrlCCancelsAWaitingQuestion)
 TEST(Cli, HelpNamesEveryExitStatus)
 {
     TempFolder temp;
-    const auto help = RunCli(temp, {"--help"}).Out;
-    for (const char* status : {"0 ", "1 ", "2 ", "3 ", "4 ", "130 "})
+    const auto outcome = RunCli(temp, {"--help"});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    const auto& help = outcome.Out;
+    for (const char* status : {"0 ", "1 ", "2 ", "3 ", "4 ", "5 ", "130 ", "141 "})
         EXPECT_NE(help.find(std::string("  ") + status), std::string::npos) << status;
 }
 
