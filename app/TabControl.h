@@ -35,6 +35,7 @@ protected:
 
 private:
     void OnCurrentChanged(int index);
+    void UpdateAccessibleName();
 
     QTabBar* bar_;
     int current_ = 0;

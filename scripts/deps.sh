@@ -11,6 +11,7 @@ KESTRIN_PACKAGES=(
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils
   e2fsprogs strace util-linux
+  dbus at-spi2-core python3-pyatspi
 )
 # Installed without what they recommend (devscripts, for hardening-check, would bring some
 # ninety packages).

@@ -440,6 +440,7 @@ QString BrowseBox::ToolTipLeft() const
 void BrowseBox::setToolTipLeft(const QString& value)
 {
     d->ButtonBox[0]->setToolTip(value);
+    d->UpdateAccessibility();
     d->Notify(Persisted::ToolTipLeft);
 }
 
@@ -451,6 +452,7 @@ QString BrowseBox::ToolTipRight() const
 void BrowseBox::setToolTipRight(const QString& value)
 {
     d->ButtonBox[1]->setToolTip(value);
+    d->UpdateAccessibility();
     d->Notify(Persisted::ToolTipRight);
 }
 
@@ -566,6 +568,7 @@ void BrowseBox::setErrText(const QString& value)
         text->setVisible(true);
         message->setVisible(false);
     }
+    d->UpdateAccessibility();
 }
 
 QString BrowseBox::Version() const
@@ -724,6 +727,9 @@ void BrowseBox::changeEvent(QEvent* event)
     {
     case QEvent::PaletteChange:
         d->ApplyColors(); // system colours follow the palette
+        break;
+    case QEvent::LanguageChange:
+        d->UpdateAccessibility();
         break;
     case QEvent::EnabledChange:
         // A parent's change leaves the control's own setting, and its value, as they were.

@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QFile>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <memory>
@@ -269,6 +270,8 @@ bool BrowseBox::Private::ButtonEvent(int index, QEvent* event)
     const QWidget* button = ButtonBox[index];
     switch (event->type())
     {
+    case QEvent::ToolTip:
+        return ButtonToolTip(index, static_cast<QHelpEvent*>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: // the second press of a double-click (Qt sends no press)
     {

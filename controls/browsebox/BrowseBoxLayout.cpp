@@ -109,6 +109,7 @@ void BrowseBox::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     d->TextField[0]->setToolTip(toolTip());
+    d->UpdateAccessibility();
     for (QWidget* part :
          {static_cast<QWidget*>(d->TextField[0]), static_cast<QWidget*>(d->ButtonBox[0]),
           static_cast<QWidget*>(d->ButtonBox[1])})

@@ -15,6 +15,7 @@
 class QContextMenuEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QHelpEvent;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -120,6 +121,13 @@ struct BrowseBox::Private
     bool PartUsable(const QWidget* part) const;
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
+
+    // Accessibility (BrowseBoxAccessibility.cpp): the parts' names and descriptions follow
+    // the control's label, its message and the buttons' tool tips.
+    QString AccessibleLabel() const;
+    static QString KeyboardHint();
+    void UpdateAccessibility();
+    bool ButtonToolTip(int index, QHelpEvent* event) const;
 
     // Layout (BrowseBoxLayout.cpp); resized: run for a resize by the container.
     void Layout(bool resized = false);

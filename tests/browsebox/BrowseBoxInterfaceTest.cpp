@@ -4,9 +4,11 @@
 #include "QtPrint.h"
 
 #include <Ostrel/BrowseBox.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QMetaProperty>
@@ -303,4 +305,51 @@ TEST(BrowseBoxInterface, SettersReachTheirParts)
     box.setMaxLength(0); // no limit
     box.setText(QString(40000, u'x'));
     EXPECT_EQ(box.Text().size(), 40000);
+}
+
+// What a screen reader says about a BrowseBox in any form: the parts named after the label
+// whose buddy it is (or the control's own accessible name), the right button after what it
+// browses for, with the keyboard's way to it, and a shown message as the field's description.
+TEST(BrowseBoxInterface, PartsAreNamedForAssistiveTechnology)
+{
+    const auto name = [](QWidget* w)
+    { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    const auto description = [](QWidget* w)
+    { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description); };
+    struct Case
+    {
+        const char* Label;   // nullptr: no buddy label
+        const char* OwnName; // nullptr: none set
+        const char* Spoken;  // what the text field is called
+    } cases[] = {{"&Source File:", nullptr, "Source File"},
+                 {"Target && more:", nullptr, "Target & more"},
+                 {"Ignored:", "Named by code", "Named by code"},
+                 {nullptr, nullptr, ""}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Spoken);
+        QWidget form;
+        auto* box = new BrowseBox(&form);
+        if (c.Label != nullptr)
+            (new QLabel(QString::fromUtf8(c.Label), &form))->setBuddy(box);
+        if (c.OwnName != nullptr)
+            box->setAccessibleName(QString::fromUtf8(c.OwnName));
+        form.show();
+        const QString spoken = QString::fromUtf8(c.Spoken);
+        EXPECT_EQ(name(box->TextField(0)), spoken);
+        EXPECT_EQ(name(box->ButtonBox(1)), spoken.isEmpty()
+                                               ? QStringLiteral("Browse")
+                                               : QStringLiteral("Browse for ") + spoken);
+        EXPECT_TRUE(description(box->ButtonBox(1)).contains(QStringLiteral("Alt+Down")));
+        EXPECT_TRUE(description(box->TextField(0)).isEmpty());
+        box->setErrText(QStringLiteral("<Required.>"));
+        EXPECT_EQ(description(box->TextField(0)), QStringLiteral("<Required.>"));
+        EXPECT_EQ(name(box->TextField(1)), spoken);
+        box->setErrText(QString());
+        EXPECT_TRUE(description(box->TextField(1)).isEmpty());
+        box->setToolTipRight(QStringLiteral("Pick a folder..."));
+        EXPECT_EQ(name(box->ButtonBox(1)), spoken.isEmpty()
+                                               ? QStringLiteral("Pick a folder")
+                                               : QStringLiteral("Pick a folder for ") + spoken);
+    }
 }
