@@ -37,10 +37,13 @@ bool AnsweredWithoutWindow(int argc, char** argv)
             "Qt's own options are taken as well (-platform NAME, -style NAME, ...).\n"
             "\n"
             "Files:\n"
+            // The path alone on its line, the text below it indented by 20 or more: the
+            // layout that help2man makes a tagged paragraph of.
             "  $XDG_CONFIG_HOME/%s/kestrin.dat (~/.config/%s/kestrin.dat when unset)\n"
-            "      the window's position, open tab, paths, delimiters and options, kept\n"
-            "      between runs; root's in root's own folder. A program run from its build\n"
-            "      folder keeps kestrin.dat beside itself instead.\n",
+            "                      the window's position, open tab, paths, delimiters and\n"
+            "                      options, kept between runs; root's in root's own folder.\n"
+            "                      A program run from its build folder keeps kestrin.dat\n"
+            "                      beside itself instead.\n",
             Kestrin::CompanyName, Kestrin::CompanyName);
     else
         return false;

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "CommandLine.h"
 
-#include <getopt.h>
-
 namespace Kestrin
 {
 const char* UsageText()
 {
     // GNU layout ("Usage:", "  or:", a description, two-space indented items), which
-    // help2man turns into the manual page's synopsis, description and option list.
+    // help2man turns into the manual page's synopsis, description and option list; lines
+    // that start with "$ " become examples.
     return "Usage: kestrin-cli split SOURCE -d DELIM [-t FOLDER] [OPTIONS]\n"
            "  or:  kestrin-cli join LIST -t TARGET [-d DELIM] [OPTIONS]\n"
            "  or:  kestrin-cli count split SOURCE -d DELIM\n"
@@ -24,8 +23,11 @@ const char* UsageText()
            "          \"stdin\").\n"
            "  join    writes the files named in LIST (one path per line, relative ones taken\n"
            "          from LIST's folder) into TARGET, each introduced by a line break and\n"
-           "          DELIM; TARGET - writes to standard output.\n"
+           "          DELIM; LIST - reads the list from standard input (relative lines from\n"
+           "          the current folder); TARGET - writes to standard output.\n"
            "  count   prints the number of fragments or list lines that a run would use.\n"
+           "\n"
+           "Options may stand before or after the command.\n"
            "\n"
            "Options:\n"
            "  -d, --delimiter=DELIM  the delimiter; the next argument is taken as it is, also\n"
@@ -33,37 +35,61 @@ const char* UsageText()
            "  -e, --escapes          \\n, \\r, \\t, \\\\ and \\xHH in DELIM stand for their bytes\n"
            "  -t, --target=PATH      the target folder (split) or file (join)\n"
            "      --first-line       split: name fragments after their first line\n"
+           "      --number-repeated  split: a first-line name that an earlier fragment took\n"
+           "                         gets _2, _3, ... before its extension\n"
            "      --list             split: also write the list file BASE_List.EXT\n"
            "  -f, --force            split: replace existing fragment files without asking\n"
            "                         (also --silent)\n"
            "  -n, --no-clobber       split: never replace an existing file, without asking\n"
+           "      --keep-delimiter   split: each fragment starts with the delimiter that\n"
+           "                         opened it (line breaks it starts with end the fragment\n"
+           "                         before)\n"
+           "      --keep-line-ends   split: write each fragment with its final line break\n"
+           "  -z, --elide-empty-files\n"
+           "                         split: no file for a fragment that would be empty\n"
+           "                         (numbers count the files written)\n"
            "      --dry-run          split: print the files it would write (\"exists\" after a\n"
            "                         tab for those already there) and write nothing\n"
            "      --name=NAME        split: the file name to name fragments of standard input\n"
            "                         after\n"
            "      --file-names       join: each file's path as the first line of its part\n"
+           "      --raw              join: the files as they are, one after another, with\n"
+           "                         nothing between them and nothing dropped (as cat)\n"
            "  -y, --yes              join: replace an existing TARGET without asking\n"
            "  -q, --quiet            no progress display\n"
            "  -v, --verbose          print each file written\n"
            "  -h, --help             this text\n"
            "      --version          the version and licence\n"
            "\n"
+           "By default a split drops each fragment's final line break and the delimiter, and\n"
+           "a join puts a line break and DELIM before each file. For a split that joins back\n"
+           "byte for byte, keep both and join raw:\n"
+           "  $ kestrin-cli split in.log -d DELIM --keep-delimiter --keep-line-ends --list\n"
+           "  $ kestrin-cli join --raw in_List.log -t copy.log\n"
+           "\n"
            "Before replacing a file, the question is asked on standard error and answered on\n"
            "the terminal: y (yes), n (no), a (yes to all) or, for fragments, c (cancel the\n"
            "rest). Even with --force the split asks before it replaces its own source or its\n"
-           "list file, or writes through a link that leads out of the target folder; without\n"
-           "an answer the file is kept. On a terminal a run that takes longer than a second\n"
-           "shows its progress on standard error. Ctrl+C stops a run before its next file\n"
-           "(what is written stays whole); a second Ctrl+C ends at once.\n"
+           "list file, a fragment it wrote earlier in the same run (two equal first lines),\n"
+           "or writes through a link that leads out of the target folder. A question that\n"
+           "cannot be answered (no terminal, end of input) keeps the file; the files kept so\n"
+           "are counted at the end, and each fragment not written is named. On a terminal a\n"
+           "run that takes longer than a second shows its progress on standard error. Ctrl+C\n"
+           "stops a run before its next file (what is written stays whole); a second Ctrl+C\n"
+           "ends at once.\n"
            "\n"
            "Exit status:\n"
-           "  0   done\n"
-           "  1   failed (the message names the file and the reason)\n"
-           "  2   usage error\n"
-           "  3   cancelled by the user (an overwrite question answered c, or n for the join)\n"
-           "  4   nothing to do (the delimiter does not occur, an empty file, a list of fewer\n"
-           "      than two lines, none of the listed files found)\n"
-           "  130 stopped by Ctrl+C\n";
+           "  0    done\n"
+           "  1    failed (the message names the file and the reason)\n"
+           "  2    usage error\n"
+           "  3    cancelled by the user (an overwrite question answered c, or n for the\n"
+           "       join)\n"
+           "  4    nothing to do (the delimiter does not occur, an empty file, a list of\n"
+           "       fewer than two lines, none of the listed files found)\n"
+           "  5    not everything was written: a question had no answer, or a fragment's\n"
+           "       name was taken by an earlier one (the messages say which)\n"
+           "  130  stopped by Ctrl+C\n"
+           "  141  standard output was closed by its reader (a broken pipe)\n";
 }
 
 namespace
@@ -73,48 +99,172 @@ namespace
     throw UsageError{reason};
 }
 
-enum Option
+// The commands, as bits of OptionSpec::Commands.
+constexpr unsigned SplitCommand = 1, JoinCommand = 2, CountSplitCommand = 4, CountJoinCommand = 8,
+                   AnyCommand = 15;
+
+enum class Id
 {
-    FirstLineOption = 256,
-    ListOption,
-    DryRunOption,
-    NameOption,
-    FileNamesOption,
-    VersionOption,
-    SilentOption,
+    Delimiter,
+    Escapes,
+    Target,
+    FirstLine,
+    List,
+    Force,
+    NoClobber,
+    DryRun,
+    Name,
+    KeepDelimiter,
+    KeepLineEnds,
+    SkipEmpty,
+    NumberRepeated,
+    FileNames,
+    Raw,
+    Yes,
+    Quiet,
+    Verbose,
+    Help,
+    Version,
 };
 
-// Which options a command takes.
-bool Allowed(CommandLine::Action what, int option)
+struct OptionSpec
 {
-    using Action = CommandLine::Action;
-    const bool split = what == Action::Split;
-    const bool join = what == Action::Join;
-    switch (option)
+    const char* Long; // without "--"
+    char Short;       // 0: none
+    bool TakesValue;
+    unsigned Commands;
+    Id What;
+};
+
+const OptionSpec Options[] = {
+    {"delimiter", 'd', true, SplitCommand | JoinCommand | CountSplitCommand, Id::Delimiter},
+    {"escapes", 'e', false, SplitCommand | JoinCommand | CountSplitCommand, Id::Escapes},
+    {"target", 't', true, SplitCommand | JoinCommand, Id::Target},
+    {"first-line", 0, false, SplitCommand, Id::FirstLine},
+    {"list", 0, false, SplitCommand, Id::List},
+    {"force", 'f', false, SplitCommand, Id::Force},
+    {"silent", 0, false, SplitCommand, Id::Force},
+    {"no-clobber", 'n', false, SplitCommand, Id::NoClobber},
+    {"dry-run", 0, false, SplitCommand, Id::DryRun},
+    {"name", 0, true, SplitCommand, Id::Name},
+    {"keep-delimiter", 0, false, SplitCommand, Id::KeepDelimiter},
+    {"keep-line-ends", 0, false, SplitCommand, Id::KeepLineEnds},
+    {"elide-empty-files", 'z', false, SplitCommand, Id::SkipEmpty},
+    {"number-repeated", 0, false, SplitCommand, Id::NumberRepeated},
+    {"file-names", 0, false, JoinCommand, Id::FileNames},
+    {"raw", 0, false, JoinCommand, Id::Raw},
+    {"yes", 'y', false, JoinCommand, Id::Yes},
+    {"quiet", 'q', false, SplitCommand | JoinCommand, Id::Quiet},
+    {"verbose", 'v', false, SplitCommand | JoinCommand, Id::Verbose},
+    {"help", 'h', false, AnyCommand, Id::Help},
+    {"version", 0, false, AnyCommand, Id::Version},
+};
+
+// An option as given: what it is, how it was spelled (for messages), its value.
+struct Given
+{
+    const OptionSpec* Spec;
+    std::string Spelled;
+    std::string Value;
+};
+
+// A long option by its name or an abbreviation that names one option only.
+const OptionSpec& LongOption(const std::string& argument, const std::string& name)
+{
+    std::vector<const OptionSpec*> found;
+    for (const auto& spec : Options)
     {
-    case 'd':
-    case 'e':
-        return what != Action::CountJoin;
-    case 't':
-    case 'q':
-    case 'v':
-        return split || join;
-    case 'f':
-    case 'n':
-    case SilentOption:
-    case FirstLineOption:
-    case ListOption:
-    case DryRunOption:
-    case NameOption:
-        return split;
-    case 'y':
-    case FileNamesOption:
-        return join;
-    default:
-        return true;
+        if (name == spec.Long)
+            return spec;
+        if (std::string(spec.Long).compare(0, name.size(), name) == 0)
+            found.push_back(&spec);
     }
+    if (found.empty())
+        Fail("unrecognized option '" + argument + "'");
+    for (const auto* other : found)
+        if (other->What != found.front()->What)
+        {
+            std::string reason = "option '" + argument + "' is ambiguous; possibilities:";
+            for (const auto* spec : found)
+                reason += std::string(" '--") + spec->Long + "'";
+            Fail(reason);
+        }
+    return *found.front();
 }
 
+const OptionSpec& ShortOption(char letter)
+{
+    for (const auto& spec : Options)
+        if (spec.Short == letter)
+            return spec;
+    Fail(std::string("invalid option -- '") + letter + "'");
+}
+
+// Options and operands in the order given; options may stand anywhere, "--" ends them.
+// --help and --version end the reading where they stand, as they answer alone.
+void ReadArguments(const std::vector<std::string>& arguments, std::vector<Given>& options,
+                   std::vector<std::string>& operands)
+{
+    bool optionsEnded = false;
+    for (std::size_t at = 0; at < arguments.size(); ++at)
+    {
+        const std::string& argument = arguments[at];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-')
+        {
+            operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--")
+        {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument[1] == '-')
+        {
+            const auto equals = argument.find('=');
+            const auto& spec = LongOption(argument, argument.substr(2, equals - 2));
+            Given given{&spec, std::string("--") + spec.Long, {}};
+            if (equals != std::string::npos)
+            {
+                if (!spec.TakesValue)
+                    Fail("option '" + given.Spelled + "' doesn't allow an argument");
+                given.Value = argument.substr(equals + 1);
+            }
+            else if (spec.TakesValue)
+            {
+                if (at + 1 == arguments.size())
+                    Fail("option '" + given.Spelled + "' requires an argument");
+                given.Value = arguments[++at];
+            }
+            options.push_back(given);
+        }
+        else
+            for (std::size_t letter = 1; letter < argument.size(); ++letter)
+            {
+                const auto& spec = ShortOption(argument[letter]);
+                Given given{&spec, std::string("-") + argument[letter], {}};
+                if (spec.TakesValue)
+                {
+                    // The rest of the word, or the next argument whatever it looks like.
+                    if (letter + 1 < argument.size())
+                        given.Value = argument.substr(letter + 1);
+                    else if (at + 1 < arguments.size())
+                        given.Value = arguments[++at];
+                    else
+                        Fail(std::string("option requires an argument -- '") + argument[letter] +
+                             "'");
+                    letter = argument.size();
+                }
+                options.push_back(given);
+            }
+        if (options.back().Spec->What == Id::Help || options.back().Spec->What == Id::Version)
+            return;
+    }
+}
+} // namespace
+
+namespace
+{
 int HexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -173,139 +323,129 @@ std::string DecodeEscapes(const std::string& text)
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine line;
-    if (arguments.empty())
-        Fail("no command given");
-    std::size_t at = 0;
-    const std::string& command = arguments[at++];
-    if (command == "--help" || command == "-h")
+    std::vector<Given> options;
+    std::vector<std::string> operands;
+    ReadArguments(arguments, options, operands);
+    if (!options.empty() && options.back().Spec->What == Id::Help)
         return line;
-    if (command == "--version")
+    if (!options.empty() && options.back().Spec->What == Id::Version)
     {
         line.What = CommandLine::Action::Version;
         return line;
     }
+
+    if (operands.empty())
+        Fail("no command given");
+    std::size_t at = 0;
+    std::string command = operands[at++];
+    unsigned bit = 0;
     if (command == "split")
+    {
         line.What = CommandLine::Action::Split;
+        bit = SplitCommand;
+    }
     else if (command == "join")
+    {
         line.What = CommandLine::Action::Join;
+        bit = JoinCommand;
+    }
     else if (command == "count")
     {
-        const std::string what = at < arguments.size() ? arguments[at++] : std::string();
+        const std::string what = at < operands.size() ? operands[at++] : std::string();
         if (what == "split")
+        {
             line.What = CommandLine::Action::CountSplit;
+            bit = CountSplitCommand;
+        }
         else if (what == "join")
+        {
             line.What = CommandLine::Action::CountJoin;
+            bit = CountJoinCommand;
+        }
         else
             Fail(what.empty() ? "count needs split or join"
-                              : "count needs split or join, not \"" + what + "\"");
+                              : "count needs split or join, not '" + what + "'");
+        command += " " + what;
     }
     else
-        Fail("unknown command \"" + command + "\"");
+        Fail("unknown command '" + command + "'");
 
-    // getopt_long works on an argv of its own, from the command's arguments on.
-    std::vector<std::string> copies(1, "kestrin-cli");
-    copies.insert(copies.end(), arguments.begin() + static_cast<std::ptrdiff_t>(at),
-                  arguments.end());
-    std::vector<char*> argv;
-    for (auto& copy : copies)
-        argv.push_back(&copy[0]);
-    argv.push_back(nullptr);
-    static const option longOptions[] = {
-        {"delimiter", required_argument, nullptr, 'd'},
-        {"escapes", no_argument, nullptr, 'e'},
-        {"target", required_argument, nullptr, 't'},
-        {"first-line", no_argument, nullptr, FirstLineOption},
-        {"list", no_argument, nullptr, ListOption},
-        {"force", no_argument, nullptr, 'f'},
-        {"silent", no_argument, nullptr, SilentOption},
-        {"no-clobber", no_argument, nullptr, 'n'},
-        {"dry-run", no_argument, nullptr, DryRunOption},
-        {"name", required_argument, nullptr, NameOption},
-        {"file-names", no_argument, nullptr, FileNamesOption},
-        {"yes", no_argument, nullptr, 'y'},
-        {"quiet", no_argument, nullptr, 'q'},
-        {"verbose", no_argument, nullptr, 'v'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, VersionOption},
-        {nullptr, 0, nullptr, 0},
-    };
-    const int argc = static_cast<int>(copies.size());
-    optind = 0; // start afresh (GNU), also when parsed before
-    opterr = 0; // the reasons are ours
     bool escapes = false;
-    for (;;)
+    for (const auto& given : options)
     {
-        const int option = getopt_long(argc, argv.data(), ":d:et:fnyqvh", longOptions, nullptr);
-        if (option == -1)
-            break;
-        const std::string given = argv[static_cast<std::size_t>(optind) - 1];
-        if (option == '?')
-            Fail("unknown option \"" + (optopt ? std::string("-") + char(optopt) : given) + "\"");
-        if (option == ':')
-            Fail(given + " needs a value");
-        if (!Allowed(line.What, option))
-            Fail("option \"" + given + "\" is not for " + command);
-        switch (option)
+        if (!(given.Spec->Commands & bit))
+            Fail("option '" + given.Spelled + "' is not for " + command);
+        switch (given.Spec->What)
         {
-        case 'h':
-            return CommandLine();
-        case VersionOption:
-            line.What = CommandLine::Action::Version;
-            return line;
-        case 'd':
-            line.Delimiter = optarg;
+        case Id::Delimiter:
+            line.Delimiter = given.Value;
             line.HasDelimiter = true;
             break;
-        case 'e':
+        case Id::Escapes:
             escapes = true;
             break;
-        case 't':
-            line.Target = optarg;
+        case Id::Target:
+            line.Target = given.Value;
             line.HasTarget = true;
             break;
-        case FirstLineOption:
+        case Id::FirstLine:
             line.FirstLine = true;
             break;
-        case ListOption:
+        case Id::List:
             line.List = true;
             break;
-        case 'f':
-        case SilentOption:
+        case Id::Force:
             line.Existing = CommandLine::Overwrite::Always;
             break;
-        case 'n':
+        case Id::NoClobber:
             line.Existing = CommandLine::Overwrite::Never;
             break;
-        case DryRunOption:
+        case Id::DryRun:
             line.DryRun = true;
             break;
-        case NameOption:
-            line.Name = optarg;
+        case Id::Name:
+            line.Name = given.Value;
             break;
-        case FileNamesOption:
+        case Id::KeepDelimiter:
+            line.KeepDelimiter = true;
+            break;
+        case Id::KeepLineEnds:
+            line.KeepLineEnds = true;
+            break;
+        case Id::SkipEmpty:
+            line.SkipEmpty = true;
+            break;
+        case Id::NumberRepeated:
+            line.NumberRepeated = true;
+            break;
+        case Id::FileNames:
             line.FileNames = true;
             break;
-        case 'y':
+        case Id::Raw:
+            line.Raw = true;
+            break;
+        case Id::Yes:
             line.Yes = true;
             break;
-        case 'q':
+        case Id::Quiet:
             line.Quiet = true;
             break;
-        case 'v':
+        case Id::Verbose:
             line.Verbose = true;
+            break;
+        case Id::Help:
+        case Id::Version:
             break;
         }
     }
-    // getopt_long has moved the operands behind the options in argv (not in `copies`).
-    const std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
     const bool split = line.What == CommandLine::Action::Split;
     const bool join = line.What == CommandLine::Action::Join;
     const bool countJoin = line.What == CommandLine::Action::CountJoin;
-    if (operands.empty())
+    if (at == operands.size())
         Fail(join || countJoin ? "no list file given" : "no source file given");
-    if (operands.size() > 1)
-        Fail("unexpected argument \"" + operands[1] + "\"");
-    line.Source = operands[0];
+    if (at + 1 < operands.size())
+        Fail("unexpected argument '" + operands[at + 1] + "'");
+    line.Source = operands[at];
     if (escapes)
         line.Delimiter = DecodeEscapes(line.Delimiter);
     if ((split || line.What == CommandLine::Action::CountSplit) && !line.HasDelimiter)
@@ -314,8 +454,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         Fail("the delimiter must not be empty");
     if (join && !line.HasTarget)
         Fail("join needs a target file (-t TARGET)");
-    if (join && line.Source == "-")
-        Fail("the list cannot be read from standard input");
+    if (join && line.Raw && (line.HasDelimiter || line.FileNames))
+        Fail("--raw joins the files as they are, without a delimiter or file names");
     if (split && line.Target == "-")
         Fail("fragments cannot go to standard output: -t names a folder");
     return line;

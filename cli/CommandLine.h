@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The command line of kestrin-cli, taken apart with getopt_long (GNU conventions: options
-// before or after the operand, "--" ends them, -dVALUE, --delimiter=VALUE, abbreviated
-// long options). Arguments are bytes and reach the engine unchanged.
+// The command line of kestrin-cli, taken apart as getopt_long would (GNU conventions:
+// options anywhere, before the command too, "--" ends them, -dVALUE, --delimiter=VALUE,
+// abbreviated long options), from a table of the options and the commands that take them.
+// Arguments are bytes and reach the engine unchanged.
 #include <string>
 #include <vector>
 
@@ -37,7 +38,12 @@ struct CommandLine
     Overwrite Existing = Overwrite::Ask;
     bool List = false;
     bool DryRun = false;
+    bool KeepDelimiter = false;
+    bool KeepLineEnds = false;
+    bool SkipEmpty = false;
+    bool NumberRepeated = false;
     bool FileNames = false;
+    bool Raw = false;
     bool Yes = false;
     bool Quiet = false;
     bool Verbose = false;

@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -38,6 +39,36 @@ bool ReadAnswer(int descriptor, std::string& line)
             continue;
         return got == 0 && !line.empty();
     }
+}
+
+// Whether the question is shown before its answer is read: on a terminal, and where the
+// answer is not there yet (a program that waits for the question). Else the answer, or the
+// end of input, is read first, so that a question nobody answers is never shown.
+bool ShowBeforeReading(int descriptor)
+{
+#ifdef _WIN32
+    return ::_isatty(descriptor) != 0;
+#else
+    if (::isatty(descriptor))
+        return true;
+    pollfd ready{descriptor, POLLIN, 0};
+    return ::poll(&ready, 1, 0) == 0;
+#endif
+}
+
+// "12.5 KiB": a size in the largest unit that leaves a whole number in front.
+std::string Size(double bytes)
+{
+    const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+    std::size_t unit = 0;
+    while (bytes >= 1024 && unit + 1 < sizeof units / sizeof *units)
+    {
+        bytes /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
+    return text;
 }
 
 extern "C" void NoteInterrupt(int signal)
@@ -113,7 +144,7 @@ bool TerminalHost::Interrupted()
 
 bool TerminalHost::StopRequested()
 {
-    return Interrupted();
+    return Interrupted() || (options_.OutputFailed && options_.OutputFailed());
 }
 
 ProgressDisplay::ProgressDisplay(std::ostream& out, bool enabled, std::string unit)
@@ -127,11 +158,13 @@ void ProgressDisplay::Update(std::size_t done, std::size_t count, std::uint64_t 
     // Short runs show nothing; a long one is redrawn often enough to look alive.
     if (!enabled_ || seconds < 1.0 || (shown_ && seconds - lastShown_ < 0.25))
         return;
-    const double mebibytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    char line[160];
-    std::snprintf(line, sizeof line, "\r%zu of %zu %s, %.1f MiB, %.1f MiB/s\033[K", done, count,
-                  unit_.c_str(), mebibytes, mebibytes / seconds);
-    out_ << line << std::flush;
+    // Many small fragments make few bytes a second: the items' rate tells how it goes then.
+    const double items = static_cast<double>(done) / seconds;
+    char rate[32];
+    std::snprintf(rate, sizeof rate, items < 10 ? "%.1f/s" : "%.0f/s", items);
+    out_ << '\r' << done << " of " << count << ' ' << unit_ << ", " << rate << ", "
+         << Size(static_cast<double>(bytes)) << ", " << Size(static_cast<double>(bytes) / seconds)
+         << "/s\033[K" << std::flush;
     shown_ = true;
     lastShown_ = seconds;
 }
@@ -142,6 +175,22 @@ void ProgressDisplay::Clear()
         return;
     out_ << "\r\033[K" << std::flush;
     shown_ = false;
+}
+
+void ProgressDisplay::End()
+{
+    if (!shown_)
+        return;
+    out_ << "\n" << std::flush;
+    shown_ = false;
+}
+
+void TerminalHost::EndProgress(bool keep)
+{
+    if (keep)
+        display_.End();
+    else
+        display_.Clear();
 }
 
 TerminalHost::TerminalHost(std::ostream& questions, TerminalOptions options)
@@ -171,12 +220,10 @@ void TerminalHost::FileWritten(const std::string& path, std::uint64_t bytes)
     *options_.Verbose << TerminalText(path) << '\n';
 }
 
-Answer TerminalHost::AskQuestion(const std::string& text, QuestionStyle style)
+std::optional<Answer> TerminalHost::Ask(const std::string& text, QuestionStyle style)
 {
-    if (options_.AnswerYes || yesToAll_)
-        return Answer::Yes;
-    if (options_.AnswerNo)
-        return Answer::No;
+    if (options_.Answers < 0 || answersEnded_)
+        return std::nullopt;
     display_.Clear();
     // Lines as the engine broke them; what they quote is shown harmless.
     std::string shown;
@@ -190,18 +237,32 @@ Answer TerminalHost::AskQuestion(const std::string& text, QuestionStyle style)
         start = end + 2;
     }
     const bool cancel = style == QuestionStyle::YesNoCancel;
-    questions_ << "kestrin-cli: " << shown << (cancel ? " [y/n/a/c] " : " [y/n] ") << std::flush;
+    const auto show = [&] {
+        questions_ << "kestrin-cli: " << shown << (cancel ? " [y/n/a/c] " : " [y/n] ")
+                   << std::flush;
+    };
+    const bool shownFirst = ShowBeforeReading(options_.Answers);
+    if (shownFirst)
+        show();
     std::string reply;
-    if (options_.Answers < 0 || !ReadAnswer(options_.Answers, reply))
+    if (!ReadAnswer(options_.Answers, reply))
     {
-        questions_ << "\n";
-        if (StopRequested())
+        if (shownFirst)
+            questions_ << "\n";
+        if (Interrupted())
         {
             cancelled_ = cancel;
             return cancel ? Answer::Cancel : Answer::No;
         }
-        return Answer::No;
+        answersEnded_ = true;
+        return std::nullopt;
     }
+    // An answer read from elsewhere than a terminal is echoed, so that the log reads as
+    // the dialogue did.
+    if (!shownFirst)
+        show();
+    if (!::isatty(options_.Answers))
+        questions_ << reply << "\n";
     const auto first = reply.find_first_not_of(" \t");
     const char c = first == std::string::npos ? 'n' : reply[first];
     if (c == 'y' || c == 'Y')
@@ -216,6 +277,36 @@ Answer TerminalHost::AskQuestion(const std::string& text, QuestionStyle style)
         cancelled_ = true;
         return Answer::Cancel;
     }
+    return Answer::No;
+}
+
+Answer TerminalHost::AskQuestion(const std::string& text, QuestionStyle style)
+{
+    if (options_.AnswerYes || yesToAll_)
+        return Answer::Yes;
+    if (options_.AnswerNo)
+        return Answer::No;
+    const auto answer = Ask(text, style);
+    if (answer)
+        return *answer;
+    ++kept_;
+    return Answer::No;
+}
+
+Answer TerminalHost::AskRepeatedName(const std::string& text, const std::string& path,
+                                     std::size_t fragment)
+{
+    if (yesToAll_)
+        return Answer::Yes;
+    // --no-clobber keeps the earlier fragment without asking; this one is still lost.
+    const auto answer = options_.AnswerNo ? std::nullopt : Ask(text, QuestionStyle::YesNoCancel);
+    if (answer)
+        return *answer;
+    display_.Clear();
+    questions_ << "kestrin-cli: " << TerminalText(path) << ": fragment " << fragment
+               << " not written: an earlier fragment of this run has its name; "
+                  "--number-repeated numbers such names\n";
+    ++notWritten_;
     return Answer::No;
 }
 

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The run host of the command line: questions on standard error, answered on the terminal
-// (y, n, a for all, c; end of input counts as n; Ctrl+C while waiting cancels), progress
-// on standard error when it is a terminal, the files written with --verbose.
+// (y, n, a for all, c; Ctrl+C while waiting cancels), progress on standard error when it
+// is a terminal, the files written with --verbose. A question that cannot be answered (no
+// terminal, end of input) is not shown: its file is kept and counted, and the caller says
+// so once at the end.
 #include "RunHost.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -19,8 +23,9 @@ namespace Kestrin
 // `limit` bytes cut in its middle ("[... N bytes ...]").
 std::string TerminalText(std::string_view text, std::size_t limit = 4096);
 
-// The progress line of a run that takes longer than a second: items done, bytes, rate.
-// Shown on a terminal only; redrawn at most four times a second.
+// The progress line of a run that takes longer than a second: items done and their rate,
+// bytes and their rate, both over the run so far. Shown on a terminal only; redrawn at
+// most four times a second.
 class ProgressDisplay
 {
 public:
@@ -29,6 +34,9 @@ public:
     void Update(std::size_t done, std::size_t count, std::uint64_t bytes, double seconds);
     // Takes the line away (before a question, at the end).
     void Clear();
+    // Ends the line where it stands, so that it stays above a message (an interrupted run
+    // shows how far it came).
+    void End();
 
 private:
     std::ostream& out_;
@@ -48,6 +56,9 @@ struct TerminalOptions
     const char* Unit = "fragments";
     std::string JoinDelimiter;
     bool FileNameLine = false;
+    // Where the run's own output goes (standard output): once it cannot be written, the
+    // run stops before its next item.
+    std::function<bool()> OutputFailed;
 };
 
 class TerminalHost : public RunHost
@@ -57,6 +68,9 @@ public:
     ~TerminalHost() override;
 
     Answer AskQuestion(const std::string& text, QuestionStyle style) override;
+    // Unanswered, or answered by --no-clobber: the fragment is named on standard error.
+    Answer AskRepeatedName(const std::string& text, const std::string& path,
+                           std::size_t fragment) override;
     int ProgressValue() override { return progress_; }
     void SetProgressValue(int value) override { progress_ = value; }
     void ProcessEvents() override {}
@@ -72,8 +86,17 @@ public:
     static bool Interrupted();
     // Whether the user answered Cancel to a question.
     bool Cancelled() const { return cancelled_; }
+    // Files kept because their question could not be answered.
+    std::size_t Kept() const { return kept_; }
+    // Fragments not written because an earlier one took their name.
+    std::size_t NotWritten() const { return notWritten_; }
+    // The run is over: the progress line goes, or stays above what follows when `keep`.
+    void EndProgress(bool keep);
 
 private:
+    // The answer, or none when none can be had (the question is then not shown).
+    std::optional<Answer> Ask(const std::string& text, QuestionStyle style);
+
     std::ostream& questions_;
     TerminalOptions options_;
     ProgressDisplay display_;
@@ -82,5 +105,8 @@ private:
     int progress_ = 0;
     bool cancelled_ = false;
     bool yesToAll_ = false;
+    bool answersEnded_ = false;
+    std::size_t kept_ = 0;
+    std::size_t notWritten_ = 0;
 };
 } // namespace Kestrin

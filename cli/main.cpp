@@ -5,6 +5,7 @@
 #include "FileAccess.h"
 #include "FileCount.h"
 #include "FileError.h"
+#include "OutputBuffer.h"
 #include "Progress.h"
 #include "Registration.h"
 #include "TerminalHost.h"
@@ -34,9 +35,15 @@ constexpr int Failed = 1;
 constexpr int Usage = 2;
 constexpr int Cancelled = 3;     // the user declined or cancelled at a question
 constexpr int NothingToDo = 4;   // the input gives nothing to split or join
+constexpr int NotAllWritten = 5; // unanswered questions kept files, or names repeated
 constexpr int Interrupted = 130; // as a shell reports a command ended by Ctrl+C
+constexpr int BrokenPipe = 141;  // as a shell reports a command ended by SIGPIPE
 
 const char* const StandardInput = "standard input";
+const char* const StandardOutput = "standard output";
+
+// std::cout writes through this, so that a failed write keeps its reason.
+OutputBuffer* Output = nullptr;
 
 int Refuse(const std::string& path, const std::string& reason, int status = Failed)
 {
@@ -45,14 +52,49 @@ int Refuse(const std::string& path, const std::string& reason, int status = Fail
     return status;
 }
 
-int Finish(RunEnd end, TerminalHost& host)
+// What the files kept for want of an answer need to be written after all.
+enum class KeptAdvice
 {
+    Split,  // --force or --no-clobber
+    Forced, // the questions that even --force asks
+    Join    // --yes
+};
+
+int Finish(RunEnd end, TerminalHost& host, KeptAdvice advice)
+{
+    // The run stopped because its own output could not be written: that is reported on
+    // the way out (Flushed).
+    if (Output->Error() != 0)
+    {
+        host.EndProgress(false);
+        return Failed;
+    }
     if (end == RunEnd::Stopped || host.StopRequested())
     {
+        host.EndProgress(true);
         std::cerr << "kestrin-cli: interrupted; the files written before stay whole\n";
         return Interrupted;
     }
-    if (end == RunEnd::Declined || host.Cancelled())
+    host.EndProgress(false);
+    if (host.Cancelled())
+        return Cancelled;
+    if (const std::size_t kept = host.Kept())
+    {
+        const char* it = kept == 1 ? "it" : "them";
+        std::cerr << "kestrin-cli: " << kept << (kept == 1 ? " existing file" : " existing files")
+                  << " kept; ";
+        if (advice == KeptAdvice::Split)
+            std::cerr << "use --force to replace " << it << " or --no-clobber to keep " << it
+                      << " quietly\n";
+        else if (advice == KeptAdvice::Forced)
+            std::cerr << "even --force asks before replacing the source, the list file or a "
+                         "file a link leads to outside the target folder\n";
+        else
+            std::cerr << "use --yes to replace " << it << "\n";
+    }
+    if (host.Kept() > 0 || host.NotWritten() > 0)
+        return NotAllWritten;
+    if (end == RunEnd::Declined)
         return Cancelled;
     return Success;
 }
@@ -100,6 +142,7 @@ TerminalOptions OptionsOf(const CommandLine& line, const char* unit)
     options.Unit = unit;
     if (line.Verbose)
         options.Verbose = line.Target == "-" ? &std::cerr : &std::cout;
+    options.OutputFailed = [] { return Output->Error() != 0; };
     return options;
 }
 
@@ -149,37 +192,51 @@ int Split(const CommandLine& line)
     run.Silent = line.Existing == CommandLine::Overwrite::Always;
     run.FileList = line.List;
     run.DryRun = line.DryRun;
+    run.KeepDelimiter = line.KeepDelimiter;
+    run.KeepLineEnds = line.KeepLineEnds;
+    run.SkipEmpty = line.SkipEmpty;
+    run.NumberRepeatedNames = line.NumberRepeated;
     TerminalOptions options = OptionsOf(line, "fragments");
     options.Answers = AnswerDescriptor(fromInput);
     options.AnswerNo = line.Existing == CommandLine::Overwrite::Never;
+    const KeptAdvice advice = run.Silent ? KeptAdvice::Forced : KeptAdvice::Split;
     if (line.DryRun)
     {
         DryRunHost host(std::cerr, options);
-        return Finish(workbench.Run(run, host), host);
+        return Finish(workbench.Run(run, host), host, advice);
     }
     TerminalHost host(std::cerr, options);
-    return Finish(workbench.Run(run, host), host);
+    return Finish(workbench.Run(run, host), host, advice);
 }
 
 int Join(const CommandLine& line)
 {
     int status = Success;
-    if (!CheckInput(line.Source, status))
-        return status;
+    const bool fromInput = line.Source == "-";
+    std::string list = line.Source;
     if (line.Target.empty())
         return Refuse("", "the target file name is empty; nothing to join", Usage);
+    if (fromInput)
+        list = KeepStreamInTemporaryFile(0, StandardInput);
+    else if (!CheckInput(list, status))
+        return status;
+    const std::string shownList = fromInput ? std::string(StandardInput) : list;
     Workbench workbench;
     ReadinessRequest ready;
     ready.Tab = 1;
-    ready.Source = line.Source;
+    ready.Source = list;
     ready.JoinTarget = line.Target;
     if (!workbench.Update(ready).StartEnabled)
-        return Refuse(line.Source, "the list holds fewer than two lines; nothing to join",
+        return Refuse(shownList, "the list holds fewer than two lines; nothing to join",
                       NothingToDo);
     RunRequest run;
     run.Tab = 1;
-    run.Source = line.Source;
+    run.Source = list;
+    // Relative lines of a list from standard input are taken from the current folder.
+    if (fromInput)
+        run.SourceName = "stdin";
     run.Target = line.Target;
+    run.Raw = line.Raw;
     // An existing target is not emptied for a list whose files are all gone (typically
     // relative lines read from the wrong folder).
     run.KeepTargetWhenNothingFound = true;
@@ -187,22 +244,23 @@ int Join(const CommandLine& line)
     if (line.Target == "-")
     {
         std::cout.flush();
-        standardOutput = std::make_unique<StreamOutput>(1, "standard output");
+        standardOutput = std::make_unique<StreamOutput>(1, StandardOutput);
         run.Output = standardOutput.get();
     }
     TerminalOptions options = OptionsOf(line, "files");
+    options.Answers = AnswerDescriptor(fromInput);
     options.AnswerYes = line.Yes;
     options.JoinDelimiter = line.Delimiter;
     options.FileNameLine = line.FileNames;
     TerminalHost host(std::cerr, options);
     const RunEnd end = workbench.Run(run, host);
     if (end == RunEnd::NothingFound)
-        return Refuse(line.Source,
+        return Refuse(shownList,
                       "none of the listed files was found; " +
                           (standardOutput ? std::string("nothing was written")
                                           : line.Target + " was not written"),
                       NothingToDo);
-    return Finish(end, host);
+    return Finish(end, host, KeptAdvice::Join);
 }
 
 // Counted from the stream as it comes: nothing is kept.
@@ -250,13 +308,16 @@ int Count(const CommandLine& line)
     return Success;
 }
 
-// What was printed must have arrived (a full disk, a closed pipe are failures).
+// What was printed must have arrived: a full disk is a failure; a reader that went away
+// ends the program quietly, as a broken pipe ends the standard tools.
 int Flushed(int status)
 {
     std::cout.flush();
-    if (std::cout)
+    if (Output->Error() == 0)
         return status;
-    return Refuse("", std::string("cannot write to standard output: ") + std::strerror(errno));
+    if (Output->Error() == EPIPE)
+        return BrokenPipe;
+    return Refuse(StandardOutput, std::strerror(Output->Error()));
 }
 
 int Version()
@@ -270,18 +331,10 @@ int Version()
 }
 } // namespace
 
-int main(int argc, char** argv)
+namespace
 {
-    std::ios::sync_with_stdio(false);
-#ifdef _WIN32
-    // Bytes pass through standard input and output unchanged (no CR added before LF).
-    ::_setmode(0, _O_BINARY);
-    ::_setmode(1, _O_BINARY);
-#endif
-#ifndef _WIN32
-    // A closed pipe on standard output is reported as a failed write, not a silent death.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+int Run(int argc, char** argv)
+{
     CommandLine line;
     try
     {
@@ -289,7 +342,8 @@ int main(int argc, char** argv)
     }
     catch (const UsageError& error)
     {
-        std::cerr << "kestrin-cli: " << error.Reason << "\nTry 'kestrin-cli --help'.\n";
+        std::cerr << "kestrin-cli: " << error.Reason
+                  << "\nTry 'kestrin-cli --help' for more information.\n";
         return Usage;
     }
     TerminalHost::StopOnInterrupt();
@@ -313,6 +367,8 @@ int main(int argc, char** argv)
     }
     catch (const FileError& error)
     {
+        if (error.Number() == EPIPE && error.Path() == StandardOutput)
+            return BrokenPipe;
         return Refuse(error.Path(), error.Description());
     }
     catch (const std::bad_alloc&)
@@ -324,4 +380,28 @@ int main(int argc, char** argv)
         return Refuse("", error.what());
     }
     return Failed;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+#ifdef _WIN32
+    // Bytes pass through standard input and output unchanged (no CR added before LF).
+    ::_setmode(0, _O_BINARY);
+    ::_setmode(1, _O_BINARY);
+#endif
+#ifndef _WIN32
+    // A closed pipe on standard output is a failed write (the run stops before its next
+    // file and no temporary file is left), not a death in the middle of one.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    OutputBuffer output(1, StandardOutput);
+    std::cout.rdbuf(&output);
+    Output = &output;
+    const int status = Run(argc, argv);
+    // What an early end left in the buffer still goes out, before the buffer does.
+    std::cout.flush();
+    std::cout.rdbuf(nullptr);
+    return status;
 }

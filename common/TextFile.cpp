@@ -40,9 +40,15 @@ std::string ReadTextFile(const std::string& path)
 void WriteTextFile(const std::string& path, std::string_view text, Links links,
                    const std::function<void()>& beforeCommit)
 {
+    text.remove_suffix(FinalLineBreakLength(text));
+    WriteWholeFile(path, text, links, beforeCommit);
+}
+
+void WriteWholeFile(const std::string& path, std::string_view text, Links links,
+                    const std::function<void()>& beforeCommit)
+{
     if (path.empty())
         return;
-    text.remove_suffix(FinalLineBreakLength(text));
     // Folders are made only when opening says they are missing: one system call less per
     // file on the common path, with the same outcome.
     std::optional<FileReplacement> output;

@@ -26,6 +26,9 @@ std::string ReadTextFile(const std::string& path);
 // it throws leaves the file as it was.
 void WriteTextFile(const std::string& path, std::string_view text, Links links = Links::Follow,
                    const std::function<void()>& beforeCommit = {});
+// The same, with every byte of the text, its final line break included.
+void WriteWholeFile(const std::string& path, std::string_view bytes, Links links = Links::Follow,
+                    const std::function<void()>& beforeCommit = {});
 
 // Appends the line and CR LF, creating the file. Without a line it deletes the file
 // instead (the split starts a new list file so). While access is denied it waits and

@@ -15,7 +15,7 @@ FragmentList::FragmentList(std::shared_ptr<const SourceBytes> source, std::strin
 
 FragmentList::Cursor::Cursor(FragmentList& list)
     : list_(list), text_(list.source_->View().data()),
-      end_(list.source_->View().data() + list.source_->View().size()), next_(text_),
+      end_(list.source_->View().data() + list.source_->View().size()), next_(text_), stop_(text_),
       released_(text_)
 {
 }
@@ -34,6 +34,7 @@ std::string_view FragmentList::Cursor::Next()
         released_ = start;
     }
     const char* stop = FindDelimiter(start, end_, list_.delimiter_);
+    stop_ = stop;
     next_ = stop == end_ ? end_ : stop + list_.delimiter_.size();
     cutStart_ = static_cast<std::uint64_t>(start - text_);
     keptStart_ = cutStart_;
@@ -55,6 +56,21 @@ void FragmentList::Cursor::Keep(std::string_view rest)
 {
     assert(onFragment_ && rest.data() >= text_ + keptStart_);
     keptStart_ = static_cast<std::uint64_t>(rest.data() - text_);
+}
+
+std::string_view FragmentList::Cursor::Opening() const
+{
+    assert(onFragment_);
+    if (index_ == 1)
+        return {};
+    const std::size_t size = list_.delimiter_.size();
+    return std::string_view(text_ + cutStart_ - size, size);
+}
+
+std::string_view FragmentList::Cursor::Closing() const
+{
+    assert(onFragment_);
+    return stop_ == end_ ? std::string_view() : std::string_view(stop_, list_.delimiter_.size());
 }
 
 void FragmentList::Cursor::SettleCurrent()

@@ -33,6 +33,10 @@ public:
         // The next fragment as it is stored; only while Count() allows.
         std::string_view Next();
         void Keep(std::string_view rest);
+        // The delimiter occurrences around the current fragment as cut: the one before it
+        // (empty for the first fragment) and the one after it (empty for the last).
+        std::string_view Opening() const;
+        std::string_view Closing() const;
         void Finish();
         // Throws FileError "the file changed while it was read" naming the source when
         // the bytes walked may have changed since they were counted: what was found or
@@ -46,6 +50,7 @@ public:
         const char* text_;
         const char* end_;
         const char* next_;        // where the next fragment starts in the source
+        const char* stop_;        // where the current one ends: at a delimiter or the end
         const char* released_;    // what lies before may have left memory
         std::size_t index_ = 0;   // index of the next fragment
         std::size_t oldTrim_ = 0; // first of list_.trims_ not yet passed

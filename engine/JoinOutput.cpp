@@ -78,9 +78,10 @@ bool JoinOutput::AppendFile(InputFile& input, std::uint64_t size)
     return true;
 }
 
-void JoinOutput::Finish()
+void JoinOutput::Finish(bool keepFinalLineBreak)
 {
-    held_.resize(held_.size() - FinalLineBreakLength(held_));
+    if (!keepFinalLineBreak)
+        held_.resize(held_.size() - FinalLineBreakLength(held_));
     WriteHeld();
 }
 } // namespace Kestrin

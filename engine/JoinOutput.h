@@ -25,8 +25,8 @@ public:
     // meanwhile is taken as long as it was when its turn came. False when a stop was
     // requested before it was all there.
     bool AppendFile(InputFile& input, std::uint64_t size);
-    // Writes what is held back, without the final line break.
-    void Finish();
+    // Writes what is held back, without the final line break unless it is to be kept.
+    void Finish(bool keepFinalLineBreak = false);
 
 private:
     static constexpr std::size_t Held = 3;

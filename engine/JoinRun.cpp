@@ -92,9 +92,13 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
             bytes = input.Size();
             if (bytes > 0)
             {
-                std::string header = "\r\n" + host.JoinDelimiter();
-                if (host.FileNameLine())
-                    header += path + "\r\n";
+                std::string header;
+                if (!request.Raw)
+                {
+                    header = "\r\n" + host.JoinDelimiter();
+                    if (host.FileNameLine())
+                        header += path + "\r\n";
+                }
                 if (joined)
                 {
                     joined->Append(header);
@@ -112,7 +116,7 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
         return RunEnd::NothingFound;
     if (joined)
     {
-        joined->Finish();
+        joined->Finish(request.Raw);
         if (replacement)
         {
             replacement->Commit();

@@ -55,6 +55,17 @@ public:
         (void)path;
         (void)bytes;
     }
+    // The question about a fragment whose name an earlier fragment of this run took and
+    // was written under (two equal first lines). It is asked even with silent overwriting,
+    // as the earlier fragment would be lost; the window shows it as any overwrite question.
+    // `fragment` counts from 1.
+    virtual Answer AskRepeatedName(const std::string& text, const std::string& path,
+                                   std::size_t fragment)
+    {
+        (void)path;
+        (void)fragment;
+        return AskQuestion(text, QuestionStyle::YesNoCancel);
+    }
     // A dry run names the files it would write instead of writing them.
     virtual void WouldWrite(const std::string& path, bool exists)
     {

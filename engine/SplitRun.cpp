@@ -7,6 +7,7 @@
 #include "FragmentNames.h"
 #include "Progress.h"
 #include "TextFile.h"
+#include "UsedNames.h"
 
 #include <filesystem>
 #include <optional>
@@ -68,23 +69,128 @@ bool IsRootedFolder(const std::string& folder)
            (!folder.empty() && folder.front() == PathSeparator(NativePathStyle()));
 }
 
+std::size_t LeadingLineBreaks(std::string_view text)
+{
+    const auto other = text.find_first_not_of("\r\n");
+    return other == std::string_view::npos ? text.size() : other;
+}
+
+// A fragment with the delimiters around it kept: the one that opened it in front, except
+// for the line breaks that delimiter starts with, which end the fragment before (they end
+// its last line, so that "\nFrom " gives messages that start with "From "). Every byte
+// of the source is then in exactly one fragment. A fragment that an earlier first-line run
+// narrowed gets nothing in front.
+std::string_view WithDelimiters(const FragmentList::Cursor& cursor, std::string_view fragment)
+{
+    const std::string_view opening = cursor.Opening();
+    const char* begin = fragment.data();
+    if (!opening.empty() && opening.data() + opening.size() == begin)
+        begin = opening.data() + LeadingLineBreaks(opening);
+    const std::string_view closing = cursor.Closing();
+    const char* end = fragment.data() + fragment.size() + LeadingLineBreaks(closing);
+    return std::string_view(begin, static_cast<std::size_t>(end - begin));
+}
+
+// The names of one run's fragments, in order, the same for a dry run and a real one.
+class FragmentNamer
+{
+public:
+    // First-line names are cut to `longest` bytes, what the file system takes, so that no
+    // fragment is lost to a name too long.
+    FragmentNamer(const RunRequest& request, std::string base, std::string extension,
+                  std::size_t count, std::size_t longest)
+        : request_(request), base_(std::move(base)), extension_(std::move(extension)),
+          width_(NumberWidth(count)), longest_(longest)
+    {
+    }
+
+    // Names the fragment and narrows it to what is written under the name (first-line
+    // naming); an empty name: no file for it.
+    std::string Name(std::string_view& text)
+    {
+        std::string name;
+        if (request_.FirstLineNames &&
+            (name = FirstLineName(text, NativePathStyle(), longest_)).empty())
+            return name;
+        if (request_.SkipEmpty &&
+            text.size() == (request_.KeepLineEnds ? 0 : FinalLineBreakLength(text)))
+            return {};
+        // Numbers count the files written: left-out empty fragments take none, as csplit's.
+        if (!request_.FirstLineNames)
+            return NumberedName(base_, ++number_, width_, extension_);
+        if (request_.NumberRepeatedNames)
+        {
+            name = used_.Unused(name);
+            used_.Add(name);
+        }
+        return name;
+    }
+    // Whether an earlier fragment of this run was written under this first-line name.
+    bool WrittenBefore(const std::string& name) const
+    {
+        return request_.FirstLineNames && !request_.NumberRepeatedNames && used_.Contains(name);
+    }
+    void Written(const std::string& name)
+    {
+        if (request_.FirstLineNames && !request_.NumberRepeatedNames)
+            used_.Add(name);
+    }
+
+private:
+    const RunRequest& request_;
+    std::string base_;
+    std::string extension_;
+    int width_;
+    std::size_t longest_;
+    std::size_t number_ = 0;
+    // Numbering: every name given; questions: every name written under.
+    UsedNames used_;
+};
+
+// The bytes are read from the source while they are written: a source changed meanwhile
+// (or cut short, which fails the write itself) must not leave a torn fragment, and the
+// message names the source.
+void WriteFragment(const RunRequest& request, const std::string& path, std::string_view text,
+                   const FragmentList::Cursor& cursor)
+{
+    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
+    try
+    {
+        if (request.KeepLineEnds)
+            WriteWholeFile(path, text, Links::Refuse, checkSource);
+        else
+            WriteTextFile(path, text, Links::Refuse, checkSource);
+    }
+    catch (const FileError&)
+    {
+        checkSource();
+        throw;
+    }
+}
+
+// An earlier fragment of this run is in the file: the question is asked even when silent.
+std::string RepeatedNameQuestion(const std::string& path)
+{
+    return path + "\r\nAn earlier fragment of this run was written to this file. Overwrite it?";
+}
+
 // A dry run: the names the run would write, nothing asked, nothing written.
 RunEnd NameFragments(const RunRequest& request, const std::string& target,
-                     const std::string& listPath, const std::string& base,
-                     const std::string& extension, FragmentList& fragments, RunHost& host)
+                     const std::string& listPath, FragmentNamer& namer, FragmentList& fragments,
+                     RunHost& host)
 {
     if (request.FileList)
         host.WouldWrite(listPath, FileExists(listPath));
     const std::size_t count = fragments.Count();
-    const int width = NumberWidth(count);
-    const std::size_t longest = request.FirstLineNames ? LongestFileName(target) : 0;
     FragmentList::Cursor cursor(fragments);
     for (std::size_t index = 0; index < count; ++index)
     {
-        std::string_view text = cursor.Next();
-        const std::string name = request.FirstLineNames
-                                     ? FirstLineName(text, NativePathStyle(), longest)
-                                     : NumberedName(base, index + 1, width, extension);
+        // The reader of the names may have gone (a closed pipe).
+        if (host.StopRequested())
+            return RunEnd::Stopped;
+        const std::string_view stored = cursor.Next();
+        std::string_view text = request.KeepDelimiter ? WithDelimiters(cursor, stored) : stored;
+        const std::string name = namer.Name(text);
         if (name.empty())
             continue;
         cursor.ThrowIfSourceChanged();
@@ -114,8 +220,11 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     const std::string target =
         request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
     const std::string listPath = target + base + "_List" + extension;
+    const std::size_t count = fragments.Count();
+    FragmentNamer namer(request, base, extension, count,
+                        request.FirstLineNames ? LongestFileName(target) : 0);
     if (request.DryRun)
-        return NameFragments(request, target, listPath, base, extension, fragments, host);
+        return NameFragments(request, target, listPath, namer, fragments, host);
     // Neither the source nor the list is replaced without a question, silent or not
     // (first-line names can name them, and so can a source name given from elsewhere).
     const auto sourceKey = KeyOf(request.Source);
@@ -142,11 +251,6 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     // Set once a fragment took the list's name: nothing is appended to it after that.
     bool listReplaced = false;
 
-    const std::size_t count = fragments.Count();
-    const int width = NumberWidth(count);
-    // First-line names are cut to what the file system takes, so no fragment is lost to
-    // a name too long.
-    const std::size_t longest = request.FirstLineNames ? LongestFileName(target) : 0;
     const auto wait = [&host] { host.WaitOneSecond(); };
     // A fragment that can only be written over in place, with no way back, is asked about.
     const InPlaceConsent consent(
@@ -172,19 +276,16 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     {
         if (host.StopRequested())
             return RunEnd::Stopped;
-        std::string_view text = cursor.Next();
-        std::string name;
-        if (!request.FirstLineNames)
-            name = NumberedName(base, index + 1, width, extension);
-        else
-        {
-            name = FirstLineName(text, NativePathStyle(), longest);
+        const std::string_view stored = cursor.Next();
+        std::string_view text = request.KeepDelimiter ? WithDelimiters(cursor, stored) : stored;
+        const std::string name = namer.Name(text);
+        // A first line that ends inside the delimiter put back leaves the stored one whole.
+        if (request.FirstLineNames && text.data() >= stored.data())
             cursor.Keep(text);
-            if (name.empty())
-            {
-                host.ProcessEvents();
-                continue;
-            }
+        if (name.empty())
+        {
+            host.ProcessEvents();
+            continue;
         }
         const std::string path = target + name;
 
@@ -205,30 +306,25 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
                 question = LinkQuestion(path, destination, inside, exists);
             }
         }
+        const bool repeated = exists && !mustAsk && namer.WrittenBefore(name);
         Answer answer = Answer::Yes;
-        if (mustAsk || (!request.Silent && exists))
+        if (repeated)
+            answer = host.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
+        else if (mustAsk || (!request.Silent && exists))
             answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
         if (answer == Answer::Cancel)
             break;
         if (answer == Answer::Yes)
         {
-            // The bytes are read from the source while they are written: a source changed
-            // meanwhile (or cut short, which fails the write itself) must not leave a torn
-            // fragment, and the message names the source.
-            const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
-            try
-            {
-                WriteTextFile(destination, text, Links::Refuse, checkSource);
-            }
-            catch (const FileError&)
-            {
-                checkSource();
-                throw;
-            }
+            WriteFragment(request, destination, text, cursor);
+            namer.Written(name);
             listReplaced = listReplaced || isList;
-            host.FileWritten(path, text.size() - FinalLineBreakLength(text));
+            host.FileWritten(path,
+                             text.size() - (request.KeepLineEnds ? 0 : FinalLineBreakLength(text)));
         }
-        if (fileList && !listReplaced)
+        // A fragment declined for a name an earlier one took is not listed: the list would
+        // name that file twice, and a join would give the earlier fragment twice.
+        if (fileList && !listReplaced && !(repeated && answer == Answer::No))
             AppendTextLine(listPath, fullPathLines ? path : name, ListFileRetries, wait);
         host.ItemDone(index, count, text.size());
         ReportProgress(host, index, count);

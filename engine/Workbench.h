@@ -44,6 +44,16 @@ struct RunRequest
     bool DryRun = false;
     // The join writes here instead of a target file (standard output): no question.
     OutputFile* Output = nullptr;
+    // The shell tool's exact split and join (the window leaves them off). The split: each
+    // fragment but the first starts with the delimiter that opened it; fragments are
+    // written with their final line break; fragments that would be written empty get no
+    // file, number or list line; a first-line name an earlier fragment took gets "_2",
+    // "_3", ... instead of a question. The join: the files as they are, one after another.
+    bool KeepDelimiter = false;
+    bool KeepLineEnds = false;
+    bool SkipEmpty = false;
+    bool NumberRepeatedNames = false;
+    bool Raw = false;
 };
 
 enum class RunEnd

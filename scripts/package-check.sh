@@ -117,13 +117,19 @@ desktop-file-validate "$work/root/usr/share/applications/com.tarrowby.Kestrin.de
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/com.tarrowby.Kestrin.metainfo.xml" ||
     fail "AppStream data"
 cli_page=$(zcat "$work/root/usr/share/man/man1/kestrin-cli.1.gz")
-for text in '^\.SH SYNOPSIS' '^\.SH OPTIONS' '^\.SH "EXIT STATUS"' '^130' 'dry\\-run'; do
+for text in '^\.SH SYNOPSIS' '^\.SH OPTIONS' '^\.SH "EXIT STATUS"' '^130' 'dry\\-run' \
+    '^\.SH EXAMPLES' 'keep\\-delimiter \\-\\-keep\\-line\\-ends' '^\.SH "SEE ALSO"' '^\.BR csplit (1)'; do
     grep -q -- "$text" <<<"$cli_page" || fail "kestrin-cli.1 lacks $text"
 done
+# Every exit status a tag of its own (a status whose text is not set apart is no tag).
+[ "$(sed -n '/^\.SH "EXIT STATUS"/,/^\.SH/p' <<<"$cli_page" | grep -c '^\.TP')" -eq \
+    "$(sed -n '/^Exit status:/,/^$/p' <<<"$("$work/root/usr/bin/kestrin-cli" --help)" | grep -c '^  [0-9]')" ] ||
+    fail "kestrin-cli.1: an exit status without its tag"
 window_page=$(zcat "$work/root/usr/share/man/man1/kestrin.1.gz")
-for text in '^\.SH SYNOPSIS' '^\.SH FILES' 'kestrin\.dat'; do
+for text in '^\.SH SYNOPSIS' '^\.SH FILES' 'kestrin\.dat' '^\.SH "SEE ALSO"'; do
     grep -q -- "$text" <<<"$window_page" || fail "kestrin.1 lacks $text"
 done
+sed -n '/^\.SH FILES/{n;p}' <<<"$window_page" | grep '^\.TP' >/dev/null || fail "kestrin.1: FILES without a tag"
 # The packaged window answers --help without a display and without the build tree.
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/kestrin" --help |
     grep '^Usage: kestrin' >/dev/null || fail "kestrin --help"

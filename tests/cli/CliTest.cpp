@@ -5,7 +5,9 @@
 #include "FileTraps.h"
 #include "TerminalHost.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -130,17 +132,43 @@ TEST(Cli, UsageErrorsExitWithTwo)
         {"split", "s.txt", "-d", "#", "-x"},
         {"split", "s.txt", "-d", "#", "--file-names"},
         {"split", "s.txt", "-d", "#", "-t", "-"},
-        {"join", "-", "-t", "out.txt"},
         {"count", "join", "s.txt", "-d", "#"},
     };
+    const std::string tryHelp = "Try 'kestrin-cli --help' for more information.\n";
     for (const auto& arguments : cases)
     {
         const auto outcome = RunCli(temp, arguments);
         EXPECT_EQ(outcome.Status, 2) << testing::PrintToString(arguments);
-        EXPECT_NE(outcome.Err.find("kestrin-cli: "), std::string::npos);
+        EXPECT_EQ(outcome.Err.rfind("kestrin-cli: ", 0), 0u) << outcome.Err;
+        EXPECT_EQ(outcome.Err.substr(outcome.Err.find('\n') + 1), tryHelp) << outcome.Err;
         EXPECT_EQ(outcome.Out, "");
     }
+    // As getopt's users know them.
+    const std::pair<std::vector<std::string>, std::string> worded[] = {
+        {{"--bogus"}, "unrecognized option '--bogus'"},
+        {{"split", "s.txt", "-d", "#", "--bogus=1"}, "unrecognized option '--bogus=1'"},
+        {{"split", "s.txt", "-d", "#", "-x"}, "invalid option -- 'x'"},
+        {{"split", "s.txt", "-d"}, "option requires an argument -- 'd'"},
+        {{"split", "s.txt", "--delimiter"}, "option '--delimiter' requires an argument"},
+        {{"split", "s.txt", "-d", "#", "--n"},
+         "option '--n' is ambiguous; possibilities: '--no-clobber' '--name' '--number-repeated'"},
+        {{"split", "s.txt", "-d", "#", "--list=yes"}, "option '--list' doesn't allow an argument"},
+        {{"join", "s.txt", "-t", "o", "--list"}, "option '--list' is not for join"},
+    };
+    for (const auto& [arguments, message] : worded)
+    {
+        const auto outcome = RunCli(temp, arguments);
+        EXPECT_EQ(outcome.Status, 2) << message;
+        EXPECT_EQ(outcome.Err, "kestrin-cli: " + message + "\n" + tryHelp);
+    }
     EXPECT_EQ(NamesIn(temp.Path()), Names{"s.txt"});
+
+    // Options before the command are the command's as well.
+    const auto before = RunCli(temp, {"-v", "split", "s.txt", "-d", "#", "-t", "out"});
+    EXPECT_EQ(before.Status, 0) << before.Err;
+    EXPECT_EQ(before.Out, Native("out/s_1.txt\nout/s_2.txt\n"));
+    EXPECT_EQ(RunCli(temp, {"-d", "#", "count", "split", "s.txt"}).Out, "2\n");
+    EXPECT_EQ(RunCli(temp, {"--list", "count", "split", "s.txt", "-d", "#"}).Status, 2);
 }
 
 TEST(Cli, HelpVersionAndCount)
@@ -252,10 +280,28 @@ TEST(Cli, OverwriteQuestionsAreAnsweredOnStandardInput)
               std::string::npos)
         << outcome.Err;
 
-    // End of input counts as no.
-    outcome = RunCli(temp, {"split", "f.txt", "-d", "#", "-t", "out"});
-    EXPECT_EQ(outcome.Status, 0);
-    EXPECT_EQ(ReadBytes(temp / "out/f_4.txt"), "old");
+    // End of input counts as no, and the questions nobody answers are not shown: one line
+    // at the end counts the files kept, and the status says that not everything was written.
+    const std::pair<std::string, std::string> unanswered[] = {
+        {"", "4 existing files kept"},
+        {"n\n", "3 existing files kept"},
+        {"y\ny\nn\n", "1 existing file kept"},
+    };
+    for (const auto& [answers, kept] : unanswered)
+    {
+        outcome = RunCli(temp, {"split", "f.txt", "-d", "#", "-t", "out"}, answers);
+        EXPECT_EQ(outcome.Status, 5) << answers;
+        const std::string them = kept[0] == '1' ? "it" : "them";
+        const auto summary = "kestrin-cli: " + kept + "; use --force to replace " + them +
+                             " or --no-clobber to keep " + them + " quietly\n";
+        ASSERT_GE(outcome.Err.size(), summary.size()) << outcome.Err;
+        EXPECT_EQ(outcome.Err.substr(outcome.Err.size() - summary.size()), summary);
+        // The questions answered, then the summary.
+        EXPECT_EQ(std::count(outcome.Err.begin(), outcome.Err.end(), '\n'),
+                  std::count(answers.begin(), answers.end(), '\n') * 2 + 1)
+            << outcome.Err;
+        EXPECT_EQ(ReadBytes(temp / "out/f_4.txt"), "old");
+    }
     outcome = RunCli(temp, {"split", "f.txt", "-d", "#", "-t", "out", "--silent"});
     EXPECT_EQ(outcome.Err, "");
     EXPECT_EQ(ReadBytes(temp / "out/f_4.txt"), "4");
@@ -263,6 +309,9 @@ TEST(Cli, OverwriteQuestionsAreAnsweredOnStandardInput)
     temp.Write("a.txt", "A");
     temp.Write("list.txt", "a.txt\r\na.txt\r\n");
     temp.Write("joined.txt", "old");
+    outcome = RunCli(temp, {"join", "list.txt", "-t", "joined.txt", "-d", "##"});
+    EXPECT_EQ(outcome.Status, 5);
+    EXPECT_EQ(outcome.Err, "kestrin-cli: 1 existing file kept; use --yes to replace it\n");
     outcome = RunCli(temp, {"join", "list.txt", "-t", "joined.txt", "-d", "##"}, "n\n");
     EXPECT_EQ(outcome.Status, 3);
     EXPECT_NE(outcome.Err.find("Overwrite? [y/n]"), std::string::npos);
@@ -271,6 +320,101 @@ TEST(Cli, OverwriteQuestionsAreAnsweredOnStandardInput)
         RunCli(temp, {"join", "list.txt", "-t", "joined.txt", "-d", "##", "--yes", "--file-names"});
     EXPECT_EQ(outcome.Status, 0) << outcome.Err;
     EXPECT_EQ(ReadBytes(temp / "joined.txt"), "\r\n##a.txt\r\nA\r\n##a.txt\r\nA");
+}
+
+TEST(Cli, AFragmentNamedLikeAnEarlierOneIsNeverLostSilently)
+{
+    // The README's build log (two "Starting: Build" steps, the error in the second) and a
+    // multi-document YAML file whose documents all start alike.
+    TempFolder temp;
+    temp.Write("build.log", "##[section]Starting: Build\nok\n##[section]Starting: Tests\npass\n"
+                            "##[section]Starting: Build\nERROR: broken\n");
+    temp.Write("all.yaml", "kind: A\na: 1\n---\nkind: A\na: 2\n---\nkind: A\na: 3\n");
+    const std::vector<std::string> buildLog = {"split",        "build.log", "-d", "##[section]",
+                                               "--first-line", "--list",    "-t", "steps"};
+    const std::vector<std::string> yaml = {"split",        "all.yaml", "-d",  "---\n",
+                                           "--first-line", "-t",       "docs"};
+    const std::string notWritten = "not written: an earlier fragment of this run has its name; "
+                                   "--number-repeated numbers such names\n";
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string option;
+        std::string answers;
+        int status;
+        std::string err; // "@" stands for the target folder and a separator
+        Names files;
+        std::string file; // this one
+        std::string holds;
+    } cases[] = {
+        // Without an answer: the earlier fragment stays, each fragment not written is named.
+        {buildLog,
+         "--force",
+         "",
+         5,
+         "kestrin-cli: @Starting_ Build: fragment 4 " + notWritten,
+         {"Starting_ Build", "Starting_ Tests", "build_List.log"},
+         "Starting_ Build",
+         "ok"},
+        {yaml,
+         "-f",
+         "",
+         5,
+         "kestrin-cli: @kind_ A: fragment 2 " + notWritten + "kestrin-cli: @kind_ A: fragment 3 " +
+             notWritten,
+         {"kind_ A"},
+         "kind_ A",
+         "a: 1"},
+        {yaml,
+         "-n",
+         "",
+         5,
+         "kestrin-cli: @kind_ A: fragment 2 " + notWritten + "kestrin-cli: @kind_ A: fragment 3 " +
+             notWritten,
+         {"kind_ A"},
+         "kind_ A",
+         "a: 1"},
+        // Asked, and answered.
+        {yaml, "-f", "n\ny\n", 0, "", {"kind_ A"}, "kind_ A", "a: 3"},
+        // Numbered apart, and listed as such.
+        {buildLog,
+         "--number-repeated",
+         "",
+         0,
+         "",
+         {"Starting_ Build", "Starting_ Build_2", "Starting_ Tests", "build_List.log"},
+         "Starting_ Build_2",
+         "ERROR: broken"},
+        {yaml,
+         "--number-repeated",
+         "",
+         0,
+         "",
+         {"kind_ A", "kind_ A_2", "kind_ A_3"},
+         "kind_ A_3",
+         "a: 3"},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string folder = c.arguments.back();
+        fs::remove_all(temp / folder);
+        auto arguments = c.arguments;
+        arguments.push_back(c.option);
+        const auto outcome = RunCli(temp, arguments, c.answers);
+        const auto what = testing::PrintToString(arguments) + c.answers;
+        EXPECT_EQ(outcome.Status, c.status) << what << outcome.Err;
+        std::string err = c.err;
+        for (std::size_t at; (at = err.find('@')) != std::string::npos;)
+            err.replace(at, 1, Native(folder + "/"));
+        if (c.answers.empty())
+        {
+            EXPECT_EQ(outcome.Err, err) << what;
+        }
+        EXPECT_EQ(NamesIn(temp / folder), c.files) << what;
+        EXPECT_EQ(ReadBytes(temp / (folder + "/" + c.file)), c.holds) << what;
+    }
+    EXPECT_EQ(ReadBytes(temp / "steps/build_List.log"),
+              "Starting_ Build\r\nStarting_ Tests\r\nStarting_ Build_2\r\n");
 }
 
 TEST(Cli, RefusesWhereStartWouldStayDisabledAndWritesNothing)
@@ -402,7 +546,9 @@ TEST(Cli, WritingErrorsOnStandardOutputAreFailures)
     {
         const auto outcome = RunCli(temp, arguments, "", "/dev/full");
         EXPECT_EQ(outcome.Status, 1) << testing::PrintToString(arguments);
-        EXPECT_NE(outcome.Err.find("kestrin-cli: "), std::string::npos);
+        // The reason of the write that failed, not that of some later call.
+        EXPECT_EQ(outcome.Err,
+                  "kestrin-cli: standard output: " + std::string(std::strerror(ENOSPC)) + "\n");
     }
 }
 
@@ -413,6 +559,10 @@ TEST(Cli, PipesOnBothSides)
     temp.Write("big.txt", std::string(1 << 20, 'b'));
     temp.Write("list.txt", "big.txt\nbig.txt\n");
     temp.Write("out/fortunes_1.txt", "old");
+    std::string many;
+    for (int i = 0; i < 200000; ++i)
+        many += "x|";
+    temp.Write("many.txt", many);
     const std::string cli = KESTRIN_CLI_PATH;
     struct Case
     {
@@ -423,12 +573,17 @@ TEST(Cli, PipesOnBothSides)
         // answer on (the source takes standard input), so existing files stay.
         {"printf 'one\\n%%\\ntwo\\n%%\\nthree' | setsid -w \"$1\" split - -e -d '\\n%\\n' -t out "
          "--name fortunes.txt --list -v; echo $?",
-         "out/fortunes_2.txt\nout/fortunes_3.txt\n0\n"},
+         "out/fortunes_2.txt\nout/fortunes_3.txt\n5\n"},
         {"printf 'x#y' | setsid -w \"$1\" split - -d '#' -t out --name fortunes.txt 2>/dev/null; "
          "echo $?",
-         "0\n"},
-        // A reader that goes away early is a failure, not a silent end.
-        {"\"$1\" join list.txt -t - 2>/dev/null | head -c 0; echo ${PIPESTATUS[0]}", "1\n"},
+         "5\n"},
+        // A reader that goes away early ends the run quietly, as for a command that a
+        // broken pipe ends (128 + SIGPIPE), with nothing said about it.
+        {"\"$1\" join list.txt -t - 2>err | head -c 0; echo ${PIPESTATUS[0]}; cat err", "141\n"},
+        {"\"$1\" split many.txt -d '|' --dry-run 2>err | head -1; echo ${PIPESTATUS[0]}; cat err",
+         "many_000001.txt\n141\n"},
+        {"\"$1\" split many.txt -d '|' -t many -v 2>err | head -1; echo ${PIPESTATUS[0]}; cat err",
+         "many/many_000001.txt\n141\n"},
         {"printf 'a,b,c' | \"$1\" count split - -d ,", "3\n"},
     };
     for (const auto& c : cases)
@@ -523,6 +678,14 @@ TEST(Cli, StandardInputAndStandardOutput)
     const auto joined = RunCli(temp, {"join", Native("x/list.txt"), "-t", "-", "-d", "##", "-v"});
     EXPECT_EQ(joined.Status, 0) << joined.Err;
     EXPECT_EQ(joined.Out, "\r\n##A\r\n##B");
+    // The list from standard input, its relative lines from the current folder.
+    const auto piped = RunCli(temp, {"join", "-", "-t", "-", "-d", "##"},
+                              Native("x/a.txt\r\nx/b.txt\r\nx/gone.txt\r\n"));
+    EXPECT_EQ(piped.Status, 0) << piped.Err;
+    EXPECT_EQ(piped.Out, "\r\n##A\r\n##B");
+    const auto raw =
+        RunCli(temp, {"join", "--raw", "-", "-t", "-"}, Native("x/b.txt\r\nx/a.txt\r\n"));
+    EXPECT_EQ(raw.Out, "B\r\nA");
     EXPECT_EQ(NamesIn(temp / "x"), (Names{"a.txt", "b.txt", "list.txt"}));
     EXPECT_FALSE(fs::exists(temp / "-"));
 }
@@ -717,5 +880,14 @@ TEST(ProgressDisplay, ShowsLongRunsOnlyOnATerminalAndGoesAway)
     std::ostringstream out;
     Kestrin::ProgressDisplay display(out, true, "files");
     display.Update(3, 10, 30u << 20, 2.0);
-    EXPECT_EQ(out.str(), "\r3 of 10 files, 30.0 MiB, 15.0 MiB/s\033[K");
+    EXPECT_EQ(out.str(), "\r3 of 10 files, 1.5/s, 30.0 MiB, 15.0 MiB/s\033[K");
+    // Many small fragments: their rate says more than the bytes' (no "0.0 MiB/s").
+    out.str("");
+    display.Update(120000, 200000, 2400000, 5.0);
+    EXPECT_EQ(out.str(), "\r120000 of 200000 files, 24000/s, 2.3 MiB, 468.8 KiB/s\033[K");
+    // Ended before a message (Ctrl+C), the line stays and the message starts a line of its own.
+    display.End();
+    EXPECT_EQ(out.str().back(), '\n');
+    display.Clear();
+    EXPECT_EQ(out.str().back(), '\n');
 }

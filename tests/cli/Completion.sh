@@ -35,15 +35,18 @@ expect() { # expected, words...
 }
 
 # Each option item of --help (an option line and the lines that go on below it) belongs to
-# the command it names first ("split: ..." or "join: ..."), or to all of them.
+# the command it names first ("split: ..." or "join: ...", on the option's line or, for a
+# long option, the line below), or to all of them.
 help=$("$cli" --help)
 options_of() { # split | join
-    sed -n '/^Options:/,/^$/p' <<<"$help" | awk -v command="$1" '
+    sed -n '/^Options/,/^$/p' <<<"$help" | awk -v command="$1" '
         function flush() { if (item != "" && (scope == "" || scope == command)) print item }
         /^ +-/ { flush(); item = $0; scope = ""
                  if (match($0, /  (split|join): /)) scope = substr($0, RSTART + 2, RLENGTH - 4)
                  next }
-        /^ +[^ -]/ { item = item " " $0 }
+        /^ +[^ -]/ { if (item !~ /  [^ -]/ && match($0, /^ +(split|join): /)) {
+                         rest = $0; sub(/^ +/, "", rest); scope = substr(rest, 1, index(rest, ":") - 1) }
+                     item = item " " $0 }
         END { flush() }' | grep -oE -- '(^  -[a-z]|--[a-z-]+)' | tr -d ' '
 }
 for command in split join; do
@@ -64,5 +67,10 @@ expect "in?folder out" split x -t ""
 expect "in?folder list.txt out" join list.txt -t ""
 expect "" split x -d ""
 expect "" split x --name ""
+# Options before the command.
+expect "count join split --help --version" -v ""
+expect "split " -d x sp
+expect "in?folder out" -q split x -t ""
+expect "--raw " -v join l --ra
 [ "$failures" -eq 0 ] && echo "completion: all cases hold"
 exit $((failures > 0))

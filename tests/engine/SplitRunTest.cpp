@@ -522,6 +522,148 @@ TEST(SplitRun, AFragmentNamedLikeTheListFileIsAskedAboutAndNeverAppendedTo)
     }
 }
 
+TEST(SplitRun, ANameAnEarlierFragmentTookIsAskedAboutEvenWhenSilent)
+{
+    // A build log with two "Starting: Build" sections; the second holds the error.
+    const std::string log = "Starting: Build\nfirst##Tests\nok##Starting: Build\nERROR";
+    const std::string repeated = "\r\nAn earlier fragment of this run was written to this "
+                                 "file. Overwrite it?";
+    struct Case
+    {
+        bool silent;
+        std::vector<Answer> answers;
+        std::string build; // what "Starting_ Build" holds afterwards
+        std::string list;  // "@" stands for the folder
+    } cases[] = {
+        // Declined: the earlier fragment stays, and the list names each file once.
+        {true, {Answer::No}, "first", "@Starting_ Build\r\n@Tests\r\n"},
+        {false, {Answer::No}, "first", "@Starting_ Build\r\n@Tests\r\n"},
+        {true, {Answer::Cancel}, "first", "@Starting_ Build\r\n@Tests\r\n"},
+        {true, {Answer::Yes}, "ERROR", "@Starting_ Build\r\n@Tests\r\n@Starting_ Build\r\n"},
+    };
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        const auto source = temp.Write("build.log", log);
+        Workbench bench;
+        UpdateSplit(bench, source, "##");
+        RecordingHost host;
+        host.Answers.assign(c.answers.begin(), c.answers.end());
+        RunSplit(bench, host, source, {temp / "steps", true, c.silent, true});
+        ASSERT_EQ(host.Questions.size(), 1u) << c.silent;
+        EXPECT_EQ(host.Questions[0], temp / "steps/Starting_ Build" + repeated);
+        EXPECT_EQ(ReadBytes(temp / "steps/Starting_ Build"), c.build);
+        std::string expected = c.list;
+        for (std::size_t at; (at = expected.find('@')) != std::string::npos;)
+            expected.replace(at, 1, temp / "steps/");
+        EXPECT_EQ(ReadBytes(temp / "steps/build_List.log"), expected);
+    }
+}
+
+TEST(SplitRun, TheShellToolsExactOptions)
+{
+    enum Option
+    {
+        KeepDelimiter = 1,
+        KeepLineEnds = 2,
+        SkipEmpty = 4,
+        FirstLine = 8,
+        NumberRepeated = 16
+    };
+    using Files = std::vector<std::pair<std::string, std::string>>; // name, content
+    struct Case
+    {
+        std::string source;
+        std::string delimiter;
+        int options;
+        Files files;
+    } cases[] = {
+        // An mbox: the line break before "From " ends the message before it.
+        {"From a\nx\n\nFrom b\ny\n",
+         "\nFrom ",
+         KeepDelimiter,
+         {{"s_1.txt", "From a\nx\n"}, {"s_2.txt", "From b\ny"}}},
+        {"From a\nx\n\nFrom b\ny\n",
+         "\nFrom ",
+         KeepDelimiter | KeepLineEnds,
+         {{"s_1.txt", "From a\nx\n\n"}, {"s_2.txt", "From b\ny\n"}}},
+        // PEM blocks: the empty fragment before the first is left out, and takes no number.
+        {"-----BEGIN C\nA\n-----END C\n-----BEGIN C\nB\n-----END C\n",
+         "-----BEGIN",
+         KeepDelimiter | SkipEmpty,
+         {{"s_1.txt", "-----BEGIN C\nA\n-----END C"}, {"s_2.txt", "-----BEGIN C\nB\n-----END C"}}},
+        // Empty is what would be written: a lone line break is empty unless it is kept.
+        {"a##b####\r\n##c",
+         "##",
+         SkipEmpty,
+         {{"s_1.txt", "a"}, {"s_2.txt", "b"}, {"s_3.txt", "c"}}},
+        {"a####\r\n", "##", SkipEmpty | KeepLineEnds, {{"s_1.txt", "a"}, {"s_2.txt", "\r\n"}}},
+        // A delimiter of line breaks only stays whole with the fragment it ends.
+        {"one\ntwo\n",
+         "\n",
+         KeepDelimiter | KeepLineEnds | SkipEmpty,
+         {{"s_1.txt", "one\n"}, {"s_2.txt", "two\n"}}},
+        // Repeated first lines numbered apart, before an extension where there is one.
+        {"x\n1##x\n2##x_2\n3##x.log\n4##x.log\n5##.rc\n6##.rc\n7##v1.2 b\n8##v1.2 b\n9##Case\n"
+         "10##case\n11",
+         "##",
+         FirstLine | NumberRepeated,
+         {{"x", "1"},
+          {"x_2", "2"},
+          {"x_2_2", "3"},
+          {"x.log", "4"},
+          {"x_2.log", "5"},
+          {".rc", "6"},
+          {".rc_2", "7"},
+          {"v1.2 b", "8"},
+          {"v1.2 b_2", "9"},
+          {"Case", "10"},
+#ifdef _WIN32
+          {"case_2", "11"}}},
+#else
+          {"case", "11"}}},
+#endif
+    };
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        const auto source = temp.Write("s.txt", c.source);
+        Workbench bench;
+        UpdateSplit(bench, source, c.delimiter);
+        RunRequest request;
+        request.Source = source;
+        request.Target = temp / "out";
+        request.KeepDelimiter = c.options & KeepDelimiter;
+        request.KeepLineEnds = c.options & KeepLineEnds;
+        request.SkipEmpty = c.options & SkipEmpty;
+        request.FirstLineNames = c.options & FirstLine;
+        request.NumberRepeatedNames = c.options & NumberRepeated;
+        for (const bool dryRun : {true, false})
+        {
+            // A dry run names the same files.
+            struct NamingHost : RecordingHost
+            {
+                Names named;
+                void WouldWrite(const std::string& path, bool) override { named.push_back(path); }
+            } host;
+            request.DryRun = dryRun;
+            EXPECT_EQ(bench.Run(request, host), RunEnd::Finished);
+            Names expected;
+            for (const auto& [name, content] : c.files)
+                expected.push_back(dryRun ? temp / ("out/" + name) : name);
+            if (dryRun)
+            {
+                EXPECT_EQ(host.named, expected) << c.source;
+                continue;
+            }
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(NamesIn(temp / "out"), expected) << c.source;
+            for (const auto& [name, content] : c.files)
+                EXPECT_EQ(ReadBytes(temp / ("out/" + name)), content) << name;
+        }
+    }
+}
+
 TEST(SplitRun, LinksLeadingOutOfTheTargetFolderAreAskedAboutEvenWhenSilent)
 {
     TempFolder temp;
