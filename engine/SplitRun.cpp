@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace Kestrin
@@ -97,12 +98,13 @@ std::string_view WithDelimiters(const FragmentList::Cursor& cursor, std::string_
 class FragmentNamer
 {
 public:
-    // First-line names are cut to `longest` bytes, what the file system takes, so that no
-    // fragment is lost to a name too long.
-    FragmentNamer(const RunRequest& request, std::string base, std::string extension,
-                  std::size_t count, std::size_t longest)
+    FragmentNamer(const RunRequest& request, const std::string& target, std::string base,
+                  std::string extension, std::size_t count)
         : request_(request), base_(std::move(base)), extension_(std::move(extension)),
-          width_(NumberWidth(count)), longest_(longest)
+          width_(NumberWidth(count)),
+          // First-line names are cut to what the file system takes, so no fragment is lost
+          // to a name too long.
+          longest_(request.FirstLineNames ? LongestFileName(target) : 0)
     {
     }
 
@@ -149,25 +151,13 @@ private:
     UsedNames used_;
 };
 
-// The bytes are read from the source while they are written: a source changed meanwhile
-// (or cut short, which fails the write itself) must not leave a torn fragment, and the
-// message names the source.
 void WriteFragment(const RunRequest& request, const std::string& path, std::string_view text,
-                   const FragmentList::Cursor& cursor)
+                   const std::function<void()>& beforeCommit)
 {
-    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
-    try
-    {
-        if (request.KeepLineEnds)
-            WriteWholeFile(path, text, Links::Refuse, checkSource);
-        else
-            WriteTextFile(path, text, Links::Refuse, checkSource);
-    }
-    catch (const FileError&)
-    {
-        checkSource();
-        throw;
-    }
+    if (request.KeepLineEnds)
+        WriteWholeFile(path, text, Links::Refuse, beforeCommit);
+    else
+        WriteTextFile(path, text, Links::Refuse, beforeCommit);
 }
 
 // An earlier fragment of this run is in the file: the question is asked even when silent.
@@ -223,8 +213,7 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
     const std::string listPath = target + base + "_List" + extension;
     const std::size_t count = fragments.Count();
-    FragmentNamer namer(request, base, extension, count,
-                        request.FirstLineNames ? LongestFileName(target) : 0);
+    FragmentNamer namer(request, target, base, extension, count);
     if (request.DryRun)
         return NameFragments(request, target, listPath, namer, fragments, host);
     // Neither the source nor the list is replaced without a question, silent or not
@@ -259,11 +248,14 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         [&host](const std::string& question)
         { return host.AskQuestion(question, QuestionStyle::YesNo) == Answer::Yes; });
 
+    // The bytes are read from the source while they are written: a source changed meanwhile
+    // (or cut short, which fails the write itself) must not leave a torn fragment, and the
+    // message names the source.
+    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
     // The folder is opened once for the run, when the first fragment goes there (it may be
     // made then), and new fragments are made relative to it.
     std::optional<TargetFolder> folder;
     const std::string listName = base + "_List" + extension;
-    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
     // A new fragment, linked in only when complete and never over anything: nothing looks at
     // the name beforehand, as a taken name fails the link, which is the answer.
     const auto writeNew = [&](const std::string& name, std::string_view text)
@@ -291,7 +283,7 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         }
         catch (const FileError&)
         {
-            checkSource(); // a source cut short fails the write: name the source
+            checkSource();
             throw;
         }
     };
@@ -336,7 +328,6 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
                        !namer.WrittenBefore(name) &&
                        writeNew(name, text) == TargetFolder::Outcome::Written;
         bool repeated = false;
-        bool isList = false;
         Answer answer = Answer::Yes;
         if (!written)
         {
@@ -344,8 +335,8 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
             // leads out of the folder, so nothing swapped in later is followed.
             bool exists = false;
             const std::string destination = WriteDestination(path, &exists);
-            isList = fileList && (destination == listPath ||
-                                  (exists && IsSameFile(KeyOf(listPath), destination)));
+            const bool isList = fileList && (destination == listPath ||
+                                             (exists && IsSameFile(KeyOf(listPath), destination)));
             bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
             std::string question = OverwriteQuestion(path);
             if (destination != path)
@@ -369,7 +360,17 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
             {
                 // Nothing there after all: a new file (unless one appeared meanwhile).
                 if (lastFound || writeNew(name, text) != TargetFolder::Outcome::Written)
-                    WriteFragment(request, destination, text, cursor);
+                {
+                    try
+                    {
+                        WriteFragment(request, destination, text, checkSource);
+                    }
+                    catch (const FileError&)
+                    {
+                        checkSource();
+                        throw;
+                    }
+                }
                 listReplaced = listReplaced || isList;
                 written = true;
             }
