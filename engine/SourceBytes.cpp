@@ -81,7 +81,7 @@ std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
             return count;
     std::size_t count = 0;
     if (!large_ || mapping_)
-        count = CountDelimiters(std::string_view(data_, size_), delimiter);
+        count = CountDelimiters(View(), delimiter); // the mapping's bytes once there is one
     else
     {
         InputFile file;
