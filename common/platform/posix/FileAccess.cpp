@@ -281,6 +281,16 @@ bool InputFile::Open(const std::string& path)
     return S_ISREG(info.st_mode);
 }
 
+std::optional<FileIdentity> InputFile::IdentityNow() const
+{
+    struct stat info
+    {
+    };
+    if (native_ < 0 || ::fstat(static_cast<int>(native_), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
 std::size_t InputFile::Read(char* into, std::size_t size)
 {
     for (;;)

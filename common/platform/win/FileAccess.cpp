@@ -200,6 +200,14 @@ bool FileMapping::Damaged() const
     return false;
 }
 
+std::optional<FileIdentity> InputFile::IdentityNow() const
+{
+    FileIdentity identity;
+    if (AsHandle(native_) == INVALID_HANDLE_VALUE || !IdentityOf(AsHandle(native_), identity))
+        return std::nullopt;
+    return identity;
+}
+
 std::size_t InputFile::Read(char* into, std::size_t size)
 {
     const DWORD chunk = size > 0x40000000u ? 0x40000000u : DWORD(size);
