@@ -293,6 +293,13 @@ void fwMain::ConnectEvents()
     ucSource[0]->installEventFilter(this);
     connect(ssMain, &TabControl::Click, this, &fwMain::ssMain_Click);
     connect(bbRun, &QPushButton::clicked, this, &fwMain::bbRun_Click);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now)
+            {
+                for (int i = 0; i < 2; ++i)
+                    if (!ucSource[i]->isAncestorOf(now))
+                        SourceKeyWentDown[i] = false;
+            });
     for (int i = 0; i < 2; ++i)
     {
         tbDelimiter[i]->installEventFilter(this);

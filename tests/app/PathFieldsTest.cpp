@@ -218,6 +218,23 @@ TEST_F(PathFields, AnyKeyReleasedInAnEmptySourceShowsRequired)
     }
 }
 
+TEST_F(PathFields, AKeyPressedElsewhereAndReleasedInAnEmptySourceShowsNothing)
+{
+    // Fresh start, the focus in the split tab's delimiter: Alt+J opens the join tab and
+    // the focus moves into its source field before the chord's keys are released there.
+    fwMain& w = Open("");
+    window->findChild<QLineEdit*>(QStringLiteral("tbDelimiter0"))->setFocus();
+    QTest::keyClick(w.windowHandle(), Qt::Key_J, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    BrowseBox* source = Field("ucSource1");
+    ASSERT_TRUE(source->isVisible());
+    ASSERT_TRUE(source->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(U(source->ErrText()), U(QString()));
+    // A key pressed there, too, is the user's.
+    QTest::keyClick(w.windowHandle(), Qt::Key_Right);
+    EXPECT_EQ(U(source->ErrText()), U(Required));
+}
+
 TEST_F(PathFields, EditingASourceUpdatesStartAndSetsTheMessageOnlyWhenEmpty)
 {
     OpenSplit();
