@@ -12,6 +12,7 @@
 #include "Version.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -508,6 +509,41 @@ TEST_F(Window, TheSettingsFileIsReadOncePerLoadAndWrittenOncePerClose)
     EXPECT_EQ(after.substr(0, notes.size()), notes);
     EXPECT_NE(after.find("\r\ntbDelimiter=++\r\nchSilent=1\r\n"), std::string::npos);
     EXPECT_NE(after.find("\r\nchFileList=1\r\n"), std::string::npos);
+}
+
+TEST_F(Window, APastedDelimiterEndsAtItsFirstLineBreakAsUsedAndAsStored)
+{
+    const std::string source = temp.Write("in/s.txt", "one\r\n=====\r\ntwo\r\n=====\r\nthree");
+    WriteSettings(SplitSettings(source, "", ""));
+    Open();
+    struct Case
+    {
+        int Tab;
+        QString Before;
+        int Cursor;
+        QString Pasted;
+        QString After;
+    } cases[] = {
+        {0, "ab", 1, "x\ny", "axb"},         {0, "ab", 2, "\r\nz", "ab"},
+        {0, "", 0, "one\rtwo", "one"},       {1, "", 0, "**\r\n**", "**"},
+        {0, "", 0, "=====\r\ntwo", "====="},
+    };
+    for (const Case& c : cases)
+    {
+        Tabs()->SetTab(c.Tab);
+        QLineEdit* field = Delimiter(c.Tab);
+        field->setText(c.Before);
+        field->setCursorPosition(c.Cursor);
+        QGuiApplication::clipboard()->setText(c.Pasted);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field->text().toStdString(), c.After.toStdString()) << c.Pasted.toStdString();
+    }
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3")); // cut at "=====", not at "=====\r\ntwo"
+    Close();
+    Open();
+    EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("====="));
+    EXPECT_EQ(Delimiter(1)->text(), QStringLiteral("**"));
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
 }
 
 TEST_F(Window, SplitIntoEightFragmentsAdvancesTheBarHalvesToEven)
