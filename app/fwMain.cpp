@@ -332,7 +332,14 @@ void fwMain::ConnectEvents()
     {
         tbDelimiter[i]->installEventFilter(this);
         connect(tbDelimiter[i], &QLineEdit::textChanged, this,
-                [this, i](const QString&) { tbDelimiter_Change(i); });
+                [this, i](const QString& text)
+                {
+                    // A pasted line break alone is taken out again: no change.
+                    if (text == DelimiterText[i])
+                        return;
+                    DelimiterText[i] = text;
+                    tbDelimiter_Change(i);
+                });
         connect(obFileName[i], &QRadioButton::clicked, this, [this, i] { obFileName_Click(i); });
 
         connect(ucSource[i], &Ostrel::BrowseBox::ButtonClick, this,

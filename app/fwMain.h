@@ -134,6 +134,8 @@ private:
     // Where the browse dialogs open when there is no path to go by.
     std::string ProgramFolderValue;
     bool Running = false;
+    // What each delimiter field held when it last changed.
+    QString DelimiterText[2];
     // A key went down in ucSource(i) since it last got the focus: only then is a key
     // released there the user's (the release of an access key that moved the focus into
     // the field is not).
