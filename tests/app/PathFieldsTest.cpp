@@ -235,27 +235,6 @@ TEST_F(PathFields, AKeyPressedElsewhereAndReleasedInAnEmptySourceShowsNothing)
     EXPECT_EQ(U(source->ErrText()), U(Required));
 }
 
-TEST_F(PathFields, EditingASourceUpdatesStartAndSetsTheMessageOnlyWhenEmpty)
-{
-    OpenSplit();
-    BrowseBox* source = Field("ucSource0");
-    ASSERT_TRUE(StartEnabled());
-    Key(source, Qt::Key_End);
-    Key(source, Qt::Key_X); // no such file: Start goes off, no message for a non-empty text
-    EXPECT_EQ(U(source->Text()), U(notes + "x"));
-    EXPECT_TRUE(source->ErrText().isEmpty());
-    EXPECT_FALSE(StartEnabled());
-    Key(source, Qt::Key_Backspace);
-    EXPECT_TRUE(StartEnabled());
-    EXPECT_EQ(U(Total()), U(QStringLiteral("3")));
-
-    Key(source, Qt::Key_A, Qt::ControlModifier);
-    Key(source, Qt::Key_Backspace);
-    EXPECT_EQ(U(source->Text()), U(QString()));
-    EXPECT_EQ(U(source->ErrText()), U(Required));
-    EXPECT_FALSE(StartEnabled());
-}
-
 TEST_F(PathFields, DeleteEmptiesATargetWithoutAReadinessUpdate)
 {
     for (const auto modifiers : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier})
