@@ -34,6 +34,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QValidator>
 #include <algorithm>
 #include <cmath>
 
@@ -114,6 +115,32 @@ int CheckValue(const QCheckBox* box)
     }
 }
 
+// A delimiter is one line of text: the settings file keeps one line per value, and a
+// single-line edit field takes text only up to its first line break. Text with a line
+// break (pasted, dropped, read) keeps what came before the break and what followed the
+// insertion, so what Start cuts with is always what is stored at close.
+class SingleLineText : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override
+    {
+        const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n'; };
+        const auto found = std::find_if(input.cbegin(), input.cend(), isBreak);
+        if (found == input.cend())
+            return Acceptable;
+        const auto cut = static_cast<int>(found - input.cbegin());
+        // An insertion ends at the cursor.
+        input.remove(cut, (pos > cut ? pos : static_cast<int>(input.size())) - cut);
+        pos = cut;
+        const auto rest = std::find_if(input.cbegin(), input.cend(), isBreak);
+        input.truncate(static_cast<int>(rest - input.cbegin()));
+        pos = std::min(pos, static_cast<int>(input.size()));
+        return Acceptable;
+    }
+};
+
 class RaisedWhileInScope
 {
 public:
@@ -147,7 +174,12 @@ fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
     Form_Load(startup);
 }
 
-fwMain::~fwMain() = default;
+fwMain::~fwMain()
+{
+    // The focus moves while the base class deletes the controls: by then this window is
+    // no fwMain any more, and must not hear of it.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 double fwMain::TwipsPerPixelX() const
 {
@@ -182,6 +214,7 @@ void fwMain::CreateControls()
         tlDelimiter[i] = new QLabel(DelimiterCaption, ssMain);
         NameArrayMember(tlDelimiter[i], QStringLiteral("tlDelimiter"), i);
         tbDelimiter[i] = new QLineEdit(ssMain);
+        tbDelimiter[i]->setValidator(new SingleLineText(tbDelimiter[i]));
         NameArrayMember(tbDelimiter[i], QStringLiteral("tbDelimiter"), i);
 
         tlSource[i]->setBuddy(ucSource[i]);
@@ -293,11 +326,25 @@ void fwMain::ConnectEvents()
     ucSource[0]->installEventFilter(this);
     connect(ssMain, &TabControl::Click, this, &fwMain::ssMain_Click);
     connect(bbRun, &QPushButton::clicked, this, &fwMain::bbRun_Click);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now)
+            {
+                for (int i = 0; i < 2; ++i)
+                    if (!ucSource[i]->isAncestorOf(now))
+                        SourceKeyWentDown[i] = false;
+            });
     for (int i = 0; i < 2; ++i)
     {
         tbDelimiter[i]->installEventFilter(this);
         connect(tbDelimiter[i], &QLineEdit::textChanged, this,
-                [this, i](const QString&) { tbDelimiter_Change(i); });
+                [this, i](const QString& text)
+                {
+                    // A pasted line break alone is taken out again: no change.
+                    if (text == DelimiterText[i])
+                        return;
+                    DelimiterText[i] = text;
+                    tbDelimiter_Change(i);
+                });
         connect(obFileName[i], &QRadioButton::clicked, this, [this, i] { obFileName_Click(i); });
 
         connect(ucSource[i], &Ostrel::BrowseBox::ButtonClick, this,

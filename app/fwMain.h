@@ -137,6 +137,12 @@ private:
     // Where the browse dialogs open when there is no path to go by.
     std::string ProgramFolderValue;
     bool Running = false;
+    // What each delimiter field held when it last changed.
+    QString DelimiterText[2];
+    // A key went down in ucSource(i) since it last got the focus: only then is a key
+    // released there the user's (the release of an access key that moved the focus into
+    // the field is not).
+    bool SourceKeyWentDown[2] = {};
     // Set when the window is closed during a run: the run ends before its next item.
     bool ClosedDuringRun = false;
     // Axes centred while loading, to be centred again by the frame once it is known.
