@@ -440,35 +440,7 @@ void fwMain::Form_Load(const Startup& startup)
     else
         ssMain_Click(1 - tab);
 
-    std::string section = LocalBytes(SectionOfTab(0));
-    // A file given at start that names no file leaves the field empty, as a restored source
-    // that is gone does.
-    const std::string splitSource =
-        opening ? startup.OpenFile : settings.ReadString(section, KeyOf(ucSource[0]));
-    if (FileExists(splitSource))
-        ucSource[0]->setText(PathText(splitSource));
-    const std::string splitTarget = settings.ReadString(section, KeyOf(ucTarget[0]));
-    if (FolderExists(splitTarget))
-        ucTarget[0]->setText(PathText(splitTarget));
-    tbDelimiter[0]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[0]))));
-    const int naming = RestoreSwitch(settings.ReadNumber(section, KeyOf(obFileName[0])));
-    obFileName[naming]->setChecked(true);
-    obFileName_Click(naming);
-    chSilent->setCheckState(
-        RestoreSwitch(settings.ReadNumber(section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
-    chFileList->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileList)))
-                                  ? Qt::Checked
-                                  : Qt::Unchecked);
-
-    section = LocalBytes(SectionOfTab(1));
-    const std::string joinSource = settings.ReadString(section, KeyOf(ucSource[1]));
-    if (FileExists(joinSource))
-        ucSource[1]->setText(PathText(joinSource));
-    ucTarget[1]->setText(PathText(settings.ReadString(section, KeyOf(ucTarget[1]))));
-    tbDelimiter[1]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[1]))));
-    chFileName->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileName)))
-                                  ? Qt::Checked
-                                  : Qt::Unchecked);
+    RestoreControls(settings, opening ? startup.OpenFile : std::string());
 
     // The updates above ran while later fields were still empty (a restored join tab
     // would otherwise keep Start disabled); one more makes Start match what is shown.
@@ -495,21 +467,87 @@ void fwMain::Form_Unload()
     settings.WriteNumber(form, "Top", EdgePixels(RememberedTop, tppy));
     settings.WriteNumber(form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
 
-    std::string section = LocalBytes(SectionOfTab(0));
-    settings.WriteString(section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
-    settings.WriteString(section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
-    settings.WriteString(section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
-    settings.WriteNumber(section, KeyOf(obFileName[0]),
-                         Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
-    settings.WriteNumber(section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
-    settings.WriteNumber(section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
-
-    section = LocalBytes(SectionOfTab(1));
-    settings.WriteString(section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
-    settings.WriteString(section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
-    settings.WriteString(section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
-    settings.WriteNumber(section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+    for (const SavedControl& saved : SavedControls())
+        SaveControl(settings, saved);
     settings.Save();
+}
+
+std::vector<fwMain::SavedControl> fwMain::SavedControls() const
+{
+    // In the order they are restored: each restored value runs its control's change event,
+    // as the user's would. A new saved value is one more row.
+    return {
+        {0, ucSource[0], Kept::ExistingFile}, {0, ucTarget[0], Kept::ExistingFolder},
+        {0, tbDelimiter[0], Kept::Text},      {0, obFileName[0], Kept::Naming},
+        {0, chSilent, Kept::Check},           {0, chFileList, Kept::Check},
+        {1, ucSource[1], Kept::ExistingFile}, {1, ucTarget[1], Kept::Path},
+        {1, tbDelimiter[1], Kept::Text},      {1, chFileName, Kept::Check},
+    };
+}
+
+void fwMain::RestoreControls(const ProfileFile& settings, const std::string& openFile)
+{
+    for (const SavedControl& saved : SavedControls())
+    {
+        const std::string section = LocalBytes(SectionOfTab(saved.Tab));
+        const std::string key = KeyOf(saved.Control);
+        if (saved.Kind == Kept::Check || saved.Kind == Kept::Naming)
+            RestoreChoice(saved, RestoreSwitch(settings.ReadNumber(section, key)));
+        // A file given at start takes the split source's place; one that names no file
+        // leaves the field empty, as a restored source that is gone does.
+        else if (saved.Control == ucSource[0] && !openFile.empty())
+            RestoreText(saved, openFile);
+        else
+            RestoreText(saved, settings.ReadString(section, key));
+    }
+}
+
+void fwMain::RestoreText(const SavedControl& saved, const std::string& stored)
+{
+    if (saved.Kind == Kept::Text)
+    {
+        static_cast<QLineEdit*>(saved.Control)->setText(FromLocalBytes(stored));
+        return;
+    }
+    const bool present = saved.Kind == Kept::ExistingFile     ? FileExists(stored)
+                         : saved.Kind == Kept::ExistingFolder ? FolderExists(stored)
+                                                              : true;
+    if (present)
+        static_cast<Ostrel::BrowseBox*>(saved.Control)->setText(PathText(stored));
+}
+
+void fwMain::RestoreChoice(const SavedControl& saved, int stored)
+{
+    if (saved.Kind == Kept::Naming)
+    {
+        obFileName[stored]->setChecked(true);
+        obFileName_Click(stored);
+    }
+    else
+        static_cast<QCheckBox*>(saved.Control)->setCheckState(stored ? Qt::Checked : Qt::Unchecked);
+}
+
+void fwMain::SaveControl(ProfileFile& settings, const SavedControl& saved) const
+{
+    const std::string section = LocalBytes(SectionOfTab(saved.Tab));
+    const std::string key = KeyOf(saved.Control);
+    switch (saved.Kind)
+    {
+    case Kept::Text:
+        settings.WriteString(section, key,
+                             LocalBytes(static_cast<QLineEdit*>(saved.Control)->text()));
+        break;
+    case Kept::Check:
+        settings.WriteNumber(section, key,
+                             Fixed4::FromWhole(CheckValue(static_cast<QCheckBox*>(saved.Control))));
+        break;
+    case Kept::Naming:
+        settings.WriteNumber(section, key, Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
+        break;
+    default:
+        settings.WriteString(section, key,
+                             PathBytes(static_cast<Ostrel::BrowseBox*>(saved.Control)->Text()));
+    }
 }
 
 void fwMain::closeEvent(QCloseEvent* event)

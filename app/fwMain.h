@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -28,6 +29,7 @@ namespace Kestrin
 {
 class AdvancedDialog;
 class FileError;
+class ProfileFile;
 class ProgressBar;
 class StatusBar;
 class TabControl;
@@ -109,6 +111,28 @@ private:
     void ReportError(const FileError& error);
     void ReportError(const QString& text);
     QString SectionOfTab(int tab) const;
+
+    // A control whose value the settings file keeps, and how the value is kept.
+    enum class Kept
+    {
+        ExistingFile,   // a path, restored only while the file is there
+        ExistingFolder, // a path, restored only while the folder is there
+        Path,           // a path, restored as it was
+        Text,
+        Check,
+        Naming, // the option pair obFileName, kept as the index of the chosen one
+    };
+    struct SavedControl
+    {
+        int Tab; // its section: the caption of this tab
+        QWidget* Control;
+        Kept Kind;
+    };
+    std::vector<SavedControl> SavedControls() const;
+    void RestoreControls(const ProfileFile& settings, const std::string& openFile);
+    void RestoreText(const SavedControl& saved, const std::string& stored);
+    void RestoreChoice(const SavedControl& saved, int stored);
+    void SaveControl(ProfileFile& settings, const SavedControl& saved) const;
 
     // Controls; arrays are indexed by tab (0 split, 1 join).
     TabControl* ssMain = nullptr;
