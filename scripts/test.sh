@@ -5,6 +5,8 @@
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 kestrin_install_missing
+# The layers, by what each file includes (no Qt below the window, Ostrel by its public headers).
+python3 "$KESTRIN_ROOT/scripts/check-layers.py" "$KESTRIN_ROOT"
 # Prefix /usr: the Debian packages made from this build get Debian's multiarch library folder.
 kestrin_build "$KESTRIN_ROOT/build-test" -DKESTRIN_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
 cd "$KESTRIN_ROOT/build-test"
