@@ -10,15 +10,15 @@
 //   KESTRIN_WALK_SEED=n    replays the walk of seed n alone
 //   KESTRIN_WALK_SEEDS=n   also walks n fresh seeds after the fixed ones
 //   KESTRIN_WALK_STEPS=n   steps per walk
-#include "../support/TempFolder.h"
-#include "LocalText.h"
-#include "MessageBox.h"
-#include "ProgressBar.h"
-#include "SourceBytes.h"
-#include "StatusBar.h"
-#include "TabControl.h"
-#include "Version.h"
-#include "fwMain.h"
+#include "app/LocalText.h"
+#include "app/MessageBox.h"
+#include "app/ProgressBar.h"
+#include "app/StatusBar.h"
+#include "app/TabControl.h"
+#include "app/fwMain.h"
+#include "common/Version.h"
+#include "engine/SourceBytes.h"
+#include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QAbstractButton>
