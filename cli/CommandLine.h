@@ -33,7 +33,8 @@ struct CommandLine
     bool HasTarget = false;
     std::string Delimiter; // escapes already turned into bytes with -e
     bool HasDelimiter = false;
-    std::string Name; // --name: the file name fragments of standard input are named after
+    bool Escapes = false; // -e
+    std::string Name;     // --name: the file name fragments of standard input are named after
     bool FirstLine = false;
     Overwrite Existing = Overwrite::Ask;
     bool List = false;
