@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The number form of the settings file and the helpers that turn stored numbers back into
 // window values.
-#include "ProfileFile.h"
+#include "Fixed4.h"
 
 #include <climits>
 #include <cmath>

@@ -4,6 +4,7 @@
 #include "Registration.h"
 
 #include "CodePage.h"
+#include "Registry.h"
 #include "Version.h"
 
 #include <filesystem>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ProfileFile.h"
+#include "Fixed4.h"
 
 #include <climits>
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include "ConfigFolders.h"
 #include "FileAccess.h"
 #include "FileTraps.h"
+#include "SettingsFilePath.h"
 #include "Version.h"
 
 #include <cstdlib>
@@ -559,7 +560,8 @@ TEST(SettingsFilePath, FollowsTheUsersConfigurationFolder)
     const std::string homeBefore = std::getenv("HOME") ? std::getenv("HOME") : "";
     for (const auto& c : cases)
     {
-        KestrinTest::SetEnvironment("XDG_CONFIG_HOME", c.configHome ? c.configHome->c_str() : nullptr);
+        KestrinTest::SetEnvironment("XDG_CONFIG_HOME",
+                                    c.configHome ? c.configHome->c_str() : nullptr);
         KestrinTest::SetEnvironment("HOME", c.home.c_str());
         EXPECT_EQ(SettingsFilePath(c.executable), c.settings)
             << "XDG_CONFIG_HOME=" << c.configHome.value_or("(unset)") << " HOME=" << c.home;

@@ -2,6 +2,7 @@
 #include "Registration.h"
 
 #include "../support/TempFolder.h"
+#include "Registry.h"
 #include "Version.h"
 
 #include <filesystem>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "SettingsFilePath.h"
+
 #include "ConfigFolders.h"
 #include "Exists.h"
-#include "ProfileFile.h"
 #include "Version.h"
 
 #include <filesystem>

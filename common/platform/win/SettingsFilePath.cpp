@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "SettingsFilePath.h"
+
 #include "CodePage.h"
 #include "ConfigFolders.h"
 #include "Exists.h"
-#include "ProfileFile.h"
 
 #include <filesystem>
 
