@@ -138,6 +138,12 @@ QRect PixelRect(const TwipRect& r, double tppx, double tppy)
     return QRect(Pixels(r.Left, tppx), Pixels(r.Top, tppy), Pixels(r.Width, tppx),
                  Pixels(r.Height, tppy));
 }
+
+// The one place that knows the tabs' order: Split Files, then Join Files.
+Operation OperationOfTab(int tab)
+{
+    return tab == 1 ? Operation::Join : Operation::Split;
+}
 } // namespace
 
 fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
@@ -658,8 +664,8 @@ void fwMain::tbDelimiter_Change(int /*Index*/)
     bbRun->setEnabled(false);
     pbStatus->SetPanelText(PanelTotal, QString());
     ReadinessRequest request;
-    request.Tab = ssMain->Tab();
-    request.Source = PathBytes(ucSource[request.Tab]->Text());
+    request.What = OperationOfTab(ssMain->Tab());
+    request.Source = PathBytes(ucSource[ssMain->Tab()]->Text());
     request.SplitDelimiter = LocalBytes(tbDelimiter[0]->text());
     request.NamingSelected = obFileName[0]->isChecked() || obFileName[1]->isChecked();
     request.JoinTarget = PathBytes(ucTarget[1]->Text());
@@ -699,9 +705,9 @@ void fwMain::bbRun_Click()
 
     pbProgress->show();
     RunRequest request;
-    request.Tab = ssMain->Tab();
-    request.Source = PathBytes(ucSource[request.Tab]->Text());
-    request.Target = PathBytes(ucTarget[request.Tab]->Text());
+    request.What = OperationOfTab(ssMain->Tab());
+    request.Source = PathBytes(ucSource[ssMain->Tab()]->Text());
+    request.Target = PathBytes(ucTarget[ssMain->Tab()]->Text());
     request.FirstLineNames = obFileName[1]->isChecked();
     request.Silent = CheckValue(chSilent) == 1;
     request.FileList = CheckValue(chFileList) == 1;

@@ -121,7 +121,7 @@ TEST(RoundTrip, ExactSplitAndRawJoinGiveTheSourceBack)
         const auto target = temp / (folder + "/joined.bin");
         ASSERT_TRUE(UpdateJoin(bench, list, target).StartEnabled);
         RunRequest join;
-        join.Tab = 1;
+        join.What = Operation::Join;
         join.Source = list;
         join.Target = target;
         join.Raw = true;
