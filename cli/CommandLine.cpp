@@ -102,7 +102,7 @@ namespace
 {
 [[noreturn]] void Fail(const std::string& reason)
 {
-    throw UsageError{reason};
+    throw UsageError(reason);
 }
 
 // The commands, as bits of OptionSpec::Commands.

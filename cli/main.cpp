@@ -341,7 +341,7 @@ int Run(int argc, char** argv)
     }
     catch (const UsageError& error)
     {
-        std::cerr << "kestrin-cli: " << error.Reason
+        std::cerr << "kestrin-cli: " << error.what()
                   << "\nTry 'kestrin-cli --help' for more information.\n";
         return Usage;
     }
