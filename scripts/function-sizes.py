@@ -73,6 +73,13 @@ def function_name(toks, brace):
             break
     while at >= 0 and toks[at][1] in QUALIFIERS:
         at -= 1
+    # A function returning a reference to an array: "T (&Name(params))[N] {".
+    if at > 0 and toks[at][1] == "]":
+        while at >= 0 and toks[at][1] != "[":
+            at -= 1
+        at -= 1
+        if at > 0 and toks[at][1] == ")":
+            at -= 1
     while at >= 0 and toks[at][1] == ")":
         opened = matching_open(toks, at)
         if opened <= 0:
