@@ -54,7 +54,7 @@ QString AdvancedDialog::QtNameFilters(const QString& pairs)
                 pattern = QStringLiteral("*");
         }
 #endif
-        filters << QStringLiteral("%1 (%2)").arg(description.trimmed(), patterns.join(' '));
+        filters << QStringLiteral("%1 (%2)").arg(description.trimmed(), patterns.join(u' '));
     }
     return filters.join(QStringLiteral(";;"));
 }

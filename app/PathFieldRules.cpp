@@ -3,10 +3,10 @@
 
 #include "Clipboard.h"
 #include "Exists.h"
-#include "KeyCodes.h"
 #include "LocalText.h"
 #include "MessageBox.h"
 
+#include <Ostrel/KeyCodes.h>
 #include <QDir>
 
 namespace Kestrin

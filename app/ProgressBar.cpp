@@ -8,6 +8,8 @@ ProgressBar::ProgressBar(QWidget* parent) : QProgressBar(parent)
     setRange(0, 100);
     setTextVisible(false);
     setValue(0);
+    // Unnamed, a screen reader would say only "progress bar" and the value.
+    setAccessibleName(tr("Progress"));
 }
 
 void ProgressBar::SetValueAndRepaint(int value)

@@ -23,6 +23,8 @@ void StatusBar::AddPanel(const QString& key, bool spring)
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setIndent(3);
+    // A screen reader says the panel's key with its text: "Total: 433".
+    label->setAccessibleName(key);
     panels_.push_back({key, label, spring, 0});
     Arrange();
 }
@@ -50,6 +52,8 @@ void StatusBar::SetPanelText(const QString& key, const QString& text)
         if (panel->Label->text() == text)
             return;
         panel->Label->setText(text);
+        panel->Label->setAccessibleName(text.isEmpty() ? key
+                                                       : QStringLiteral("%1: %2").arg(key, text));
         Arrange();
     }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "TabControl.h"
 
+#include <QRegularExpression>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 #include <QTabBar>
@@ -24,6 +25,7 @@ int TabControl::AddTab(const QString& caption)
     const int index = bar_->addTab(caption);
     current_ = bar_->currentIndex();
     bar_->resize(width(), bar_->sizeHint().height());
+    UpdateAccessibleName();
     return index;
 }
 
@@ -53,8 +55,17 @@ void TabControl::OnCurrentChanged(int index)
         return;
     const int previous = current_;
     current_ = index;
+    UpdateAccessibleName();
     update();
-    emit Click(previous);
+    Q_EMIT Click(previous);
+}
+
+// The page a screen reader enters is named after the tab shown, without its access key.
+void TabControl::UpdateAccessibleName()
+{
+    QString caption = bar_->tabText(current_);
+    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    setAccessibleName(caption);
 }
 
 void TabControl::resizeEvent(QResizeEvent* event)

@@ -26,7 +26,7 @@ public:
     int TabHeight() const;
     QTabBar* Bar() const { return bar_; }
 
-signals:
+Q_SIGNALS:
     void Click(int previousTab);
 
 protected:
@@ -35,6 +35,7 @@ protected:
 
 private:
     void OnCurrentChanged(int index);
+    void UpdateAccessibleName();
 
     QTabBar* bar_;
     int current_ = 0;

@@ -2,7 +2,6 @@
 #include "fwMain.h"
 
 #include "AdvancedDialog.h"
-#include "BrowseBox.h"
 #include "Exists.h"
 #include "FileError.h"
 #include "Fixed4.h"
@@ -18,6 +17,7 @@
 #include "TabControl.h"
 #include "Version.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -394,14 +394,18 @@ void fwMain::Form_Load(const Startup& startup)
     move(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy));
 
     // The tab switch handling runs exactly once, before any field is filled.
-    const int tab = RestoreSwitch(settings.ReadNumber(form, KeyOf(ssMain)));
+    const bool opening = !startup.OpenFile.empty();
+    const int tab = opening ? 0 : RestoreSwitch(settings.ReadNumber(form, KeyOf(ssMain)));
     if (ssMain->Tab() != tab)
         ssMain->SetTab(tab);
     else
         ssMain_Click(1 - tab);
 
     std::string section = LocalBytes(SectionOfTab(0));
-    const std::string splitSource = settings.ReadString(section, KeyOf(ucSource[0]));
+    // A file given at start that names no file leaves the field empty, as a restored source
+    // that is gone does.
+    const std::string splitSource =
+        opening ? startup.OpenFile : settings.ReadString(section, KeyOf(ucSource[0]));
     if (FileExists(splitSource))
         ucSource[0]->setText(PathText(splitSource));
     const std::string splitTarget = settings.ReadString(section, KeyOf(ucTarget[0]));
@@ -430,6 +434,9 @@ void fwMain::Form_Load(const Startup& startup)
     // The updates above ran while later fields were still empty (a restored join tab
     // would otherwise keep Start disabled); one more makes Start match what is shown.
     ReadinessUpdate();
+    if (settings.TooLarge())
+        pbStatus->SetPanelText(PanelInfo, QStringLiteral("Settings not read (file too large): %1")
+                                              .arg(PathText(SettingsFileValue)));
 }
 
 void fwMain::Form_Unload()

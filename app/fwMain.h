@@ -43,6 +43,9 @@ public:
         std::string ExecutablePath;
         // Program registration, the first step of loading.
         std::function<void(const std::string& executablePath)> Register;
+        // A file named on the command line (kestrin FILE, "Open with" of a file manager):
+        // the split source of this start, on the split tab, in place of the restored one.
+        std::string OpenFile;
     };
 
     // Creates every control and loads the window (registration, caption, size,

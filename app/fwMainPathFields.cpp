@@ -3,13 +3,13 @@
 // the browse button, by pasting and by dropping, each taken only when it names what the
 // field needs.
 #include "AdvancedDialog.h"
-#include "BrowseBox.h"
 #include "Clipboard.h"
-#include "KeyCodes.h"
 #include "LocalText.h"
 #include "PathFieldRules.h"
 #include "fwMain.h"
 
+#include <Ostrel/BrowseBox.h>
+#include <Ostrel/KeyCodes.h>
 #include <QDir>
 #include <QMimeData>
 #include <QPushButton>

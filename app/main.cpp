@@ -2,10 +2,13 @@
 // Kestrin: split a text file at a delimiter, join listed files into one.
 #include "LocalText.h"
 #include "Registration.h"
+#include "RunningMark.h"
 #include "Version.h"
 #include "fwMain.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <cstdio>
 #include <cstring>
@@ -26,9 +29,10 @@ bool AnsweredWithoutWindow(int argc, char** argv)
                     Kestrin::VersionRevision, Kestrin::CompanyName);
     else if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))
         std::printf(
-            "Usage: kestrin [OPTION]\n"
+            "Usage: kestrin [OPTION] [FILE]\n"
             "Splits a text file into fragment files at every occurrence of a delimiter, or\n"
             "joins the files named in a list file into one, in a window with a tab for each.\n"
+            "With FILE the window opens on the split tab with FILE as the file to split.\n"
             "kestrin-cli does the same from a shell.\n"
             "\n"
             "Options:\n"
@@ -43,8 +47,12 @@ bool AnsweredWithoutWindow(int argc, char** argv)
             "                      the window's position, open tab, paths, delimiters and\n"
             "                      options, kept between runs; root's in root's own folder.\n"
             "                      A program run from its build folder keeps kestrin.dat\n"
-            "                      beside itself instead.\n",
-            Kestrin::CompanyName, Kestrin::CompanyName);
+            "                      beside itself instead.\n"
+            "  %s/HKEY_LOCAL_MACHINE.ini\n"
+            "                      the program's folder and version, recorded at start (the\n"
+            "                      package makes the folder); in the user's folder above where\n"
+            "                      it is missing or not writable.\n",
+            Kestrin::CompanyName, Kestrin::CompanyName, Kestrin::MachineStateFolder);
     else
         return false;
     return true;
@@ -56,12 +64,23 @@ int main(int argc, char** argv)
     if (AnsweredWithoutWindow(argc, argv))
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     QApplication application(argc, argv);
+    Kestrin::MarkRunning();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
     // The desktop entry's name, so that a Wayland compositor matches the window to it.
     QApplication::setDesktopFileName(QStringLiteral("com.tarrowby.Kestrin"));
 
     Kestrin::fwMain::Startup startup;
     startup.ExecutablePath = Kestrin::PathBytes(QCoreApplication::applicationFilePath());
+    // What is left after Qt took its own options: at most one file to split.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() > 1 || (arguments.size() == 1 && arguments.at(0).startsWith(u'-')))
+    {
+        std::fprintf(stderr, "Usage: kestrin [OPTION] [FILE] (kestrin --help)\n");
+        return 2;
+    }
+    if (arguments.size() == 1)
+        startup.OpenFile = Kestrin::PathBytes(
+            QDir::toNativeSeparators(QFileInfo(arguments.at(0)).absoluteFilePath()));
     startup.Register = [](const std::string& path) { Kestrin::RegisterProgram(path); };
     Kestrin::fwMain window(startup);
     window.show();

@@ -79,6 +79,47 @@ extern "C" void NoteInterrupt(int signal)
 }
 } // namespace
 
+std::string TerminalText(std::string_view text, std::size_t limit)
+{
+    std::string shown;
+    std::size_t dropped = 0;
+    if (text.size() > limit)
+    {
+        dropped = text.size() - limit;
+        shown.reserve(limit + 32);
+    }
+    const std::size_t cutAt = limit / 2;
+    static const char* const digits = "0123456789abcdef";
+    const auto escape = [&shown](unsigned char c)
+    {
+        shown += "\\x";
+        shown += digits[c >> 4];
+        shown += digits[c & 15];
+    };
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        if (dropped > 0 && i == cutAt)
+        {
+            shown += "[... " + std::to_string(dropped) + " bytes ...]";
+            i += dropped - 1;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7f)
+            escape(c);
+        else if (c == 0xc2 && next >= 0x80 && next <= 0x9f) // a C1 control in UTF-8
+        {
+            escape(c);
+            escape(next);
+            ++i;
+        }
+        else
+            shown += static_cast<char>(c);
+    }
+    return shown;
+}
+
 void TerminalHost::StopOnInterrupt()
 {
 #ifdef _WIN32
@@ -176,7 +217,7 @@ void TerminalHost::FileWritten(const std::string& path, std::uint64_t bytes)
     if (!options_.Verbose)
         return;
     display_.Clear();
-    *options_.Verbose << path << '\n';
+    *options_.Verbose << TerminalText(path) << '\n';
 }
 
 std::optional<Answer> TerminalHost::Ask(const std::string& text, QuestionStyle style)
@@ -184,9 +225,17 @@ std::optional<Answer> TerminalHost::Ask(const std::string& text, QuestionStyle s
     if (options_.Answers < 0 || answersEnded_)
         return std::nullopt;
     display_.Clear();
-    std::string shown = text;
-    for (std::size_t at = 0; (at = shown.find("\r\n", at)) != std::string::npos;)
-        shown.replace(at, 2, "\n");
+    // Lines as the engine broke them; what they quote is shown harmless.
+    std::string shown;
+    for (std::size_t start = 0;;)
+    {
+        const auto end = text.find("\r\n", start);
+        shown += TerminalText(std::string_view(text).substr(start, end - start));
+        if (end == std::string::npos)
+            break;
+        shown += '\n';
+        start = end + 2;
+    }
     const bool cancel = style == QuestionStyle::YesNoCancel;
     const auto show = [&] {
         questions_ << "kestrin-cli: " << shown << (cancel ? " [y/n/a/c] " : " [y/n] ")
@@ -254,7 +303,7 @@ Answer TerminalHost::AskRepeatedName(const std::string& text, const std::string&
     if (answer)
         return *answer;
     display_.Clear();
-    questions_ << "kestrin-cli: " << path << ": fragment " << fragment
+    questions_ << "kestrin-cli: " << TerminalText(path) << ": fragment " << fragment
                << " not written: an earlier fragment of this run has its name; "
                   "--number-repeated numbers such names\n";
     ++notWritten_;

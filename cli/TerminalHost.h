@@ -13,9 +13,16 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace Kestrin
 {
+// A text that came from files (a path whose name is a fragment's first line, a question
+// quoting it) as it is printed: control bytes (C0, DEL and C1 in UTF-8) written as \xHH,
+// so that no escape sequence inside a file reaches the terminal, and a text longer than
+// `limit` bytes cut in its middle ("[... N bytes ...]").
+std::string TerminalText(std::string_view text, std::size_t limit = 4096);
+
 // The progress line of a run that takes longer than a second: items done and their rate,
 // bytes and their rate, both over the run so far. Shown on a terminal only; redrawn at
 // most four times a second.

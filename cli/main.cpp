@@ -47,7 +47,8 @@ OutputBuffer* Output = nullptr;
 
 int Refuse(const std::string& path, const std::string& reason, int status = Failed)
 {
-    std::cerr << "kestrin-cli: " << (path.empty() ? "" : path + ": ") << reason << "\n";
+    std::cerr << "kestrin-cli: " << (path.empty() ? "" : TerminalText(path) + ": ")
+              << TerminalText(reason) << "\n";
     return status;
 }
 
@@ -152,7 +153,7 @@ public:
     using TerminalHost::TerminalHost;
     void WouldWrite(const std::string& path, bool exists) override
     {
-        std::cout << path << (exists ? "\texists\n" : "\n");
+        std::cout << TerminalText(path) << (exists ? "\texists\n" : "\n");
     }
 };
 

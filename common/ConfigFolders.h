@@ -10,11 +10,6 @@ namespace Kestrin
 // there is no such place. The folder may not exist yet.
 std::string UserConfigFolder();
 
-// The maker's folder in the machine-wide configuration folder: the first absolute entry of
-// $XDG_CONFIG_DIRS (or /etc/xdg) + "/" + company name on POSIX, %ProgramData% + "\" +
-// company name on Windows. The folder may not exist yet.
-std::string SystemConfigFolder();
-
 // True when a file can be created in the folder, or, for a folder that does not exist yet,
 // when the folder can be created in its nearest existing parent.
 bool FolderIsWritable(const std::string& folder);

@@ -69,6 +69,9 @@ public:
     // FileError when the file cannot be opened or examined.
     bool Open(const std::string& path);
     const FileIdentity& Identity() const { return identity_; }
+    // What the open file is now (examined through the handle: a file that another one
+    // replaced under the same name is still this one); none when it cannot be examined.
+    std::optional<FileIdentity> IdentityNow() const;
     std::uint64_t Size() const { return static_cast<std::uint64_t>(identity_.Size); }
     const std::string& Path() const { return path_; }
 
@@ -143,6 +146,10 @@ int OpenScratchFile();
 // Everything a stream gives (standard input, `name` in errors) kept in an unnamed
 // temporary file, and a path that opens it while this process runs. Throws FileError.
 std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name);
+
+// The longest file name, in bytes, that can be made in the folder (the file system's
+// limit; on Windows also what the path limit of the ANSI calls leaves beside the folder).
+std::size_t LongestFileName(const std::string& folder);
 
 // Makes one folder. Returns 0 or the system error number (EEXIST when something is there).
 int MakeFolder(const std::string& path);

@@ -26,6 +26,35 @@ std::string FileReplacement::TemporaryName(const std::string& name)
     return "." + kept + ".kestrin-tmp";
 }
 
+namespace
+{
+InPlaceConsent* CurrentConsent = nullptr;
+} // namespace
+
+InPlaceConsent::InPlaceConsent(std::function<bool(const std::string& question)> ask)
+    : ask_(std::move(ask)), previous_(CurrentConsent)
+{
+    CurrentConsent = this;
+}
+
+InPlaceConsent::~InPlaceConsent()
+{
+    CurrentConsent = previous_;
+}
+
+bool InPlaceConsent::Ask(const std::string& path, const std::string& reason)
+{
+    if (!CurrentConsent || !CurrentConsent->ask_)
+        return false;
+    return CurrentConsent->ask_(path +
+                                "\r\nIts folder refuses new files, so it can only be "
+                                "written over in place, and no copy of its old content "
+                                "can be kept (" +
+                                reason +
+                                "): if the run is interrupted, the file is lost. Write it "
+                                "anyway?");
+}
+
 void ReplaceFileBytes(const std::string& path, std::string_view bytes)
 {
     FileReplacement output(path);

@@ -6,13 +6,18 @@
 // permission bits (and owner where allowed); a symbolic link is written through to its
 // target; a new file never replaces one that appeared meanwhile; what is not a regular
 // file (a device, a pipe) is refused. Where the folder refuses new files but the file may
-// be written, the complete output is collected elsewhere first and then copied over it.
+// be written, the complete output is collected elsewhere first and then copied over it
+// (the in-place way): its room is made sure of first, and its old content is kept in the
+// temporary folder until the copy is complete, to be put back after any error, and by the
+// next write of the same file after a killed one. Where no such copy can be kept, the user
+// is asked first (InPlaceConsent).
 //
 // The temporary file is ".NAME.kestrin-tmp" beside the target (a long NAME is shortened,
 // see TemporaryName). One left behind by a killed process is removed at the next write of
 // the same target; one that a live writer holds is left alone and the second writer fails.
 #include "OutputFile.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,6 +59,26 @@ public:
 
 private:
     std::unique_ptr<State> state_;
+};
+
+// While one lives, a write in place that could not keep the old content (the temporary
+// folder is full or refuses files, the file cannot be read) asks through it first; without
+// one such a write is refused. The question is the path, CR LF, and what is at stake.
+class InPlaceConsent
+{
+public:
+    explicit InPlaceConsent(std::function<bool(const std::string& question)> ask);
+    ~InPlaceConsent();
+    InPlaceConsent(const InPlaceConsent&) = delete;
+    InPlaceConsent& operator=(const InPlaceConsent&) = delete;
+
+    // The question for the path and the reason no copy could be kept; false when nobody
+    // was there to answer.
+    static bool Ask(const std::string& path, const std::string& reason);
+
+private:
+    std::function<bool(const std::string&)> ask_;
+    InPlaceConsent* previous_;
 };
 
 // Where a write to the path lands: the path itself, or, for a symbolic link, the file it

@@ -101,34 +101,26 @@ ParsedLine Parse(std::string_view content)
 } // namespace
 
 ProfileDocument::ProfileDocument(std::string_view bytes, std::string newFileLineEnd)
+    : bytes_(bytes), lineEnd_(std::move(newFileLineEnd))
 {
-    std::size_t start = 0;
-    while (start < bytes.size())
-    {
-        const auto newline = bytes.find('\n', start);
-        if (newline == std::string_view::npos)
-        {
-            lines_.push_back({std::string(bytes.substr(start)), ""});
-            break;
-        }
-        const bool crlf = newline > start && bytes[newline - 1] == '\r';
-        const auto end = crlf ? newline - 1 : newline;
-        lines_.push_back({std::string(bytes.substr(start, end - start)), crlf ? "\r\n" : "\n"});
-        start = newline + 1;
-    }
-    lineEnd_ = std::move(newFileLineEnd);
-    for (const auto& line : lines_)
-        if (!line.End.empty())
-        {
-            lineEnd_ = line.End;
-            break;
-        }
+    const auto newline = bytes_.find('\n');
+    if (newline != std::string::npos)
+        lineEnd_ = newline > 0 && bytes_[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
-std::string_view ProfileDocument::Content(std::size_t index) const
+ProfileDocument::LineSpan ProfileDocument::LineAt(std::size_t start) const
 {
-    std::string_view content = lines_[index].Text;
-    if (index == 0 && content.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+    const auto newline = bytes_.find('\n', start);
+    if (newline == std::string::npos)
+        return {start, bytes_.size(), bytes_.size()};
+    const bool crlf = newline > start && bytes_[newline - 1] == '\r';
+    return {start, crlf ? newline - 1 : newline, newline + 1};
+}
+
+std::string_view ProfileDocument::Content(const LineSpan& line) const
+{
+    std::string_view content(bytes_.data() + line.Start, line.TextEnd - line.Start);
+    if (line.Start == 0 && content.substr(0, ByteOrderMark.size()) == ByteOrderMark)
         content.remove_prefix(ByteOrderMark.size());
     if (!content.empty() && content.back() == '\r')
         content.remove_suffix(1);
@@ -141,19 +133,20 @@ std::optional<ProfileDocument::KeyLine> ProfileDocument::FindKey(std::string_vie
     section = Trim(section);
     key = Trim(key);
     bool inSection = false;
-    for (std::size_t i = 0; i < lines_.size(); ++i)
+    for (std::size_t at = 0; at < bytes_.size();)
     {
-        const auto content = Content(i);
+        const LineSpan span = LineAt(at);
+        at = span.Next;
+        const auto content = Content(span);
         const auto line = Parse(content);
         if (line.Kind == LineKind::Section)
             inSection = SameName(line.Name, section);
         else if (inSection && line.Kind == LineKind::Key && SameName(line.Name, key))
         {
             const auto valueStart = content.find_first_not_of(Blanks, line.EqualsOffset + 1);
-            // Offsets into Text: the first line's byte order mark is not part of Content.
-            const auto shift = static_cast<std::size_t>(content.data() - lines_[i].Text.data());
+            const auto shift = static_cast<std::size_t>(content.data() - bytes_.data());
             return KeyLine{
-                i, shift + line.EqualsOffset + 1,
+                shift + content.size(), shift + line.EqualsOffset + 1,
                 shift + (valueStart == std::string_view::npos ? content.size() : valueStart)};
         }
     }
@@ -166,22 +159,23 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section,
     const auto found = FindKey(section, key);
     if (!found)
         return std::nullopt;
-    const auto content = Content(found->Index);
-    const auto shift = static_cast<std::size_t>(content.data() - lines_[found->Index].Text.data());
-    auto value = Trim(content.substr(found->ValueOffset - shift));
+    auto value = Trim(std::string_view(bytes_).substr(found->ValueOffset,
+                                                      found->ContentEnd - found->ValueOffset));
     if (value.size() >= 2 && value.front() == value.back() &&
         (value.front() == '"' || value.front() == '\''))
         value = value.substr(1, value.size() - 2);
     return std::string(value);
 }
 
-void ProfileDocument::InsertLine(std::size_t index, std::string text)
+void ProfileDocument::InsertLine(std::size_t at, const std::string& text)
 {
     // The line before may be a last line without a line end.
-    if (index > 0 && lines_[index - 1].End.empty())
-        lines_[index - 1].End = lineEnd_;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index),
-                  Line{std::move(text), lineEnd_});
+    if (at > 0 && bytes_[at - 1] != '\n')
+    {
+        bytes_.insert(at, lineEnd_);
+        at += lineEnd_.size();
+    }
+    bytes_.insert(at, text + lineEnd_);
 }
 
 bool ProfileDocument::SetValue(std::string_view section, std::string_view key,
@@ -192,52 +186,50 @@ bool ProfileDocument::SetValue(std::string_view section, std::string_view key,
 
     if (const auto found = FindKey(section, key))
     {
-        auto& text = lines_[found->Index].Text;
         // Keep the hand-set blanks after "=" unless the value brings its own, so that a
         // blank written for an empty text does not add up from one write to the next.
         const bool keepBlanks = !value.empty() && Blanks.find(value.front()) == std::string::npos;
-        const auto content = Content(found->Index);
-        const auto shift = static_cast<std::size_t>(content.data() - text.data());
-        const auto contentEnd = shift + content.size();
         const auto cut = keepBlanks ? found->ValueOffset : found->AfterEquals;
-        text.replace(cut, contentEnd - cut, value);
+        bytes_.replace(cut, found->ContentEnd - cut, value);
         return true;
     }
 
     const auto wanted = Trim(section);
     std::optional<std::size_t> insertAt;
-    for (std::size_t i = 0; i < lines_.size() && !insertAt; ++i)
+    std::size_t at = 0;
+    while (at < bytes_.size() && !insertAt)
     {
-        const auto line = Parse(Content(i));
+        const LineSpan span = LineAt(at);
+        at = span.Next;
+        const auto line = Parse(Content(span));
         if (line.Kind == LineKind::Section && SameName(line.Name, wanted))
-            insertAt = i + 1;
+            insertAt = at;
     }
     if (insertAt)
     {
         // After the section's last line with content: blank lines and comments that lead
         // into the next section stay in front of it.
-        for (std::size_t i = *insertAt; i < lines_.size(); ++i)
+        while (at < bytes_.size())
         {
-            const auto line = Parse(Content(i));
+            const LineSpan span = LineAt(at);
+            at = span.Next;
+            const auto line = Parse(Content(span));
             if (line.Kind == LineKind::Section)
                 break;
             if (line.Kind != LineKind::Blank && line.Kind != LineKind::Comment)
-                insertAt = i + 1;
+                insertAt = at;
         }
         InsertLine(*insertAt, std::string(key) + "=" + std::string(value));
         return true;
     }
-    InsertLine(lines_.size(), "[" + std::string(section) + "]");
-    InsertLine(lines_.size(), std::string(key) + "=" + std::string(value));
+    InsertLine(bytes_.size(), "[" + std::string(section) + "]");
+    InsertLine(bytes_.size(), std::string(key) + "=" + std::string(value));
     return true;
 }
 
 std::string ProfileDocument::Bytes() const
 {
-    std::string bytes;
-    for (const auto& line : lines_)
-        bytes.append(line.Text).append(line.End);
-    return bytes;
+    return bytes_;
 }
 
 bool ProfileDocument::IsWritableSection(std::string_view section)
@@ -261,13 +253,20 @@ ProfileFileState ReadProfileBytes(const std::string& path, std::string& bytes)
         return ProfileFileState::Missing;
     if (error || status.type() != std::filesystem::file_type::regular)
         return ProfileFileState::Unreadable;
+    const auto size = std::filesystem::file_size(PathFromBytes(path), error);
+    if (!error && size > MaxProfileBytes)
+        return ProfileFileState::TooLarge;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return ProfileFileState::Unreadable;
     bytes.clear();
     char chunk[65536];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+    {
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > MaxProfileBytes) // grown since it was looked at
+            return ProfileFileState::TooLarge;
+    }
     return in.bad() ? ProfileFileState::Unreadable : ProfileFileState::Read;
 }
 } // namespace Kestrin

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// A profile (INI) file held as its lines, so that one key can be read or changed while every
+// A profile (INI) file held as its bytes, so that one key can be read or changed while every
 // other byte of the file (comments, blank lines, other sections, odd case, line ends, even
 // garbage) stays exactly as it was.
 #include <cstddef>
@@ -35,23 +35,27 @@ public:
     static bool IsWritableKey(std::string_view key);
 
 private:
-    struct Line
+    // A line of bytes_: [Start, TextEnd) without its line end; Next is where the next starts.
+    struct LineSpan
     {
-        std::string Text; // without its line end
-        std::string End;  // "\r\n", "\n", or empty for a last line without one
+        std::size_t Start, TextEnd, Next;
     };
     struct KeyLine
     {
-        std::size_t Index;       // into lines_
-        std::size_t AfterEquals; // offsets into Text
+        std::size_t ContentEnd; // offsets into bytes_
+        std::size_t AfterEquals;
         std::size_t ValueOffset; // past the blanks that follow "="
     };
 
+    LineSpan LineAt(std::size_t start) const;
+    std::string_view Content(const LineSpan& line) const;
     std::optional<KeyLine> FindKey(std::string_view section, std::string_view key) const;
-    std::string_view Content(std::size_t index) const;
-    void InsertLine(std::size_t index, std::string text);
+    // Puts a line (and the line end) at a line start; `at` == size appends.
+    void InsertLine(std::size_t at, const std::string& text);
 
-    std::vector<Line> lines_;
+    // The file's bytes as they are, edited in place: memory close to the file's size
+    // however many lines it has.
+    std::string bytes_;
     std::string lineEnd_;
 };
 
@@ -59,8 +63,13 @@ enum class ProfileFileState
 {
     Read,
     Missing,
-    Unreadable // exists but is not a plain file, or cannot be read
+    Unreadable, // exists but is not a plain file, or cannot be read
+    TooLarge    // larger than any settings file (MaxProfileBytes): not read
 };
+
+// A settings file beyond this size is damaged (no window writes one a thousandth as
+// large): it is not read, and never replaced, so that whatever it holds stays.
+constexpr std::size_t MaxProfileBytes = std::size_t(16) << 20;
 
 // The whole file. A folder, a device or a pipe in its place is never read (a pipe would
 // block); callers must not replace what they could not read, or it would be lost.

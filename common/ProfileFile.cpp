@@ -27,7 +27,9 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path))
     {
         std::string bytes;
         // What cannot be read cannot be merged: it reads as empty and is never replaced.
-        if (ReadProfileBytes(path_, bytes) != ProfileFileState::Unreadable)
+        const ProfileFileState state = ReadProfileBytes(path_, bytes);
+        tooLarge_ = state == ProfileFileState::TooLarge;
+        if (state == ProfileFileState::Read || state == ProfileFileState::Missing)
             document_ = std::make_unique<ProfileDocument>(bytes);
     }
     catch (const std::exception&)

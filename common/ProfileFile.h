@@ -15,7 +15,8 @@ class ProfileDocument;
 // The settings file read once and written at most once: the window reads all its keys
 // from one reading while it loads, and at shut-down merges every changed key into one more
 // reading and replaces the file once. A file that cannot be read (a folder, a device, a
-// pipe in its place) reads as empty and is never replaced.
+// pipe in its place, a file beyond any settings file's size) reads as empty and is never
+// replaced.
 class ProfileFile
 {
 public:
@@ -39,6 +40,9 @@ public:
 
     // Replaces the file once when the writes changed its bytes. Silent on failure.
     void Save();
+    // The file is far larger than a settings file (MaxProfileBytes): it was not read and is
+    // never replaced; the window says so.
+    bool TooLarge() const { return tooLarge_; }
 
 private:
     std::optional<std::string> ReadValue(const std::string& section, const std::string& key,
@@ -48,6 +52,7 @@ private:
     std::string path_;
     std::unique_ptr<ProfileDocument> document_; // null when the file cannot be read
     bool changed_ = false;
+    bool tooLarge_ = false;
 };
 
 // One-key forms: each reads (and writes) the whole file for one key.

@@ -37,13 +37,15 @@ std::string ReadTextFile(const std::string& path)
     return text;
 }
 
-void WriteTextFile(const std::string& path, std::string_view text, Links links)
+void WriteTextFile(const std::string& path, std::string_view text, Links links,
+                   const std::function<void()>& beforeCommit)
 {
     text.remove_suffix(FinalLineBreakLength(text));
-    WriteWholeFile(path, text, links);
+    WriteWholeFile(path, text, links, beforeCommit);
 }
 
-void WriteWholeFile(const std::string& path, std::string_view text, Links links)
+void WriteWholeFile(const std::string& path, std::string_view text, Links links,
+                    const std::function<void()>& beforeCommit)
 {
     if (path.empty())
         return;
@@ -66,6 +68,8 @@ void WriteWholeFile(const std::string& path, std::string_view text, Links links)
         output.emplace(path, links);
     }
     output->Write(text);
+    if (beforeCommit)
+        beforeCommit();
     output->Commit();
 }
 

@@ -22,9 +22,13 @@ std::string ReadTextFile(const std::string& path);
 // Writes the text without its final line break, creating missing folders. An existing
 // file is replaced safely (FileReplacement): its permission bits stay, so a read-only
 // file stays read-only; a failed write leaves it as it was. An empty path does nothing.
-void WriteTextFile(const std::string& path, std::string_view text, Links links = Links::Follow);
+// `beforeCommit` runs once the bytes are written and before the file takes its name; what
+// it throws leaves the file as it was.
+void WriteTextFile(const std::string& path, std::string_view text, Links links = Links::Follow,
+                   const std::function<void()>& beforeCommit = {});
 // The same, with every byte of the text, its final line break included.
-void WriteWholeFile(const std::string& path, std::string_view bytes, Links links = Links::Follow);
+void WriteWholeFile(const std::string& path, std::string_view bytes, Links links = Links::Follow,
+                    const std::function<void()>& beforeCommit = {});
 
 // Appends the line and CR LF, creating the file. Without a line it deletes the file
 // instead (the split starts a new list file so). While access is denied it waits and

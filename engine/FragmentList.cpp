@@ -43,10 +43,13 @@ std::string_view FragmentList::Cursor::Next()
         keptStart_ = old[oldTrim_++].second;
     onFragment_ = true;
     ++index_;
-    // Nothing found in bytes that changed under the walk may be written.
-    list_.source_->ThrowIfChanged();
     return std::string_view(text_ + keptStart_,
                             static_cast<std::size_t>(stop - text_) - keptStart_);
+}
+
+void FragmentList::Cursor::ThrowIfSourceChanged() const
+{
+    list_.source_->ThrowIfChanged();
 }
 
 void FragmentList::Cursor::Keep(std::string_view rest)

@@ -38,6 +38,10 @@ public:
         std::string_view Opening() const;
         std::string_view Closing() const;
         void Finish();
+        // Throws FileError "the file changed while it was read" naming the source when
+        // the bytes walked may have changed since they were counted: what was found or
+        // written from them must not be kept.
+        void ThrowIfSourceChanged() const;
 
     private:
         void SettleCurrent();

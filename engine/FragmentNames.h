@@ -26,6 +26,12 @@ std::string NumberedName(const std::string& base, std::size_t number, int width,
 // folder; one that ends in a separator ("/usr/local/") has none and gives the whole line
 // made harmless ("_usr_local_"), so its text is still written. "." and ".." become "_"
 // and "__" for the same reason, and in the Windows style a device name gets "_" after its
-// device word ("aux.txt" -> "aux_.txt").
-std::string FirstLineName(std::string_view& fragment, PathStyle style = NativePathStyle());
+// device word ("aux.txt" -> "aux_.txt"); control bytes, which Windows refuses in names,
+// become "_" there.
+// A name longer than `limit` bytes (what the file system takes) is cut to it, keeping its
+// extension and adding "~" and a short hash of the whole name, so that the fragment is
+// still written and two long lines that start alike do not meet. However long the line,
+// only a bounded part of it is copied.
+std::string FirstLineName(std::string_view& fragment, PathStyle style = NativePathStyle(),
+                          std::size_t limit = 255);
 } // namespace Kestrin

@@ -57,6 +57,10 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
         host.AskQuestion(OverwriteQuestion(target), QuestionStyle::YesNo) != Answer::Yes)
         return RunEnd::Declined;
 
+    // A target that can only be written over in place, with no way back, is asked about.
+    const InPlaceConsent consent(
+        [&host](const std::string& question)
+        { return host.AskQuestion(question, QuestionStyle::YesNo) == Answer::Yes; });
     const std::string listFolder = list.Drive + list.Folder;
     std::optional<FileReplacement> replacement;
     if (!request.Output && !target.empty())

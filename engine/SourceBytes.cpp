@@ -81,7 +81,7 @@ std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
             return count;
     std::size_t count = 0;
     if (!large_ || mapping_)
-        count = CountDelimiters(std::string_view(data_, size_), delimiter);
+        count = CountDelimiters(View(), delimiter); // the mapping's bytes once there is one
     else
     {
         InputFile file;
@@ -111,11 +111,13 @@ std::string_view SourceBytes::View() const
     if (large_ && !mapping_)
     {
         // The file counted before: the same one, unchanged.
-        InputFile file;
-        if (!file.Open(path_) || file.Identity() != identity_)
+        auto file = std::make_unique<InputFile>();
+        if (!file->Open(path_) || file->Identity() != identity_)
             throw ChangedError();
-        // The file stays reachable through the mapping after it is closed here.
-        mapping_ = std::make_unique<FileMapping>(file, size_);
+        mapping_ = std::make_unique<FileMapping>(*file, size_);
+        // Kept open: a run asks after every fragment whether the file changed, and asking
+        // the open file costs less than looking its name up again.
+        mapped_ = std::move(file);
     }
     return mapping_ ? std::string_view(mapping_->Data(), size_) : std::string_view(data_, size_);
 }
@@ -128,7 +130,7 @@ bool SourceBytes::Changed() const
         return true;
     // Written in place: a mapping shows the new bytes, a count in pieces read some of them.
     // A file that another one replaced under the same name leaves the mapped one as it was.
-    const auto current = IdentityOfPath(path_);
+    const auto current = mapped_ ? mapped_->IdentityNow() : IdentityOfPath(path_);
     return current && current->IsSameFile(identity_) && *current != identity_;
 }
 

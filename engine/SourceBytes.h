@@ -59,6 +59,7 @@ private:
 
     FileBuffer buffer_;
     mutable std::unique_ptr<FileMapping> mapping_;
+    mutable std::unique_ptr<InputFile> mapped_; // the file mapped, kept open to examine it
     bool large_ = false;
     const char* data_ = ""; // copied bytes, or the mapping once there is one
     std::size_t size_ = 0;

@@ -3,12 +3,16 @@
 
 #include "Exists.h"
 #include "FileAccess.h"
+#include "FileReplacement.h"
 #include "FragmentNames.h"
 #include "Progress.h"
+#include "TargetFolder.h"
 #include "TextFile.h"
 #include "UsedNames.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace Kestrin
@@ -94,10 +98,13 @@ std::string_view WithDelimiters(const FragmentList::Cursor& cursor, std::string_
 class FragmentNamer
 {
 public:
-    FragmentNamer(const RunRequest& request, std::string base, std::string extension,
-                  std::size_t count)
+    FragmentNamer(const RunRequest& request, const std::string& target, std::string base,
+                  std::string extension, std::size_t count)
         : request_(request), base_(std::move(base)), extension_(std::move(extension)),
-          width_(NumberWidth(count))
+          width_(NumberWidth(count)),
+          // First-line names are cut to what the file system takes, so no fragment is lost
+          // to a name too long.
+          longest_(request.FirstLineNames ? LongestFileName(target) : 0)
     {
     }
 
@@ -106,7 +113,8 @@ public:
     std::string Name(std::string_view& text)
     {
         std::string name;
-        if (request_.FirstLineNames && (name = FirstLineName(text)).empty())
+        if (request_.FirstLineNames &&
+            (name = FirstLineName(text, NativePathStyle(), longest_)).empty())
             return name;
         if (request_.SkipEmpty &&
             text.size() == (request_.KeepLineEnds ? 0 : FinalLineBreakLength(text)))
@@ -137,17 +145,19 @@ private:
     std::string base_;
     std::string extension_;
     int width_;
+    std::size_t longest_;
     std::size_t number_ = 0;
     // Numbering: every name given; questions: every name written under.
     UsedNames used_;
 };
 
-void WriteFragment(const RunRequest& request, const std::string& path, std::string_view text)
+void WriteFragment(const RunRequest& request, const std::string& path, std::string_view text,
+                   const std::function<void()>& beforeCommit)
 {
     if (request.KeepLineEnds)
-        WriteWholeFile(path, text, Links::Refuse);
+        WriteWholeFile(path, text, Links::Refuse, beforeCommit);
     else
-        WriteTextFile(path, text, Links::Refuse);
+        WriteTextFile(path, text, Links::Refuse, beforeCommit);
 }
 
 // An earlier fragment of this run is in the file: the question is asked even when silent.
@@ -175,6 +185,7 @@ RunEnd NameFragments(const RunRequest& request, const std::string& target,
         const std::string name = namer.Name(text);
         if (name.empty())
             continue;
+        cursor.ThrowIfSourceChanged();
         const std::string path = target + name;
         host.WouldWrite(path, FileExists(path));
     }
@@ -187,6 +198,11 @@ std::string OverwriteQuestion(const std::string& path)
     return path + "\r\nA file with this name already exists. Overwrite?";
 }
 
+std::string ListIsSourceQuestion(const std::string& path)
+{
+    return path + "\r\nThe list file is the file being split. Replace it by the list?";
+}
+
 RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList& fragments,
                 RunHost& host)
 {
@@ -197,10 +213,26 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
     const std::string listPath = target + base + "_List" + extension;
     const std::size_t count = fragments.Count();
-    FragmentNamer namer(request, base, extension, count);
+    FragmentNamer namer(request, target, base, extension, count);
     if (request.DryRun)
         return NameFragments(request, target, listPath, namer, fragments, host);
-    if (request.FileList)
+    // Neither the source nor the list is replaced without a question, silent or not
+    // (first-line names can name them, and so can a source name given from elsewhere).
+    const auto sourceKey = KeyOf(request.Source);
+    // The source's bytes are reached before anything is deleted, so that a source the user
+    // lets the list replace is still split whole.
+    FragmentList::Cursor cursor(fragments);
+    bool fileList = request.FileList;
+    if (fileList && IsSameFile(sourceKey, listPath))
+    {
+        const Answer answer =
+            host.AskQuestion(ListIsSourceQuestion(listPath), QuestionStyle::YesNoCancel);
+        if (answer == Answer::Cancel)
+            return RunEnd::Finished;
+        // No: the fragments are still written, and no list is.
+        fileList = answer == Answer::Yes;
+    }
+    if (fileList)
     {
         AppendTextLine(listPath);
         // A fragment declined before any was written is still listed: the folder must be there.
@@ -210,12 +242,55 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     // Set once a fragment took the list's name: nothing is appended to it after that.
     bool listReplaced = false;
 
-    // Neither the source nor the list is replaced without a question, silent or not
-    // (first-line names can name them).
-    const auto sourceKey = KeyOf(request.Source);
     const auto wait = [&host] { host.WaitOneSecond(); };
+    // A fragment that can only be written over in place, with no way back, is asked about.
+    const InPlaceConsent consent(
+        [&host](const std::string& question)
+        { return host.AskQuestion(question, QuestionStyle::YesNo) == Answer::Yes; });
 
-    FragmentList::Cursor cursor(fragments);
+    // The bytes are read from the source while they are written: a source changed meanwhile
+    // (or cut short, which fails the write itself) must not leave a torn fragment, and the
+    // message names the source.
+    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
+    // The folder is opened once for the run, when the first fragment goes there (it may be
+    // made then), and new fragments are made relative to it.
+    std::optional<TargetFolder> folder;
+    const std::string listName = base + "_List" + extension;
+    // A new fragment, linked in only when complete and never over anything: nothing looks at
+    // the name beforehand, as a taken name fails the link, which is the answer.
+    const auto writeNew = [&](const std::string& name, std::string_view text)
+    {
+        if (!folder)
+        {
+            try
+            {
+                folder.emplace(target);
+            }
+            catch (const FileError& error)
+            {
+                // Missing folders are made; a file in the way is named by CreateFolderPath.
+                if (error.Number() != ENOENT && error.Number() != ENOTDIR)
+                    throw;
+                CreateFolderPath(target);
+                folder.emplace(target);
+            }
+        }
+        if (!request.KeepLineEnds)
+            text.remove_suffix(FinalLineBreakLength(text));
+        try
+        {
+            return folder->WriteNew(name, text, checkSource);
+        }
+        catch (const FileError&)
+        {
+            checkSource();
+            throw;
+        }
+    };
+    // Set when the fragment before found its name taken: a run over existing fragments
+    // looks at each name once rather than writing first in vain.
+    bool lastFound = false;
+
     struct Finisher
     {
         FragmentList::Cursor& cursor;
@@ -248,43 +323,67 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         }
         const std::string path = target + name;
 
-        // Where the write lands; a link is followed here, once, and asked about when it
-        // leads out of the folder, so nothing swapped in later is followed.
-        bool exists = false;
-        const std::string destination = WriteDestination(path, &exists);
-        const bool isList =
-            request.FileList &&
-            (destination == listPath || (exists && IsSameFile(KeyOf(listPath), destination)));
-        bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
-        std::string question = OverwriteQuestion(path);
-        if (destination != path)
+        // The common case first: a new name, neither the list's nor one this run wrote.
+        bool written = !lastFound && !(fileList && name == listName) &&
+                       !namer.WrittenBefore(name) &&
+                       writeNew(name, text) == TargetFolder::Outcome::Written;
+        bool repeated = false;
+        Answer answer = Answer::Yes;
+        if (!written)
         {
-            const bool inside = IsInsideFolder(destination, target);
-            if (!inside || !exists)
+            // Where the write lands; a link is followed here, once, and asked about when it
+            // leads out of the folder, so nothing swapped in later is followed.
+            bool exists = false;
+            const std::string destination = WriteDestination(path, &exists);
+            const bool isList = fileList && (destination == listPath ||
+                                             (exists && IsSameFile(KeyOf(listPath), destination)));
+            bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
+            std::string question = OverwriteQuestion(path);
+            if (destination != path)
             {
-                mustAsk = true;
-                question = LinkQuestion(path, destination, inside, exists);
+                const bool inside = IsInsideFolder(destination, target);
+                if (!inside || !exists)
+                {
+                    mustAsk = true;
+                    question = LinkQuestion(path, destination, inside, exists);
+                }
+            }
+            lastFound = exists || destination != path;
+            repeated = exists && !mustAsk && namer.WrittenBefore(name);
+            if (repeated)
+                answer = host.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
+            else if (mustAsk || (!request.Silent && exists))
+                answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
+            if (answer == Answer::Cancel)
+                break;
+            if (answer == Answer::Yes)
+            {
+                // Nothing there after all: a new file (unless one appeared meanwhile).
+                if (lastFound || writeNew(name, text) != TargetFolder::Outcome::Written)
+                {
+                    try
+                    {
+                        WriteFragment(request, destination, text, checkSource);
+                    }
+                    catch (const FileError&)
+                    {
+                        checkSource();
+                        throw;
+                    }
+                }
+                listReplaced = listReplaced || isList;
+                written = true;
             }
         }
-        const bool repeated = exists && !mustAsk && namer.WrittenBefore(name);
-        Answer answer = Answer::Yes;
-        if (repeated)
-            answer = host.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
-        else if (mustAsk || (!request.Silent && exists))
-            answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
-        if (answer == Answer::Cancel)
-            break;
-        if (answer == Answer::Yes)
+        if (written)
         {
-            WriteFragment(request, destination, text);
             namer.Written(name);
-            listReplaced = listReplaced || isList;
             host.FileWritten(path,
                              text.size() - (request.KeepLineEnds ? 0 : FinalLineBreakLength(text)));
         }
         // A fragment declined for a name an earlier one took is not listed: the list would
         // name that file twice, and a join would give the earlier fragment twice.
-        if (request.FileList && !listReplaced && !(repeated && answer == Answer::No))
+        if (fileList && !listReplaced && !(repeated && answer == Answer::No))
             AppendTextLine(listPath, fullPathLines ? path : name, ListFileRetries, wait);
         host.ItemDone(index, count, text.size());
         ReportProgress(host, index, count);

@@ -10,7 +10,12 @@ KESTRIN_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils
+  e2fsprogs strace util-linux
+  dbus at-spi2-core python3-pyatspi
 )
+# Installed without what they recommend (devscripts, for hardening-check, would bring some
+# ninety packages).
+KESTRIN_PACKAGES_LEAN=(devscripts)
 
 # Extra arguments go to apt-get install (--no-install-recommends, say).
 kestrin_install_missing() {
@@ -18,12 +23,19 @@ kestrin_install_missing() {
   for p in "${KESTRIN_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
+  local lean=()
+  for p in "${KESTRIN_PACKAGES_LEAN[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || lean+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && [ ${#lean[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]} ${lean[*]}"
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" "${missing[@]}"
+  [ ${#missing[@]} -eq 0 ] ||
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" "${missing[@]}"
+  [ ${#lean[@]} -eq 0 ] ||
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${lean[@]}"
 }
 
 kestrin_build() {

@@ -4,8 +4,9 @@
 #   package-check.sh [BUILD]   (BUILD: build-test, configured with -DCMAKE_INSTALL_PREFIX=/usr)
 # Makes the packages with cpack, unpacks them into a temporary root and compares the file
 # list, runs lintian (errors fail), checks RUNPATHs, stripping, icons, the manual pages,
-# the desktop entry and the AppStream data, lists what libOstrel exports, and builds and
-# runs examples/ostrel-example against `cmake --install` into a temporary prefix.
+# the desktop entry and the AppStream data, runs hardening-check on every binary, lists what
+# libOstrel exports, builds and runs examples/ostrel-example against `cmake --install` into a
+# temporary prefix and against the unpacked packages through CMake and through pkg-config.
 set -euo pipefail
 # Pipes end in a grep that reads all its input (no -q): under pipefail, a writer cut off by
 # an early exit would count as a failure.
@@ -51,6 +52,8 @@ sort >"$work/expected" <<FILES
 usr/bin/kestrin
 usr/bin/kestrin-cli
 usr/include/Ostrel/BrowseBox.h
+usr/include/Ostrel/KeyCodes.h
+usr/include/Ostrel/OleColor.h
 usr/include/Ostrel/OstrelExport.h
 usr/include/Ostrel/PropertyBag.h
 $libdir/cmake/Ostrel/OstrelConfig.cmake
@@ -59,6 +62,7 @@ $libdir/cmake/Ostrel/OstrelTargets-$build_type.cmake
 $libdir/cmake/Ostrel/OstrelTargets.cmake
 $libdir/libOstrel.so
 $libdir/libOstrel.so.1
+$libdir/pkgconfig/Ostrel.pc
 $libdir/$ostrel_so
 $libdir/qt6/plugins/designer/libostrel_designer_plugin.so
 usr/share/applications/com.tarrowby.Kestrin.desktop
@@ -97,6 +101,22 @@ while read -r file; do
     esac
     echo "$file: RUNPATH ${runpath:-(none)}"
 done <"$work/files"
+echo "== binaries: hardened (hardening-check)"
+# Control-flow protection is left out: the objects are built with -fcf-protection, but Debian
+# 12's C start files (Scrt1.o, crti.o) carry no IBT/SHSTK note, so no program linked here can
+# show it. A file whose only unfortified calls are memcpy and memmove (sizes known only at
+# run time, which no fortified variant takes) was built with the fortified headers all the same.
+while read -r file; do
+    path="$work/root/$file"
+    [ -L "$path" ] || ! file -b "$path" | grep '^ELF' >/dev/null && continue
+    report=$(hardening-check --nocfprotection --verbose "$path" 2>&1) && continue
+    failing=$(grep -E ': no|unprotected:' <<<"$report" |
+        grep -vE '\(ignored\)$|unprotected: (memcpy|memmove)$|Fortify Source functions: no, only unprotected' || true)
+    if [ -n "$failing" ]; then
+        echo "$report"
+        fail "$file is not hardened"
+    fi
+done <"$work/files"
 # The plugin and the window find libOstrel beside them in the unpacked root, not in the build.
 for file in "$libdir/qt6/plugins/designer/libostrel_designer_plugin.so" usr/bin/kestrin; do
     found=$(env -u LD_LIBRARY_PATH ldd "$work/root/$file" | awk '/libOstrel/ {print $3}')
@@ -112,8 +132,13 @@ for size in 16 32 48 64 128 256; do
     png="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/com.tarrowby.Kestrin.png"
     file -b "$png" | grep "PNG image data, $size x $size," >/dev/null || fail "icon $size: $(file -b "$png")"
 done
-desktop-file-validate "$work/root/usr/share/applications/com.tarrowby.Kestrin.desktop" ||
-    fail "desktop entry"
+desktop="$work/root/usr/share/applications/com.tarrowby.Kestrin.desktop"
+desktop-file-validate "$desktop" || fail "desktop entry"
+# "Open with Kestrin" for text files, and the running window matched to its entry (the
+# window's WM_CLASS is kestrin).
+for line in 'Exec=kestrin %f' 'MimeType=text/plain;' 'StartupWMClass=kestrin'; do
+    grep -Fx "$line" "$desktop" >/dev/null || fail "the desktop entry lacks $line"
+done
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/com.tarrowby.Kestrin.metainfo.xml" ||
     fail "AppStream data"
 cli_page=$(zcat "$work/root/usr/share/man/man1/kestrin-cli.1.gz")
@@ -134,6 +159,51 @@ sed -n '/^\.SH FILES/{n;p}' <<<"$window_page" | grep '^\.TP' >/dev/null || fail 
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/kestrin" --help |
     grep '^Usage: kestrin' >/dev/null || fail "kestrin --help"
 
+echo "== run as root: the registration in /var/lib/kestrin, nothing written under /etc"
+# The unpacked window started as root, in a mount namespace of its own whose fresh /var/lib
+# holds the folder the package makes (or not: then the record goes to the user's folder).
+# strace (-y names the folder behind a descriptor) lists every file it opens for writing,
+# makes, renames or removes; any of them under /etc fails the check.
+[ -d "$work/root/var/lib/kestrin" ] || fail "the package does not make /var/lib/kestrin"
+run_as_root() { # name, 1 when the package's state folder exists
+    local home="$work/home-$1"
+    mkdir -p "$home"
+    # shellcheck disable=SC2016 # expanded by the inner shell
+    unshare --mount sh -c '
+        mount -t tmpfs kestrin-check /var/lib || exit 1
+        [ "$2" = 0 ] || mkdir -p /var/lib/kestrin
+        env -u XDG_CONFIG_HOME -u XDG_CONFIG_DIRS -u DISPLAY -u WAYLAND_DISPLAY HOME="$3" \
+            QT_QPA_PLATFORM=offscreen timeout -s TERM 10 \
+            strace -f -qq -y -o "$4.strace" -e trace=%file,%desc "$1" >"$4.log" 2>&1
+        ls -A /var/lib/kestrin >"$4.state" 2>/dev/null || true' \
+        sh "$work/root/usr/bin/kestrin" "$2" "$home" "$work/root-run-$1" ||
+        fail "kestrin as root ($1) could not be run: $(cat "$work/root-run-$1.log" 2>/dev/null)"
+    grep -E '^[0-9]+ +((open|openat|creat)\(.*/etc/[^>"]*[>"].*(O_WRONLY|O_RDWR|O_CREAT|O_TRUNC)|(mkdir|mkdirat|rename|renameat2?|link|linkat|symlink|symlinkat|unlink|unlinkat|rmdir|truncate|chmod|fchmodat|chown|fchownat|utimensat)\(.*/etc/)' \
+        "$work/root-run-$1.strace" >"$work/root-run-$1.etc" || true
+    if [ -s "$work/root-run-$1.etc" ]; then
+        head -n 5 "$work/root-run-$1.etc"
+        fail "kestrin as root ($1) writes under /etc"
+    fi
+}
+run_as_root with-state 1
+grep -x 'HKEY_LOCAL_MACHINE.ini' "$work/root-run-with-state.state" >/dev/null ||
+    fail "kestrin as root left no record in /var/lib/kestrin"
+run_as_root without-state 0
+[ ! -s "$work/root-run-without-state.state" ] || fail "kestrin made /var/lib/kestrin itself"
+[ -f "$work/home-without-state/.config/Tarrowby/HKEY_LOCAL_MACHINE.ini" ] ||
+    fail "without /var/lib/kestrin the record is not in the user's folder"
+echo "as root: $(cat "$work/root-run-with-state.state") in /var/lib/kestrin; without that folder in" \
+    "~/.config/Tarrowby; $(cat "$work"/root-run-*.strace | wc -l) file calls traced, none writes under /etc"
+# Purging the package removes the record; a plain removal keeps it.
+dpkg-deb -e "$build"/packages/kestrin_*.deb "$work/control"
+# shellcheck disable=SC2016
+unshare --mount sh -c '
+    mount -t tmpfs kestrin-check /var/lib && mkdir /var/lib/kestrin &&
+    touch /var/lib/kestrin/HKEY_LOCAL_MACHINE.ini &&
+    sh "$1/postrm" remove && [ -f /var/lib/kestrin/HKEY_LOCAL_MACHINE.ini ] &&
+    sh "$1/postrm" purge && [ ! -e /var/lib/kestrin ]' sh "$work/control" ||
+    fail "the kestrin package's postrm does not remove /var/lib/kestrin on purge (only)"
+
 echo "== symbols libOstrel exports that are not Ostrel's"
 # Ostrel's own: names in namespace Ostrel, and their type information, vtables and thunks.
 nm -D --defined-only -C "$work/root/$libdir/$ostrel_so" | cut -d' ' -f3- |
@@ -143,6 +213,11 @@ total=$(nm -D --defined-only "$work/root/$libdir/$ostrel_so" | wc -l)
 echo "$total defined, $(wc -l <"$work/foreign") not Ostrel's"
 head -n 20 "$work/foreign"
 [ ! -s "$work/foreign" ] || fail "libOstrel exports symbols that are not Ostrel's"
+# What dynamic_cast, typeid and a class derived from BrowseBox need from the library.
+for symbol in "typeinfo for Ostrel::BrowseBox" "vtable for Ostrel::BrowseBox"; do
+    nm -D --defined-only -C "$work/root/$libdir/$ostrel_so" | cut -d' ' -f3- | grep -Fx "$symbol" >/dev/null ||
+        fail "libOstrel does not export $symbol"
+done
 
 echo "== examples/ostrel-example against cmake --install into a temporary prefix"
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"
@@ -151,13 +226,37 @@ cmake -S "$root/examples/ostrel-example" -B "$work/example" -G Ninja \
     cmake --build "$work/example" >>"$work/example.log" 2>&1 ||
     { cat "$work/example.log"; fail "the example does not build"; }
 if [ -x "$work/example/ostrel-example" ]; then
-    QT_QPA_PLATFORM=offscreen timeout 30 "$work/example/ostrel-example" --check 2>/dev/null ||
+    QT_QPA_PLATFORM=offscreen timeout 30 "$work/example/ostrel-example" --check ||
         fail "ostrel-example --check"
 fi
-# The unpacked development package serves find_package(Ostrel) as well.
+# The unpacked packages serve find_package(Ostrel) and pkg-config (Ostrel.pc) as well; the
+# example is built both ways against them (with Qt's strict settings, QT_NO_KEYWORDS among
+# them) and run on the unpacked library.
+echo "== examples/ostrel-example against the unpacked packages: CMake and pkg-config"
+run_example() { # program
+    LD_LIBRARY_PATH="$work/root/$libdir" QT_QPA_PLATFORM=offscreen timeout 30 "$1" --check 2>/dev/null
+}
 cmake -S "$root/examples/ostrel-example" -B "$work/example-deb" -G Ninja \
-    -DCMAKE_PREFIX_PATH="$work/root/usr" >"$work/example-deb.log" 2>&1 ||
+    -DCMAKE_PREFIX_PATH="$work/root/usr" >"$work/example-deb.log" 2>&1 &&
+    cmake --build "$work/example-deb" >>"$work/example-deb.log" 2>&1 ||
     { cat "$work/example-deb.log"; fail "find_package(Ostrel) in the unpacked packages"; }
+[ ! -x "$work/example-deb/ostrel-example" ] || run_example "$work/example-deb/ostrel-example" ||
+    fail "ostrel-example (CMake, unpacked packages) --check"
+export PKG_CONFIG_PATH="$work/root/$libdir/pkgconfig"
+echo "pkg-config --cflags --libs Ostrel: $(pkg-config --cflags --libs Ostrel)"
+pkg-config --print-requires Ostrel | grep -x 'Qt6Widgets' >/dev/null || fail "Ostrel.pc does not require Qt6Widgets"
+mkdir -p "$work/example-pc"
+# shellcheck disable=SC2046 # pkg-config's flags are words
+(cd "$work/example-pc" &&
+    /usr/lib/qt6/libexec/uic "$root/examples/ostrel-example/ExampleWindow.ui" -o ui_ExampleWindow.h &&
+    c++ -std=c++17 -fPIC -Wall -Werror -I. -DQT_NO_KEYWORDS -DQT_NO_CAST_FROM_ASCII \
+        -DQT_NO_CAST_TO_ASCII -DQT_NO_URL_CAST_FROM_STRING -DQT_NO_FOREACH \
+        "$root/examples/ostrel-example/main.cpp" $(pkg-config --cflags --libs Ostrel) \
+        -o ostrel-example) >"$work/example-pc.log" 2>&1 ||
+    { cat "$work/example-pc.log"; fail "the example does not build with pkg-config"; }
+[ ! -x "$work/example-pc/ostrel-example" ] || run_example "$work/example-pc/ostrel-example" ||
+    fail "ostrel-example (pkg-config) --check"
+unset PKG_CONFIG_PATH
 
 echo "Package check: $((SECONDS - started)) s, $failures failed"
 [ "$failures" -eq 0 ]

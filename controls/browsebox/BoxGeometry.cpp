@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "BoxGeometry.h"
 
-#include "OleColor.h"
+#include "OleColorMapping.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // BrowseBox: creation, properties and methods. Layout, input, drag and drop and
 // persistence live in the BrowseBox*.cpp files beside this one.
-#include "BrowseBox.h"
-
 #include "BrowseBoxPrivate.h"
 #include "BrowseGlyph.h"
 #include "MousePointer.h"
@@ -11,6 +9,7 @@
 #include "PictureButton.h"
 #include "VersionText.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
@@ -139,7 +138,7 @@ void BrowseBox::Private::CreateParts()
     }
     TextField[1]->hide();
     ButtonBox[0]->hide();
-    connect(TextField[0], &QLineEdit::textChanged, q, [this] { emit q->Change(); });
+    connect(TextField[0], &QLineEdit::textChanged, q, [this] { Q_EMIT q->Change(); });
     ApplyColors();
 }
 
@@ -162,7 +161,7 @@ void BrowseBox::Private::Notify(Persisted property)
     const int index = meta->indexOfProperty(name);
     if (index >= 0 && meta->property(index).hasNotifySignal())
         meta->property(index).notifySignal().invoke(q, Qt::DirectConnection);
-    emit q->PropertyChanged(QString::fromLatin1(name));
+    Q_EMIT q->PropertyChanged(QString::fromLatin1(name));
 }
 
 BrowseBox::AppearanceConstants BrowseBox::Appearance() const
@@ -441,6 +440,7 @@ QString BrowseBox::ToolTipLeft() const
 void BrowseBox::setToolTipLeft(const QString& value)
 {
     d->ButtonBox[0]->setToolTip(value);
+    d->UpdateAccessibility();
     d->Notify(Persisted::ToolTipLeft);
 }
 
@@ -452,6 +452,7 @@ QString BrowseBox::ToolTipRight() const
 void BrowseBox::setToolTipRight(const QString& value)
 {
     d->ButtonBox[1]->setToolTip(value);
+    d->UpdateAccessibility();
     d->Notify(Persisted::ToolTipRight);
 }
 
@@ -567,6 +568,7 @@ void BrowseBox::setErrText(const QString& value)
         text->setVisible(true);
         message->setVisible(false);
     }
+    d->UpdateAccessibility();
 }
 
 QString BrowseBox::Version() const
@@ -671,7 +673,8 @@ QString BrowseBox::AboutTitle()
 
 QString BrowseBox::AboutText()
 {
-    return QStringLiteral("Ostrel path field control library\n\nVersion") + VersionString();
+    return QString::fromUtf8(OstrelFileDescription) + QStringLiteral("\n\nVersion") +
+           VersionString();
 }
 
 double BrowseBox::Private::TwipsPerPixelX() const
@@ -724,6 +727,9 @@ void BrowseBox::changeEvent(QEvent* event)
     {
     case QEvent::PaletteChange:
         d->ApplyColors(); // system colours follow the palette
+        break;
+    case QEvent::LanguageChange:
+        d->UpdateAccessibility();
         break;
     case QEvent::EnabledChange:
         // A parent's change leaves the control's own setting, and its value, as they were.

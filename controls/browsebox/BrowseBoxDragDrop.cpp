@@ -4,7 +4,7 @@
 // reference; a changed Effect decides the drop, a changed AllowedEffects the drag.
 #include "BrowseBoxPrivate.h"
 #include "DragData.h"
-#include "KeyCodes.h"
+#include "KeyMapping.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -97,7 +97,7 @@ bool BrowseBox::Private::FieldDragMove(int /*index*/, QDragMoveEvent* e, bool en
         DragOverData = const_cast<QMimeData*>(e->mimeData());
     DropArguments a = ArgumentsOf(e, FieldPoint(e->position()));
     short state = enter ? 0 : 2;
-    emit q->OLEDragOver(a.Data, a.Effect, a.Button, a.Shift, a.X, a.Y, state);
+    Q_EMIT q->OLEDragOver(a.Data, a.Effect, a.Button, a.Shift, a.X, a.Y, state);
     ApplyEffect(e, a.Effect);
     return true;
 }
@@ -114,7 +114,7 @@ bool BrowseBox::Private::FieldDragLeave(int index)
     float x = float(p.x());
     float y = float(p.y());
     short state = 1;
-    emit q->OLEDragOver(data, effect, button, shift, x, y, state);
+    Q_EMIT q->OLEDragOver(data, effect, button, shift, x, y, state);
     DragOverData.clear();
     return true;
 }
@@ -130,7 +130,7 @@ bool BrowseBox::Private::FieldDrop(int index, QDropEvent* e)
         TextField[index]->setText(files.first());
     DragOverData.clear();
     DropArguments a = ArgumentsOf(e, FieldPoint(e->position()));
-    emit q->OLEDragDrop(a.Data, a.Effect, a.Button, a.Shift, a.X, a.Y);
+    Q_EMIT q->OLEDragDrop(a.Data, a.Effect, a.Button, a.Shift, a.X, a.Y);
     ApplyEffect(e, a.Effect);
     return true;
 }
@@ -149,19 +149,19 @@ void BrowseBox::Private::StartTextDrag()
     {
         QMimeData* data = source;
         short format = DragData::FormatCode(mimeType);
-        emit q->OLESetData(data, format);
+        Q_EMIT q->OLESetData(data, format);
     };
     // The handler may narrow the effects; none left cancels the drag. The data stays the
     // control's own (a handler fills it, it does not replace it).
     QMimeData* data = dragData;
     int allowed = 1 | 2;
-    emit q->OLEStartDrag(data, allowed);
+    Q_EMIT q->OLEStartDrag(data, allowed);
     const Qt::DropActions actions = DropActions(allowed) & (Qt::CopyAction | Qt::MoveAction);
     if (actions == Qt::DropActions())
     {
         delete dragData;
         int none = 0;
-        emit q->OLECompleteDrag(none);
+        Q_EMIT q->OLECompleteDrag(none);
         return;
     }
 
@@ -172,7 +172,7 @@ void BrowseBox::Private::StartTextDrag()
             {
                 int effect = DropEffect(action);
                 bool defaultCursors = true;
-                emit q->OLEGiveFeedback(effect, defaultCursors);
+                Q_EMIT q->OLEGiveFeedback(effect, defaultCursors);
             });
     const Qt::DropAction result =
         drag->exec(actions, actions.testFlag(Qt::MoveAction) ? Qt::MoveAction : Qt::CopyAction);
@@ -180,6 +180,6 @@ void BrowseBox::Private::StartTextDrag()
     if (result == Qt::MoveAction && field->text() == before)
         field->setText(before.left(start) + before.mid(start + dragged.size()));
     int effect = DropEffect(result);
-    emit q->OLECompleteDrag(effect);
+    Q_EMIT q->OLECompleteDrag(effect);
 }
 } // namespace Ostrel

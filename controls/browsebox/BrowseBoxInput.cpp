@@ -3,13 +3,14 @@
 #include "BrowseBoxPrivate.h"
 #include "CodePage.h"
 #include "Exists.h"
-#include "KeyCodes.h"
+#include "KeyMapping.h"
 #include "PictureButton.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <memory>
@@ -77,6 +78,27 @@ bool EditsText(const QKeyEvent& k)
     const QString text = k.text();
     return !text.isEmpty() && text.at(0).isPrint() &&
            !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type)
+    {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
 }
 } // namespace
 
@@ -162,13 +184,13 @@ void BrowseBox::Private::RaiseMouse(Mouse kind, Qt::MouseButtons buttons,
     switch (kind)
     {
     case Mouse::Down:
-        emit q->MouseDown(button, shift, x, y);
+        Q_EMIT q->MouseDown(button, shift, x, y);
         break;
     case Mouse::Move:
-        emit q->MouseMove(button, shift, x, y);
+        Q_EMIT q->MouseMove(button, shift, x, y);
         break;
     case Mouse::Up:
-        emit q->MouseUp(button, shift, x, y);
+        Q_EMIT q->MouseUp(button, shift, x, y);
         break;
     }
 }
@@ -217,6 +239,10 @@ void BrowseBox::mouseReleaseEvent(QMouseEvent* event)
 
 bool BrowseBox::eventFilter(QObject* watched, QEvent* event)
 {
+    // Qt lets filters see the mouse events of disabled widgets; a disabled control raises
+    // nothing a user does.
+    if (!isEnabled() && IsUserInput(event->type()))
+        return false;
     for (int i = 0; i < 2; ++i)
     {
         if (watched == d->TextField[i])
@@ -229,7 +255,7 @@ bool BrowseBox::eventFilter(QObject* watched, QEvent* event)
 
 void BrowseBox::Private::ButtonClicked(int index)
 {
-    emit q->ButtonClick(static_cast<short>(index));
+    Q_EMIT q->ButtonClick(static_cast<short>(index));
     FocusTextAfterButton();
 }
 
@@ -244,7 +270,10 @@ bool BrowseBox::Private::ButtonEvent(int index, QEvent* event)
     const QWidget* button = ButtonBox[index];
     switch (event->type())
     {
+    case QEvent::ToolTip:
+        return ButtonToolTip(index, static_cast<QHelpEvent*>(event));
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second press of a double-click (Qt sends no press)
     {
         const auto* m = static_cast<QMouseEvent*>(event);
         RaiseMouse(Mouse::Down, m->button(), m->modifiers(), ButtonPoint(index, m->position()));
@@ -305,7 +334,7 @@ bool BrowseBox::Private::FieldEvent(int index, QEvent* event)
     case QEvent::MouseButtonRelease:
         return FieldMouseRelease(index, static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonDblClick:
-        return FieldDoubleClick(static_cast<QMouseEvent*>(event));
+        return FieldDoubleClick(index, static_cast<QMouseEvent*>(event));
     case QEvent::ContextMenu:
         return FieldContextMenu(static_cast<QContextMenuEvent*>(event));
     case QEvent::DragEnter:
@@ -341,7 +370,7 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
     const quint64 messageWrites = MessageWrites;
     PasteTaken = false;
     PasteKeyDown = pasteKey;
-    emit q->KeyDown(code, shift);
+    Q_EMIT q->KeyDown(code, shift);
     PasteKeyDown = false;
     // A container that dealt with a paste key itself (put a path in the field, or refused
     // the clipboard) wants the field's text as it left it: the field's own paste would
@@ -357,7 +386,7 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
         // edit removes it and goes to the text instead, unless the container answered the
         // key with a message or a text of its own, or the text cannot be edited.
         if (ascii != 0)
-            emit q->KeyPress(ascii);
+            Q_EMIT q->KeyPress(ascii);
         QLineEdit* text = TextField[0];
         if (TextWrites != textWrites || MessageWrites != messageWrites || !text->isEnabled() ||
             text->isReadOnly())
@@ -371,7 +400,7 @@ bool BrowseBox::Private::FieldKeyPress(int index, QKeyEvent* k)
         return true;
     }
     if (ascii != 0)
-        emit q->KeyPress(ascii);
+        Q_EMIT q->KeyPress(ascii);
     return false;
 }
 
@@ -397,7 +426,7 @@ bool BrowseBox::Private::FieldKeyRelease(int index, QKeyEvent* k)
                 text->setText(TextBeforePaste);
         }
     }
-    emit q->KeyUp(code, shift);
+    Q_EMIT q->KeyUp(code, shift);
     return false;
 }
 
@@ -449,7 +478,7 @@ bool BrowseBox::Private::FieldMouseRelease(int index, QMouseEvent* m)
     DoubleClickRelease = false;
     if (m->button() == Qt::LeftButton && !secondOfDouble &&
         field->rect().contains(m->position().toPoint()))
-        emit q->Click();
+        Q_EMIT q->Click();
     if (DragArmed)
     {
         // No drag followed: the press places the cursor after all.
@@ -460,13 +489,16 @@ bool BrowseBox::Private::FieldMouseRelease(int index, QMouseEvent* m)
     return false;
 }
 
-// Comes after the second press of a double-click, which raised MouseDown already.
-bool BrowseBox::Private::FieldDoubleClick(QMouseEvent* m)
+// The second press of a double-click: Qt delivers it as this event alone, no press before it.
+bool BrowseBox::Private::FieldDoubleClick(int index, QMouseEvent* m)
 {
+    RaiseMouse(Mouse::Down, m->button(), m->modifiers(), FieldPoint(m->position()));
+    if (CustomMenu && m->button() == Qt::RightButton && m->modifiers() == Qt::NoModifier)
+        SuppressEditMenu(index);
     if (m->button() == Qt::LeftButton)
     {
         DoubleClickRelease = true;
-        emit q->DblClick();
+        Q_EMIT q->DblClick();
     }
     return false;
 }

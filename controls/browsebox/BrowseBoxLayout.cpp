@@ -20,7 +20,7 @@ void Place(QWidget* widget, const TwipRect& r, double tppX, double tppY)
 }
 } // namespace
 
-void BrowseBox::Private::Layout()
+void BrowseBox::Private::Layout(bool resized)
 {
     if (LayoutDepth >= 1)
         return;
@@ -30,7 +30,10 @@ void BrowseBox::Private::Layout()
     QLineEdit* field = TextField[0];
 
     LayoutInput in;
-    in.Width = q->width() * tx;
+    // Only a resize by the container takes the layout's one-pixel step (W - TPPX). A property
+    // set lays out at the width the control has: a form sets its properties after its
+    // geometry (uic, Designer), and loading it must give back the width it saved.
+    in.Width = q->width() * tx + (resized ? 0 : RoundHalfEven(tx));
     in.Height = q->height() * ty;
     in.Appearance = Appearance;
     in.VisibleLeft = VisibleLeft;
@@ -97,7 +100,7 @@ void BrowseBox::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (size() != d->LastLayoutSize)
-        d->Layout();
+        d->Layout(true);
 }
 
 void BrowseBox::showEvent(QShowEvent* event)
@@ -106,6 +109,7 @@ void BrowseBox::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     d->TextField[0]->setToolTip(toolTip());
+    d->UpdateAccessibility();
     for (QWidget* part :
          {static_cast<QWidget*>(d->TextField[0]), static_cast<QWidget*>(d->ButtonBox[0]),
           static_cast<QWidget*>(d->ButtonBox[1])})

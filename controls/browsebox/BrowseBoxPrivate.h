@@ -4,9 +4,9 @@
 // (BrowseBox.cpp: creation and properties; BrowseBoxLayout.cpp; BrowseBoxInput.cpp: keys,
 // mouse and focus; BrowseBoxDragDrop.cpp; BrowseBoxPersistence.cpp). Not installed.
 #include "BoxGeometry.h"
-#include "BrowseBox.h"
-#include "OleColor.h"
+#include "OleColorMapping.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QFont>
 #include <QPointer>
 #include <QSize>
@@ -15,6 +15,7 @@
 class QContextMenuEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QHelpEvent;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -121,8 +122,15 @@ struct BrowseBox::Private
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
 
-    // Layout (BrowseBoxLayout.cpp).
-    void Layout();
+    // Accessibility (BrowseBoxAccessibility.cpp): the parts' names and descriptions follow
+    // the control's label, its message and the buttons' tool tips.
+    QString AccessibleLabel() const;
+    static QString KeyboardHint();
+    void UpdateAccessibility();
+    bool ButtonToolTip(int index, QHelpEvent* event) const;
+
+    // Layout (BrowseBoxLayout.cpp); resized: run for a resize by the container.
+    void Layout(bool resized = false);
 
     // Input and focus (BrowseBoxInput.cpp).
     bool FieldEvent(int index, QEvent* event);
@@ -131,7 +139,7 @@ struct BrowseBox::Private
     bool FieldMousePress(int index, QMouseEvent* event);
     bool FieldMouseMove(int index, QMouseEvent* event);
     bool FieldMouseRelease(int index, QMouseEvent* event);
-    bool FieldDoubleClick(QMouseEvent* event);
+    bool FieldDoubleClick(int index, QMouseEvent* event);
     bool FieldContextMenu(const QContextMenuEvent* event) const;
     bool ButtonEvent(int index, QEvent* event);
     void ButtonClicked(int index);

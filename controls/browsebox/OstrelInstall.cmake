@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Ostrel for other projects: the library, its public headers under include/Ostrel, an export
 # set with OstrelConfig.cmake and OstrelConfigVersion.cmake (find_package(Ostrel) gives
-# Ostrel::Ostrel), and the Designer plugin in Qt's plugin folder under the same prefix.
+# Ostrel::Ostrel), Ostrel.pc for pkg-config, and the Designer plugin in Qt's plugin folder
+# under the same prefix.
 # Install components: Ostrel (what a program needs at run time), OstrelDevelopment (what
 # building against it needs; the Designer plugin too, as only a developer's Designer loads it).
 include(CMakePackageConfigHelpers)
@@ -14,28 +15,8 @@ install(TARGETS ostrel EXPORT OstrelTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT OstrelDevelopment
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
-# The public headers: BrowseBox.h and every header of this folder it includes, followed
-# through each of them, so that the installed set keeps up with what the header needs.
-set(ostrel_public_headers)
-set(ostrel_pending BrowseBox.h)
-while(ostrel_pending)
-  list(POP_FRONT ostrel_pending ostrel_header)
-  if(ostrel_header IN_LIST ostrel_public_headers)
-    continue()
-  endif()
-  list(APPEND ostrel_public_headers ${ostrel_header})
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-               ${CMAKE_CURRENT_SOURCE_DIR}/${ostrel_header})
-  file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/${ostrel_header} ostrel_includes
-       REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
-  foreach(ostrel_include IN LISTS ostrel_includes)
-    string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*" "\\1" ostrel_include "${ostrel_include}")
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${ostrel_include})
-      list(APPEND ostrel_pending ${ostrel_include})
-    endif()
-  endforeach()
-endwhile()
-install(FILES ${ostrel_public_headers}
+# The public headers, as CMakeLists.txt lists them.
+install(FILES ${OSTREL_PUBLIC_HEADERS}
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/Ostrel COMPONENT OstrelDevelopment)
 
 # The package's own version is the library's, not the program's.
@@ -50,6 +31,16 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/OstrelConfigVersion
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OstrelConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/OstrelConfigVersion.cmake
         DESTINATION ${ostrel_cmake_dir} COMPONENT OstrelDevelopment)
+
+# pkg-config: Ostrel.pc beside the CMake files' folder, its prefix taken from where it lies
+# (${pcfiledir}), so that the same file serves /usr, ~/.local or an unpacked package.
+set(ostrel_pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+file(RELATIVE_PATH OSTREL_PC_TO_PREFIX /prefix/${ostrel_pc_dir} /prefix)
+string(REGEX REPLACE "/$" "" OSTREL_PC_TO_PREFIX "${OSTREL_PC_TO_PREFIX}")
+set(OSTREL_VERSION ${ostrel_version})
+configure_file(Ostrel.pc.in ${CMAKE_CURRENT_BINARY_DIR}/Ostrel.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/Ostrel.pc DESTINATION ${ostrel_pc_dir}
+        COMPONENT OstrelDevelopment)
 
 # Qt's plugin folder, relative to the prefix as Qt names it (lib/<multiarch>/qt6/plugins on
 # Debian), so that a Designer of the same prefix finds the plugin without QT_PLUGIN_PATH.

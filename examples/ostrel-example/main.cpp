@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 // A window with one BrowseBox: its button opens a folder dialog, the chosen folder goes into
-// the field. With --check the window shows, reports the field and closes by itself.
+// the field, Ctrl+Delete empties it. With --check the window shows, reports the field and its
+// type as dynamic_cast and typeid see it, and closes by itself.
 #include "ui_ExampleWindow.h"
 
 #include <Ostrel/BrowseBox.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QTimer>
 #include <cstdio>
+#include <typeinfo>
 
 int main(int argc, char** argv)
 {
@@ -27,25 +28,37 @@ int main(int argc, char** argv)
                          if (!chosen.isEmpty())
                              folder->setText(chosen);
                      });
+    QObject::connect(folder, &Ostrel::BrowseBox::KeyDown, &window,
+                     [&](short KeyCode, short Shift)
+                     {
+                         if (KeyCode == Ostrel::VirtualKey::Delete &&
+                             Shift == Ostrel::ShiftMask::Ctrl)
+                             folder->setText(QString());
+                     });
     window.show();
 
     if (application.arguments().contains(QStringLiteral("--check")))
     {
         int status = 1;
-        QTimer::singleShot(0, &window,
-                           [&]
-                           {
-                               const bool shown = folder->isVisible() && folder->width() > 0;
-                               std::printf("BrowseBox %s: %s, %s\n",
-                                           qPrintable(folder->Version()),
-                                           qPrintable(folder->Text()),
-                                           shown ? "shown" : "not shown");
-                               status = shown && folder->Text() == QDir::homePath() &&
-                                                folder->MustExist()
-                                            ? 0
-                                            : 1;
-                               application.quit();
-                           });
+        QTimer::singleShot(
+            0, &window,
+            [&]
+            {
+                const bool shown = folder->isVisible() && folder->width() > 0;
+                // The library's type information, as a program of its own
+                // sees it.
+                QWidget* widget = form.folder;
+                const bool typed = dynamic_cast<Ostrel::BrowseBox*>(widget) == folder &&
+                                   dynamic_cast<Ostrel::BrowseBox*>(form.label) == nullptr &&
+                                   typeid(*widget) == typeid(Ostrel::BrowseBox);
+                std::printf("BrowseBox %s: %s, %s, %s\n", qPrintable(folder->Version()),
+                            qPrintable(folder->Text()), shown ? "shown" : "not shown",
+                            typed ? "typeid and dynamic_cast work" : "no type information");
+                status = shown && typed && folder->Text() == QDir::homePath() && folder->MustExist()
+                             ? 0
+                             : 1;
+                application.quit();
+            });
         application.exec();
         return status;
     }

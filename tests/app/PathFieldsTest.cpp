@@ -4,7 +4,6 @@
 // are answered through their test hooks.
 #include "../support/TempFolder.h"
 #include "AdvancedDialog.h"
-#include "BrowseBox.h"
 #include "FileDialog.h"
 #include "LocalText.h"
 #include "MessageBox.h"
@@ -13,6 +12,7 @@
 #include "Version.h"
 #include "fwMain.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -225,7 +225,7 @@ TEST_F(PathFields, EditingASourceUpdatesStartAndSetsTheMessageOnlyWhenEmpty)
     ASSERT_TRUE(StartEnabled());
     Key(source, Qt::Key_End);
     Key(source, Qt::Key_X); // no such file: Start goes off, no message for a non-empty text
-    EXPECT_EQ(U(source->Text()), U(notes + "x"));
+    EXPECT_EQ(U(source->Text()), U(notes + u'x'));
     EXPECT_TRUE(source->ErrText().isEmpty());
     EXPECT_FALSE(StartEnabled());
     Key(source, Qt::Key_Backspace);
@@ -298,15 +298,15 @@ TEST_F(PathFields, PastingTakesTheFirstPathThatFitsTheField)
         {"Shift+Insert pastes too", false, "ucSource0", [](PathFields& t) { CopyFiles({t.other}); },
          Qt::Key_Insert, Qt::ShiftModifier, [](PathFields& t) { return t.other; }},
         {"a quoted path text loses its quotes", false, "ucSource0",
-         [](PathFields& t) { CopyText('"' + t.other + '"'); }, Qt::Key_V, Qt::ControlModifier,
+         [](PathFields& t) { CopyText(u'"' + t.other + u'"'); }, Qt::Key_V, Qt::ControlModifier,
          [](PathFields& t) { return t.other; }},
         {"a quote at one end only is refused", false, "ucSource0",
-         [](PathFields& t) { CopyText('"' + t.other); }, Qt::Key_V, Qt::ControlModifier,
+         [](PathFields& t) { CopyText(u'"' + t.other); }, Qt::Key_V, Qt::ControlModifier,
          same("ucSource0")},
         {"a folder is no source", false, "ucSource0", [](PathFields& t) { CopyFiles({t.folder}); },
          Qt::Key_V, Qt::ControlModifier, same("ucSource0")},
         {"a missing file is no source", false, "ucSource0",
-         [](PathFields& t) { CopyText(t.folder + Sep + "missing.txt"); }, Qt::Key_V,
+         [](PathFields& t) { CopyText(t.folder + Sep + QStringLiteral("missing.txt")); }, Qt::Key_V,
          Qt::ControlModifier, same("ucSource0")},
         {"Ctrl+Shift+V is no paste key", false, "ucSource0",
          [](PathFields& t) { CopyFiles({t.other}); }, Qt::Key_V,
@@ -440,7 +440,7 @@ TEST_F(PathFields, PasteOnAShownMessage)
     // field stores the empty text it holds.
     BrowseBox* target = Field("ucTarget0");
     Key(target, Qt::Key_Delete);
-    CopyText('"' + third + '"');
+    CopyText(u'"' + third + u'"');
     KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(U(target->Text()), U(QString()));
     EXPECT_EQ(U(target->ErrText()), U(SameAsSource));
@@ -497,8 +497,8 @@ TEST_F(PathFields, AnUndecipherableNameIsReportedAndNotPasted)
     EXPECT_EQ(MessageBox::ShownCount(), 1);
     EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
     EXPECT_EQ(U(MessageBox::LastText()),
-              U("Undecipherable file/folder name:\r\n\r\n" + name +
-                "\r\n\r\nRename it before opening in this application."));
+              U(QStringLiteral("Undecipherable file/folder name:\r\n\r\n") + name +
+                QStringLiteral("\r\n\r\nRename it before opening in this application.")));
 }
 
 TEST_F(PathFields, BrowsingForASourceFile)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "AdvancedDialog.h"
 #include "FileDialog.h"
+#include "Latin1.h"
 #include "MessageBox.h"
 #include "ProgressBar.h"
 #include "QtPrint.h"
@@ -136,7 +137,7 @@ TEST(MessageBox, TheQuestionsButtonsAnswerToTheirAccessKeys)
         EXPECT_EQ(MessageBox::Show(nullptr, QStringLiteral("Overwrite?"), c.Style), c.Expected)
             << c.Key;
         for (const QString& caption : captions)
-            EXPECT_TRUE(QStringList({"&Yes", "&No", "&Cancel"}).contains(caption))
+            EXPECT_TRUE(Latin1List({"&Yes", "&No", "&Cancel"}).contains(caption))
                 << caption.toStdString();
     }
     MessageBox::SetUnattended(true);

@@ -16,17 +16,20 @@ fail() {
     exit 1
 }
 
-# Registration and the per-user settings fallback stay inside the work folder.
-export XDG_CONFIG_DIRS="$work/xdg-system" XDG_CONFIG_HOME="$work/xdg-user"
+# The settings and the registration's per-user record stay inside the work folder (the
+# machine-wide record goes to /var/lib/kestrin only where the package made that folder).
+export XDG_CONFIG_HOME="$work/xdg-user"
 # The copy has no build-folder marker beside it, so it keeps its settings where an installed
 # program does: in the user's configuration folder.
 cp "$program" "$work/kestrin"
 settings="$XDG_CONFIG_HOME/Tarrowby/kestrin.dat"
 mkdir -p "${settings%/*}"
 
-# Xvfb picks a free display itself, so parallel runs never meet.
+# Xvfb picks a free display itself, so parallel runs never meet. -noreset: by default the
+# server resets when its last client leaves (xdpyinfo below, the AT-SPI bus launcher), and
+# a program connecting during the reset is refused.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 30 -u "$displayfd" number || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$number"

@@ -2,7 +2,6 @@
 #include "fwMain.h"
 
 #include "../support/TempFolder.h"
-#include "BrowseBox.h"
 #include "FileTraps.h"
 #include "MessageBox.h"
 #include "ProgressBar.h"
@@ -11,6 +10,7 @@
 #include "TabControl.h"
 #include "Version.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
@@ -94,6 +94,7 @@ protected:
     {
         fwMain::Startup startup;
         startup.ExecutablePath = temp / "kestrin";
+        startup.OpenFile = openFile;
         startup.Register = [this](const std::string& path)
         {
             registered.push_back(path);
@@ -145,6 +146,7 @@ protected:
     TempFolder temp;
     std::unique_ptr<fwMain> window;
     std::vector<std::string> registered;
+    std::string openFile; // Startup::OpenFile of the next Open()
     bool settingsAtRegistration = true;
 };
 
@@ -307,6 +309,21 @@ TEST_F(Window, PathFieldsComeFromTheWindowsSavedFormData)
     }
 }
 
+TEST_F(Window, ASettingsFileFarTooLargeIsNeitherReadNorReplaced)
+{
+    // 17 MiB of empty lines after a position: defaults, a word in "Info", and the file
+    // untouched at close.
+    std::string huge = "[fwMain]\nLeft=57\n" + std::string(17 << 20, '\n');
+    WriteSettings(huge);
+    fwMain& w = Open();
+    EXPECT_NE(w.pos(), QPoint(57, 0));
+    EXPECT_TRUE(Panel("Info").startsWith(QStringLiteral("Settings not read (file too large)")))
+        << Panel("Info").toStdString();
+    Delimiter(0)->setText(QStringLiteral("##"));
+    Close();
+    EXPECT_TRUE(Settings() == huge);
+}
+
 TEST_F(Window, StartsFromAHandWrittenSettingsFile)
 {
     const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt\r\nc.txt");
@@ -339,6 +356,29 @@ TEST_F(Window, StartsFromAHandWrittenSettingsFile)
     // Start reflects the restored join tab: three lines and a target.
     EXPECT_TRUE(Start()->isEnabled());
     EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
+// kestrin FILE: the file is the split source of this start, on the split tab, whatever was
+// restored; one that names no file leaves the field empty. Closing saves it as usual.
+TEST_F(Window, AFileGivenAtStartIsTheSplitSource)
+{
+    const std::string restored = temp.Write("in/restored.txt", "a##b");
+    const std::string given = temp.Write("in/given.txt", "1##2##3");
+    for (const std::string& file : {given, temp / "in/missing.txt"})
+    {
+        SCOPED_TRACE(file);
+        WriteSettings("[fwMain]\nssMain=1\n[&Split File]\nucSource=" + restored +
+                      "\ntbDelimiter=##\n");
+        openFile = file;
+        Open();
+        EXPECT_EQ(Tabs()->Tab(), 0);
+        const bool exists = file == given;
+        EXPECT_EQ(Field("ucSource0")->Text(), exists ? QString::fromStdString(given) : QString());
+        EXPECT_EQ(Panel("Total"), exists ? QStringLiteral("3") : QStringLiteral("0"));
+        Close();
+        EXPECT_NE(Settings().find("ucSource=" + (exists ? given : std::string())),
+                  std::string::npos);
+    }
 }
 
 TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
@@ -608,7 +648,8 @@ TEST_F(Window, TabSwitchShowsOneTabsControls)
         {
             for (const char* name : TabControls)
             {
-                QWidget* control = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(i));
+                QWidget* control =
+                    Get<QWidget>(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i));
                 EXPECT_EQ(control->isVisible(), i == tab) << name << i << " on tab " << tab;
             }
         }
@@ -671,8 +712,10 @@ TEST_F(Window, LayoutAtFifteenTwipsPerPixel)
     {
         for (const char* name : TabControls)
         {
-            const QRect split = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(0))->geometry();
-            const QRect join = Get<QWidget>(QStringLiteral("%1%2").arg(name).arg(1))->geometry();
+            const QRect split =
+                Get<QWidget>(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(0))->geometry();
+            const QRect join =
+                Get<QWidget>(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(1))->geometry();
             EXPECT_EQ(split.topLeft(), join.topLeft()) << name;
             if (QByteArray(name).startsWith("uc"))
             {
@@ -961,7 +1004,7 @@ TEST_F(Window, AnUnreadableSourceDuringAnUpdateIsReportedAndLeavesStartDisabled)
         }
         EXPECT_EQ(MessageBox::ShownCount(), 1);
         EXPECT_EQ(MessageBox::LastStyle(), MessageBox::OkExclamation);
-        EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + "\n"))
+        EXPECT_TRUE(MessageBox::LastText().startsWith(QString::fromStdString(source) + u'\n'))
             << MessageBox::LastText().toStdString();
         EXPECT_GT(MessageBox::LastText().size(),
                   static_cast<int>(source.size()) + 1); // the reason

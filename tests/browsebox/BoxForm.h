@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // A small real window holding one BrowseBox, shown and active, for the widget tests.
-#include "BrowseBox.h"
-
+#include <Ostrel/BrowseBox.h>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>

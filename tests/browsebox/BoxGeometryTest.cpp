@@ -2,7 +2,7 @@
 #include "BoxGeometry.h"
 
 #include "BrowseGlyph.h"
-#include "OleColor.h"
+#include "OleColorMapping.h"
 
 #include <QPalette>
 #include <gtest/gtest.h>

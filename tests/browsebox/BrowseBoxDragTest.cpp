@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "BoxForm.h"
-#include "BrowseBox.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>

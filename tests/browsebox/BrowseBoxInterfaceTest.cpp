@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "BrowseBox.h"
+#include "Latin1.h"
+#include "OstrelVersion.h"
+#include "QtPrint.h"
 
+#include <Ostrel/BrowseBox.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QMetaProperty>
@@ -13,6 +18,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <typeinfo>
 
 using namespace Ostrel;
 
@@ -24,12 +30,12 @@ TEST(BrowseBoxInterface, PropertiesInPublishedOrder)
         names << QString::fromLatin1(meta.property(i).name());
     EXPECT_EQ(
         names,
-        (QStringList{"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
-                     "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
-                     "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
-                     "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
-                     "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
-                     "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
+        Latin1List({"Appearance",   "BackColor",    "CustomMenu",   "Enabled",     "EnabledLeft",
+                    "EnabledRight", "Font",         "ForeColor",    "Locked",      "MaxLength",
+                    "MouseIcon",    "MousePointer", "MustExist",    "OLEDragMode", "OLEDropMode",
+                    "PasswordChar", "PictureLeft",  "PictureRight", "Text",        "ToolTipLeft",
+                    "ToolTipRight", "VisibleLeft",  "VisibleRight", "hDC",         "hWnd",
+                    "SelLength",    "SelStart",     "SelText",      "ErrText",     "Version"}));
     for (int i = meta.propertyOffset(); i < meta.propertyOffset() + 23; ++i)
         EXPECT_TRUE(meta.property(i).hasNotifySignal()) << meta.property(i).name();
     for (int i = meta.propertyOffset() + 23; i < meta.propertyCount(); ++i)
@@ -48,16 +54,16 @@ TEST(BrowseBoxInterface, EventsInDeclarationOrder)
         if (meta.method(i).methodType() == QMetaMethod::Signal)
             signatures << QString::fromLatin1(meta.method(i).methodSignature());
     EXPECT_EQ(signatures,
-              (QStringList{"ButtonClick(short)", "Change()", "Click()", "DblClick()",
-                           "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
-                           // By reference where the control passes them so.
-                           "MouseDown(short&,short&,float&,float&)",
-                           "MouseMove(short&,short&,float&,float&)",
-                           "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
-                           "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
-                           "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
-                           "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
-                           "OLEStartDrag(QMimeData*&,int&)"}));
+              Latin1List({"ButtonClick(short)", "Change()", "Click()", "DblClick()",
+                          "KeyDown(short,short)", "KeyUp(short,short)", "KeyPress(short)",
+                          // By reference where the control passes them so.
+                          "MouseDown(short&,short&,float&,float&)",
+                          "MouseMove(short&,short&,float&,float&)",
+                          "MouseUp(short&,short&,float&,float&)", "OLECompleteDrag(int&)",
+                          "OLEDragDrop(const QMimeData*&,int&,short&,short&,float&,float&)",
+                          "OLEDragOver(const QMimeData*&,int&,short&,short&,float&,float&,short&)",
+                          "OLEGiveFeedback(int&,bool&)", "OLESetData(QMimeData*&,short&)",
+                          "OLEStartDrag(QMimeData*&,int&)"}));
 }
 
 TEST(BrowseBoxInterface, WhichWritesNotify)
@@ -78,7 +84,7 @@ TEST(BrowseBoxInterface, WhichWritesNotify)
     QStringList names;
     for (const auto& args : changed)
         names << args.at(0).toString();
-    EXPECT_EQ(names, (QStringList{"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
+    EXPECT_EQ(names, Latin1List({"Appearance", "CustomMenu", "CustomMenu", "MustExist"}));
 }
 
 // Enabled and Font are QWidget's own setters: however they are reached, the change is
@@ -97,12 +103,10 @@ TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
     const Case cases[] = {
         {"setEnabled through a QWidget pointer",
          [](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setEnabled(false); },
-         {"Enabled"},
-         false},
+         Latin1List({"Enabled"}), false},
         {"the Enabled property, as a form designer writes it",
          [](BrowseBox& box, QWidget&) { box.setProperty("Enabled", false); },
-         {"Enabled"},
-         false},
+         Latin1List({"Enabled"}), false},
         {"setEnabled to the value it has",
          [](BrowseBox& box, QWidget&) { box.setEnabled(true); },
          {},
@@ -113,12 +117,9 @@ TEST(BrowseBoxInterface, EnabledAndFontChangesAreNotifiedHoweverTheyAreMade)
          true},
         {"setFont through a QWidget pointer",
          [&](BrowseBox& box, QWidget&) { static_cast<QWidget&>(box).setFont(big); },
-         {"Font"},
-         true},
-        {"the Font property",
-         [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
-         {"Font"},
-         true},
+         Latin1List({"Font"}), true},
+        {"the Font property", [&](BrowseBox& box, QWidget&) { box.setProperty("Font", big); },
+         Latin1List({"Font"}), true},
         {"a font the parent passes on",
          [&](BrowseBox&, QWidget& parent) { parent.setFont(big); },
          {},
@@ -180,6 +181,19 @@ TEST(BrowseBoxInterface, PartsByObjectName)
     EXPECT_EQ(box.TextField(0)->parentWidget(), box.TextFrame());
 }
 
+// A program built against the library knows the control's type: dynamic_cast and typeid
+// need the type information the library exports.
+TEST(BrowseBoxInterface, ItsTypeInformationReachesItsUsers)
+{
+    BrowseBox box;
+    QLineEdit edit;
+    QWidget* widgets[] = {&box, &edit};
+    EXPECT_EQ(dynamic_cast<BrowseBox*>(widgets[0]), &box);
+    EXPECT_EQ(dynamic_cast<BrowseBox*>(widgets[1]), nullptr);
+    EXPECT_EQ(typeid(*widgets[0]), typeid(BrowseBox));
+    EXPECT_NE(typeid(*widgets[1]), typeid(BrowseBox));
+}
+
 TEST(BrowseBoxInterface, VersionAndAboutBox)
 {
     BrowseBox box;
@@ -199,7 +213,8 @@ TEST(BrowseBoxInterface, VersionAndAboutBox)
     EXPECT_EQ(title, QStringLiteral("About..."));
     const QStringList lines = text.split(u'\n');
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_FALSE(lines.at(0).isEmpty());
+    // The library's file description, the same text as its version resource's.
+    EXPECT_EQ(lines.at(0), QString::fromUtf8(OstrelFileDescription));
     EXPECT_TRUE(lines.at(1).isEmpty());
     EXPECT_EQ(lines.at(2), QStringLiteral("Version") + box.Version());
     EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("Version ")));
@@ -222,13 +237,16 @@ TEST(BrowseBoxInterface, TextWidthCountsLeadingTabsOnly)
     const QFontMetrics own(box.font());
     EXPECT_EQ(box.TextWidth(QString()), 0);
     EXPECT_EQ(box.TextWidth(QStringLiteral("\t\t\t")), 2 * 3 * b * 15);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")), 2 * b * 15 + own.horizontalAdvance("ab") * 15);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("\tab")),
+              2 * b * 15 + own.horizontalAdvance(QStringLiteral("ab")) * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("a\tb")),
+              own.horizontalAdvance(QStringLiteral("ab")) * 15);
     // The surface's own font, not the text font.
     QFont big = box.Font();
     big.setPixelSize(40);
     box.setFont(big);
-    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")), own.horizontalAdvance("ab") * 15);
+    EXPECT_EQ(box.TextWidth(QStringLiteral("ab")),
+              own.horizontalAdvance(QStringLiteral("ab")) * 15);
     EXPECT_EQ(box.TextHeight(QStringLiteral("x")), own.height() * 15);
     // Twice the tab count is 16-bit arithmetic: the platform's overflow error, not a
     // clamped width.
@@ -287,4 +305,51 @@ TEST(BrowseBoxInterface, SettersReachTheirParts)
     box.setMaxLength(0); // no limit
     box.setText(QString(40000, u'x'));
     EXPECT_EQ(box.Text().size(), 40000);
+}
+
+// What a screen reader says about a BrowseBox in any form: the parts named after the label
+// whose buddy it is (or the control's own accessible name), the right button after what it
+// browses for, with the keyboard's way to it, and a shown message as the field's description.
+TEST(BrowseBoxInterface, PartsAreNamedForAssistiveTechnology)
+{
+    const auto name = [](QWidget* w)
+    { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    const auto description = [](QWidget* w)
+    { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description); };
+    struct Case
+    {
+        const char* Label;   // nullptr: no buddy label
+        const char* OwnName; // nullptr: none set
+        const char* Spoken;  // what the text field is called
+    } cases[] = {{"&Source File:", nullptr, "Source File"},
+                 {"Target && more:", nullptr, "Target & more"},
+                 {"Ignored:", "Named by code", "Named by code"},
+                 {nullptr, nullptr, ""}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.Spoken);
+        QWidget form;
+        auto* box = new BrowseBox(&form);
+        if (c.Label != nullptr)
+            (new QLabel(QString::fromUtf8(c.Label), &form))->setBuddy(box);
+        if (c.OwnName != nullptr)
+            box->setAccessibleName(QString::fromUtf8(c.OwnName));
+        form.show();
+        const QString spoken = QString::fromUtf8(c.Spoken);
+        EXPECT_EQ(name(box->TextField(0)), spoken);
+        EXPECT_EQ(name(box->ButtonBox(1)), spoken.isEmpty()
+                                               ? QStringLiteral("Browse")
+                                               : QStringLiteral("Browse for ") + spoken);
+        EXPECT_TRUE(description(box->ButtonBox(1)).contains(QStringLiteral("Alt+Down")));
+        EXPECT_TRUE(description(box->TextField(0)).isEmpty());
+        box->setErrText(QStringLiteral("<Required.>"));
+        EXPECT_EQ(description(box->TextField(0)), QStringLiteral("<Required.>"));
+        EXPECT_EQ(name(box->TextField(1)), spoken);
+        box->setErrText(QString());
+        EXPECT_TRUE(description(box->TextField(1)).isEmpty());
+        box->setToolTipRight(QStringLiteral("Pick a folder..."));
+        EXPECT_EQ(name(box->ButtonBox(1)), spoken.isEmpty()
+                                               ? QStringLiteral("Pick a folder")
+                                               : QStringLiteral("Pick a folder for ") + spoken);
+    }
 }

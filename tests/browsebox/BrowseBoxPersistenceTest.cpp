@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "BrowseBox.h"
 #include "BrowseGlyph.h"
+#include "Latin1.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,11 +14,11 @@ using namespace Ostrel;
 
 namespace
 {
-const QStringList SavedKeys{
-    "appearance",   "backcolor",   "custommenu",   "mustexist",    "enabled",     "enabledleft",
-    "enabledright", "font",        "forecolor",    "locked",       "maxlength",   "mouseicon",
-    "mousepointer", "oledragmode", "oledropmode",  "passwordchar", "pictureleft", "pictureright",
-    "text",         "tooltipleft", "tooltipright", "visibleleft",  "visibleright"};
+const QStringList SavedKeys = Latin1List(
+    {"appearance",   "backcolor",   "custommenu",   "mustexist",    "enabled",     "enabledleft",
+     "enabledright", "font",        "forecolor",    "locked",       "maxlength",   "mouseicon",
+     "mousepointer", "oledragmode", "oledropmode",  "passwordchar", "pictureleft", "pictureright",
+     "text",         "tooltipleft", "tooltipright", "visibleleft",  "visibleright"});
 
 QPixmap Picture(QColor color)
 {
@@ -231,8 +232,8 @@ TEST(BrowseBoxPersistence, LoadingNotifiesOnlyThroughTheSettersItUses)
     for (const auto& args : changed)
         names << args.at(0).toString();
     EXPECT_EQ(names,
-              (QStringList{"BackColor", "MouseIcon", "MousePointer", "OLEDragMode", "OLEDropMode",
-                           "PictureLeft", "PictureRight", "VisibleLeft", "VisibleRight"}));
+              Latin1List({"BackColor", "MouseIcon", "MousePointer", "OLEDragMode", "OLEDropMode",
+                          "PictureLeft", "PictureRight", "VisibleLeft", "VisibleRight"}));
     EXPECT_EQ(box.PasswordChar(), QStringLiteral("*"));
     EXPECT_EQ(box.WriteProperties(), bag);
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PropertyBag.h"
-
+#include <Ostrel/PropertyBag.h>
 #include <QFont>
 #include <QImage>
 #include <QPixmap>

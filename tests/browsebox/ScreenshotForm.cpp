@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A small form with several BrowseBoxes, shown in a real window; after it has been painted,
 // the window is grabbed from the screen into the PNG named on the command line.
-#include "BrowseBox.h"
-
+#include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>

@@ -645,8 +645,10 @@ TEST(Cli, CtrlCCancelsAWaitingQuestion)
 TEST(Cli, HelpNamesEveryExitStatus)
 {
     TempFolder temp;
-    const auto help = RunCli(temp, {"--help"}).Out;
-    for (const char* status : {"0 ", "1 ", "2 ", "3 ", "4 ", "130 "})
+    const auto outcome = RunCli(temp, {"--help"});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    const auto& help = outcome.Out;
+    for (const char* status : {"0 ", "1 ", "2 ", "3 ", "4 ", "5 ", "130 ", "141 "})
         EXPECT_NE(help.find(std::string("  ") + status), std::string::npos) << status;
 }
 
@@ -778,6 +780,66 @@ TEST(Cli, VerboseNamesEveryFileWrittenAndNothingElseGoesToAFile)
         // Standard error is no terminal here: no progress, nothing else.
         EXPECT_EQ(outcome.Err, "") << testing::PrintToString(c.arguments);
     }
+}
+
+TEST(Cli, ControlBytesFromFirstLinesReachTheTerminalEscaped)
+{
+    KESTRIN_SKIP_ON_WINDOWS("Windows file names cannot hold control bytes");
+    TempFolder temp;
+    temp.Write("s.txt", "\x1b]0;owned\x07\x1b[2Jtitle\nA#\xc2\x9b"
+                        "31m\x7f"
+                        "b\nB");
+    const std::string first = "\\x1b]0;owned\\x07\\x1b[2Jtitle";
+    const std::string second = "\\xc2\\x9b31m\\x7fb";
+    auto outcome = RunCli(temp, {"split", "s.txt", "-d", "#", "-t", "t", "--first-line", "-v"});
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Out, "t/" + first + "\nt/" + second + "\n");
+    EXPECT_EQ(ReadBytes(temp / "t/\x1b]0;owned\x07\x1b[2Jtitle"), "A");
+    // The overwrite questions quote the same names.
+    outcome = RunCli(temp, {"split", "s.txt", "-d", "#", "-t", "t", "--first-line"}, "n\nn\n");
+    EXPECT_NE(outcome.Err.find("t/" + first + "\nA file"), std::string::npos) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("t/" + second + "\nA file"), std::string::npos) << outcome.Err;
+    for (const char c : outcome.Err + outcome.Out)
+        EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+}
+
+TEST(Cli, AHugeFirstLineNeedsNoMoreMemoryThanAShortOne)
+{
+    KESTRIN_SKIP_ON_WINDOWS("the memory limit is set with the POSIX shell's ulimit");
+    // A first line of 40 MB under a 32 MB limit of the program's own memory (the source is
+    // mapped, which the limit does not count): its name is the line's start, cut and hashed.
+    TempFolder temp;
+    temp.Write("s.txt", std::string(40 << 20, 'L') + ".txt\nbody#x\ny");
+    const auto out = temp / ".cli-out";
+    const auto err = temp / ".cli-err";
+    const int status = KestrinTest::RunProgram(
+        "/bin/sh",
+        {"-c", "ulimit -d 32768 && exec \"$0\" split s.txt -d '#' --first-line -t out -v",
+         KESTRIN_CLI_PATH},
+        temp.Path(), "/dev/null", out, err);
+    EXPECT_EQ(status, 0) << ReadBytes(err);
+    const std::string written = ReadBytes(out);
+    ASSERT_EQ(written.size(), 4 + 255 + 7) << written.substr(0, 300); // "out/" name "\nout/x\n"
+    EXPECT_EQ(written.substr(0, 240), "out/" + std::string(236, 'L'));
+    EXPECT_EQ(ReadBytes(temp / ("out/" + written.substr(4, 255))), "body");
+    EXPECT_EQ(ReadBytes(temp / "out/x"), "y");
+}
+
+TEST(TerminalText, EscapesControlBytesAndShortensLongTexts)
+{
+    const struct
+    {
+        std::string text;
+        std::size_t limit;
+        std::string shown;
+    } cases[] = {
+        {"plain/naïve name.txt", 4096, "plain/naïve name.txt"},
+        {"a\tb\r\nc\x1b[0m\x7f", 4096, "a\\x09b\\x0d\\x0ac\\x1b[0m\\x7f"},
+        {"\xc2\x85\xc2\xa0\xc2", 4096, "\\xc2\\x85\xc2\xa0\xc2"},
+        {std::string(10, 'a') + std::string(10, 'b'), 8, "aaaa[... 12 bytes ...]bbbb"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Kestrin::TerminalText(c.text, c.limit), c.shown) << c.text;
 }
 
 TEST(ProgressDisplay, ShowsLongRunsOnlyOnATerminalAndGoesAway)

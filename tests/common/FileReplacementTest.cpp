@@ -7,9 +7,14 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#ifdef KESTRIN_FAILING_WRITES
+#include "FailingWrites.h"
+#endif
 #include <gtest/gtest.h>
 #include <iostream>
+#include <optional>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -321,24 +326,162 @@ TEST(FileReplacement, InPlaceOnAFullDiskKeepsTheOldFile)
 {
     KESTRIN_SKIP_ON_WINDOWS("no small file system can be mounted from a test on Windows, nor a "
                             "folder made to refuse new files");
-    KestrinTest::TempFolder temp;
-    KestrinTest::SmallDisk disk(temp / "disk", "64k");
-    if (!disk.Mounted())
-        GTEST_SKIP() << "cannot mount a small file system here";
-    ::chmod((temp / "disk").c_str(), 0777);
-    const auto file = temp / "disk/fragment.txt";
-    const std::string old(16 * 1024, 'o');
+    // A read-only file of an ordinary user in a folder that refuses new files; on tmpfs
+    // its room can be reserved, on ext2 it can only be counted.
+    struct Case
     {
-        KestrinTest::OrdinaryUser user;
-        ReplaceFileBytes(file, old);
-        ReplaceFileBytes(temp / "disk/filler", std::string(36 * 1024, 'f'));
-    }
-    ::chmod((temp / "disk").c_str(), 0555);
+        const char* kind;
+        const char* size;
+        std::size_t old, filler, fresh;
+    } cases[] = {
+        {"tmpfs", "64k", 16 << 10, 36 << 10, 40 << 10},
+        {"ext2", "8M", 1000000, 4000000, 4500000},
+    };
+    for (const auto& c : cases)
     {
-        // 12 KiB free: with the old file's 16 KiB that cannot hold 40 KiB.
-        KestrinTest::OrdinaryUser user;
-        EXPECT_THROW(ReplaceFileBytes(file, std::string(40 * 1024, 'n')), FileError);
+        KestrinTest::TempFolder temp;
+        KestrinTest::SmallDisk disk(temp / "disk", c.size, c.kind);
+        if (!disk.Mounted())
+        {
+            std::cout << "skipped " << c.kind << ": " << disk.Why() << "\n";
+            continue;
+        }
+        ::chmod((temp / "disk").c_str(), 0777);
+        const auto file = temp / "disk/fragment.txt";
+        const std::string old(c.old, 'o');
+        {
+            KestrinTest::OrdinaryUser user;
+            ReplaceFileBytes(file, old);
+            ReplaceFileBytes(temp / "disk/filler", std::string(c.filler, 'f'));
+            ::chmod(file.c_str(), 0444);
+        }
+        ::chmod((temp / "disk").c_str(), 0555);
+        {
+            KestrinTest::OrdinaryUser user;
+            EXPECT_THROW(ReplaceFileBytes(file, std::string(c.fresh, 'n')), FileError) << c.kind;
+        }
+        ::chmod((temp / "disk").c_str(), 0777);
+        EXPECT_TRUE(ReadBytes(file) == old) << c.kind << ": " << ReadBytes(file).size();
+        EXPECT_EQ(FlagsOf(file), 0444u) << c.kind;
     }
-    ::chmod((temp / "disk").c_str(), 0777);
-    EXPECT_EQ(ReadBytes(file), old);
+}
+
+TEST(FileReplacement, InPlaceFailuresAndKillsPutTheOldContentBack)
+{
+#ifndef KESTRIN_FAILING_WRITES
+    GTEST_SKIP() << "the pwrite failure shim is built on Linux only";
+#else
+    // A write in place that fails at its first or second chunk, or is killed there: the
+    // old content comes back (after a kill, at the next write of the same file) with the
+    // file's bits, and no copy is left in the temporary folder.
+    struct Case
+    {
+        int at;
+        bool kill;
+    } cases[] = {{1, false}, {2, false}, {2, true}, {3, true}};
+    for (const auto& c : cases)
+    {
+        const std::string where =
+            std::string(c.kill ? "killed" : "failed") + " at write " + std::to_string(c.at);
+        KestrinTest::TempFolder temp;
+        ::chmod(temp.Path().c_str(), 0777);
+        KestrinTest::OrdinaryUser user;
+        std::string old(2 << 20, 'o');
+        old[12345] = 'x';
+        const auto file = temp.Write("locked/file.txt", old);
+        ::chmod(file.c_str(), 0444);
+        ::chmod((temp / "locked").c_str(), 0555);
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::stat(file.c_str(), &info), 0);
+        const std::string fresh(3 << 20, 'n');
+        auto& armed = KestrinTest::FailingWrites::Armed;
+        if (!c.kill)
+        {
+            armed = {info.st_ino, c.at, 0, EIO, false};
+            EXPECT_THROW(ReplaceFileBytes(file, fresh), FileError) << where;
+            armed = {};
+        }
+        else
+        {
+            const pid_t child = ::fork();
+            if (child == 0)
+            {
+                armed = {info.st_ino, c.at, 0, EIO, true};
+                ReplaceFileBytes(file, fresh);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status)) << where;
+            EXPECT_FALSE(ReadBytes(file) == old) << where << ": the kill came too late";
+            // The next write of the same file puts the old content back first, even one
+            // that is then abandoned.
+            FileReplacement next(file);
+            next.Write("abandoned");
+        }
+        EXPECT_TRUE(ReadBytes(file) == old) << where;
+        EXPECT_EQ(FlagsOf(file), 0444u) << where;
+        std::size_t copies = 0;
+        for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+            copies += entry.path().filename().string().rfind(".kestrin-", 0) == 0 &&
+                      entry.path().extension() == ".old";
+        EXPECT_EQ(copies, 0u) << where;
+    }
+#endif
+}
+
+TEST(FileReplacement, InPlaceWithoutAWayBackIsAskedAboutFirst)
+{
+    KESTRIN_SKIP_ON_WINDOWS("a folder refuses new files through its ACL on Windows, which Wine "
+                            "does not enforce; permission bits are POSIX");
+    // The temporary folder holds the short new output but not the old content's copy.
+    struct Case
+    {
+        int answer; // -1: nobody to ask
+        bool written;
+    } cases[] = {{-1, false}, {0, false}, {1, true}};
+    for (const auto& c : cases)
+    {
+        KestrinTest::TempFolder temp;
+        KestrinTest::SmallDisk small(temp / "tmp", "64k");
+        if (!small.Mounted())
+            GTEST_SKIP() << small.Why();
+        ::chmod((temp / "tmp").c_str(), 01777);
+        ::chmod(temp.Path().c_str(), 0777);
+        const std::string old(200000, 'o');
+        std::string file;
+        {
+            KestrinTest::OrdinaryUser user;
+            file = temp.Write("locked/file.txt", old);
+        }
+        ::chmod((temp / "locked").c_str(), 0555);
+        std::vector<std::string> questions;
+        std::optional<InPlaceConsent> consent;
+        if (c.answer >= 0)
+            consent.emplace(
+                [&](const std::string& question)
+                {
+                    questions.push_back(question);
+                    return c.answer == 1;
+                });
+        const char* const before = std::getenv("TMPDIR");
+        const std::string kept = before ? before : "";
+        KestrinTest::SetEnvironment("TMPDIR", (temp / "tmp").c_str());
+        {
+            KestrinTest::OrdinaryUser user;
+            if (c.written)
+                ReplaceFileBytes(file, "new");
+            else
+                EXPECT_THROW(ReplaceFileBytes(file, "new"), FileError) << c.answer;
+        }
+        KestrinTest::SetEnvironment("TMPDIR", before ? kept.c_str() : nullptr);
+        EXPECT_EQ(questions.size(), c.answer >= 0 ? 1u : 0u);
+        if (!questions.empty())
+        {
+            EXPECT_EQ(questions[0].rfind(file + "\r\n", 0), 0u) << questions[0];
+        }
+        EXPECT_TRUE(ReadBytes(file) == (c.written ? "new" : old)) << c.answer;
+    }
 }

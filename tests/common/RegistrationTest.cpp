@@ -113,13 +113,18 @@ ino_t InodeOf(const std::string& path)
 
 const std::string AppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrin";
 
-// Every test gets its own machine-wide and per-user folders.
+// Every test gets its own machine-wide folder, made as the package makes /var/lib/kestrin,
+// and its own per-user folder.
 class Registry : public ::testing::Test
 {
 protected:
-    void SetUp() override { SetRegistryFolders(temp / "etc", temp / "user"); }
+    void SetUp() override
+    {
+        fs::create_directories(temp / "state");
+        SetRegistryFolders(temp / "state", temp / "user");
+    }
     void TearDown() override { SetRegistryFolders("", ""); }
-    std::string Hive() const { return temp / "etc/HKEY_LOCAL_MACHINE.ini"; }
+    std::string Hive() const { return temp / "state/HKEY_LOCAL_MACHINE.ini"; }
 
     // Values written by hand without quotation marks: a rewrite, even to the same text,
     // would put them in quotation marks, so the file shows which values were written.
@@ -263,7 +268,7 @@ TEST_F(Registry, FirstRegistrationWritesTheFourValuesInOrder)
 TEST_F(Registry, MovedFolderRewritesThePathsOnly)
 {
     const auto old = temp / "old";
-    temp.Write("etc/HKEY_LOCAL_MACHINE.ini", HandWrittenHive(old, VersionText()));
+    temp.Write("state/HKEY_LOCAL_MACHINE.ini", HandWrittenHive(old, VersionText()));
     const auto moved = temp / "moved";
     RegisterProgram(moved + "/kestrin");
     EXPECT_EQ(ReadBytes(Hive()), "[" + AppPaths + "]\n@=\"" + moved + "/kestrin\"\nPath=\"" +
@@ -274,7 +279,7 @@ TEST_F(Registry, MovedFolderRewritesThePathsOnly)
 TEST_F(Registry, NewVersionRewritesTheVersionOnly)
 {
     const auto bin = temp / "bin";
-    temp.Write("etc/HKEY_LOCAL_MACHINE.ini", HandWrittenHive(bin, "0.99"));
+    temp.Write("state/HKEY_LOCAL_MACHINE.ini", HandWrittenHive(bin, "0.99"));
     RegisterProgram(bin + "/kestrin");
     EXPECT_EQ(ReadBytes(Hive()), HandWrittenHive(bin, "\"" + VersionText() + "\""));
 }
@@ -314,11 +319,30 @@ TEST_F(Registry, UnwritableMachineFolderFallsBackToTheUser)
     GTEST_SKIP() << NoHiveFile;
 #else
     temp.Write("blocked", "a file where a folder would have to be");
-    SetRegistryFolders(temp / "blocked/etc", temp / "user");
+    SetRegistryFolders(temp / "blocked/state", temp / "user");
     EXPECT_EQ(RegistryHivePath(), temp / "user/HKEY_LOCAL_MACHINE.ini");
     RegisterProgram(temp / "bin/kestrin");
     EXPECT_EQ(RegReadString(OwnKey, "CurrentVersion"), VersionText());
     EXPECT_TRUE(fs::exists(temp / "user/HKEY_LOCAL_MACHINE.ini"));
+#endif
+}
+
+// The machine-wide folder belongs to the package: where it is missing the record goes to the
+// user's folder, and the program creates nothing in its place, even where it could (root).
+// Its usual place is machine state, never the configuration under /etc.
+TEST_F(Registry, AMissingMachineFolderIsNotCreated)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << NoHiveFile;
+#else
+    SetRegistryFolders(temp / "var/lib/kestrin", temp / "user");
+    RegisterProgram(temp / "bin/kestrin");
+    EXPECT_FALSE(fs::exists(temp / "var"));
+    EXPECT_EQ(RegistryHivePath(), temp / "user/HKEY_LOCAL_MACHINE.ini");
+    EXPECT_EQ(RegReadString(OwnKey, "CurrentVersion"), VersionText());
+    SetRegistryFolders("", temp / "user");
+    EXPECT_EQ(std::string(MachineStateFolder).rfind("/etc", 0), std::string::npos);
+    EXPECT_NE(RegistryHivePath().rfind("/etc/", 0), 0u);
 #endif
 }
 
@@ -328,13 +352,13 @@ TEST_F(Registry, UnwritableHiveIsSilent)
     GTEST_SKIP() << NoHiveFile;
 #else
     temp.Write("blocked", "a file where a folder would have to be");
-    SetRegistryFolders(temp / "blocked/etc", temp / "blocked/user");
+    SetRegistryFolders(temp / "blocked/state", temp / "blocked/user");
     RegisterProgram(temp / "bin/kestrin");
     EXPECT_NE(RegWriteString(OwnKey, "CurrentVersion", "1.00"), 0);
     EXPECT_EQ(RegReadString(OwnKey, "CurrentVersion", "none"), "none");
 
     // A hive that is a folder reads as empty and takes no writes.
-    SetRegistryFolders(temp / "etc", "");
+    SetRegistryFolders(temp / "state", "");
     fs::create_directories(Hive());
     EXPECT_EQ(RegReadString(OwnKey, "CurrentVersion", "none"), "none");
     EXPECT_NE(RegWriteString(OwnKey, "CurrentVersion", "1.00"), 0);

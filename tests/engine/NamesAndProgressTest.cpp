@@ -3,7 +3,10 @@
 #include "Progress.h"
 #include "RecordingHost.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 
 using namespace Kestrin;
 using namespace std::string_literals;
@@ -51,6 +54,50 @@ TEST(FragmentNames, FirstLineNamesAndWhatIsLeftOfTheFragment)
         EXPECT_EQ(FirstLineName(fragment), c.name) << c.fragment;
         EXPECT_EQ(std::string(fragment), c.rest) << c.fragment;
     }
+}
+
+TEST(FragmentNames, LongFirstLinesAreCutToTheLimitKeepingTheirExtension)
+{
+    // Seeded random lines around the limit: a name never passes it, one that fits is kept
+    // whole, a longer one keeps its start and extension and differs from every other.
+    std::mt19937 random(20);
+    std::set<std::string> names;
+    for (int round = 0; round < 300; ++round)
+    {
+        const std::size_t limit = 20 + random() % 240;
+        const std::size_t length = limit - 5 + random() % 400;
+        const char* const pieces[] = {"a", "b", "\xc3\xa9", " ", "x", "/"};
+        std::string line = "a"; // not absolute: the whole line names the fragment
+        while (line.size() < length)
+            line += pieces[random() % 6];
+        const bool withExtension = random() % 2 == 0;
+        if (withExtension)
+            line += ".log";
+        const std::string text = line + "\nbody";
+        std::string_view fragment = text;
+        const std::string name = FirstLineName(fragment, PathStyle::Posix, limit);
+        std::string whole = line;
+        std::replace(whole.begin(), whole.end(), '/', '_');
+        const auto end = whole.find_last_not_of(' ');
+        whole.erase(end + 1);
+        EXPECT_EQ(fragment, "body");
+        if (whole.size() <= limit)
+        {
+            EXPECT_EQ(name, whole);
+            continue;
+        }
+        EXPECT_LE(name.size(), limit) << line;
+        EXPECT_GE(name.size(), limit - 5) << line; // cut at a character boundary
+        EXPECT_EQ(whole.compare(0, name.find('~'), name, 0, name.find('~')), 0) << name;
+        if (withExtension)
+        {
+            EXPECT_EQ(name.substr(name.size() - 4), ".log") << name;
+        }
+        EXPECT_TRUE(names.insert(name).second) << name;
+    }
+    // Windows takes no control bytes in a name.
+    std::string_view tabbed = "a\tb\x1b\nrest";
+    EXPECT_EQ(FirstLineName(tabbed, PathStyle::Windows), "a_b_");
 }
 
 TEST(FragmentNames, AbsoluteFirstLinesGiveTheirFileNameOrTheWholeLine)

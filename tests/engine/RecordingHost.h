@@ -28,6 +28,7 @@ public:
     bool Stop = false;              // the window was closed
     std::function<void()> OnEvents; // runs inside ProcessEvents, as user input would
     std::function<void()> OnWait;
+    std::function<void()> OnQuestion;    // runs before a question is answered
     std::function<void()> OnJoinOptions; // runs when the join reads its options for a file
     int StopPolls = 0;
 
@@ -35,6 +36,8 @@ public:
     {
         Questions.push_back(text);
         Styles.push_back(style);
+        if (OnQuestion)
+            OnQuestion();
         if (Answers.empty())
         {
             ADD_FAILURE() << "unexpected question: " << text;

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
+#include "SplitRun.h"
+
 #include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
+#include "FileAccess.h"
 #include "FileError.h"
 #include "FileTraps.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 
 using namespace Kestrin;
 using namespace KestrinTest;
@@ -131,6 +135,31 @@ TEST(SplitRun, FirstLineNamesSkipNamelessFragmentsAndChangeTheList)
     EXPECT_EQ(NamesIn(temp / "fresh"), (Names{"Chapter 1.txt", "a_b_c_.txt", "single line"}));
 }
 
+TEST(SplitRun, FirstLinesLongerThanANameGiveCutNamesAndEveryFragmentIsWritten)
+{
+    TempFolder temp;
+    const std::string longLine = std::string(400, 'L') + ".txt";
+    const auto source = temp.Write("s.txt", longLine + "\none##" + longLine.substr(1) + "\ntwo##" +
+                                                longLine + "\nthree##x\nend");
+    Workbench bench;
+    UpdateSplit(bench, source, "##");
+    RecordingHost host;
+    host.Answers = {Answer::No};
+    RunSplit(bench, host, source, {temp / "out", true, false, true});
+    const auto names = NamesIn(temp / "out");
+    ASSERT_EQ(names.size(), 4u); // two cut names, "x" and the list
+    EXPECT_EQ(ReadBytes(temp / "out/x"), "end");
+    // The third fragment meets the first's name: asked about like any other.
+    EXPECT_EQ(host.Questions.size(), 1u);
+    for (const auto& name : {names[0], names[1]})
+    {
+        EXPECT_LE(name.size(), LongestFileName(temp / "out")) << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".txt");
+        EXPECT_TRUE(ReadBytes(temp / "out/" + name) == "one" ||
+                    ReadBytes(temp / "out/" + name) == "two");
+    }
+}
+
 TEST(SplitRun, AbsoluteFirstLinesStayInsideTheTargetFolder)
 {
     TempFolder temp;
@@ -212,6 +241,58 @@ TEST(SplitRun, TheSourceIsNeverReplacedSilently)
     EXPECT_EQ(ReadBytes(temp / "other"), "x");
 }
 
+TEST(SplitRun, AListPathThatLeadsToTheSourceIsAskedAboutBeforeAnythingIsDeleted)
+{
+    // The list path is the source by its name (a source name given from elsewhere, as the
+    // shell tool's --name) or by identity (a hard link under the list's name).
+    struct Case
+    {
+        bool hardLink;
+        Answer answer;
+        bool sourceKept, fragmentsWritten;
+    } cases[] = {
+        {false, Answer::No, true, true},     {false, Answer::Cancel, true, false},
+        {false, Answer::Yes, false, true},   {true, Answer::No, true, true},
+        {true, Answer::Cancel, true, false},
+    };
+    for (const auto& c : cases)
+    {
+        TempFolder temp;
+        const auto source = temp.Write(c.hardLink ? "foo.txt" : "foo_List.txt", "one|two|three");
+        if (c.hardLink)
+        {
+            std::error_code noLink;
+            fs::create_hard_link(source, temp / "foo_List.txt", noLink);
+            if (noLink)
+                GTEST_SKIP() << "no hard link can be made here: " << noLink.message();
+        }
+        Workbench bench;
+        UpdateSplit(bench, source, "|");
+        RecordingHost host;
+        host.Answers = {c.answer};
+        RunRequest request;
+        request.Source = source;
+        request.SourceName = c.hardLink ? "" : temp / "foo.txt";
+        request.Silent = true;
+        request.FileList = true;
+        bench.Run(request, host);
+        const std::string where = (c.hardLink ? "link " : "name ") + std::to_string(int(c.answer));
+        ASSERT_EQ(host.Questions.size(), 1u) << where;
+        EXPECT_EQ(host.Questions[0], ListIsSourceQuestion(temp / "foo_List.txt")) << where;
+        EXPECT_EQ(ReadBytes(source) == "one|two|three", c.sourceKept) << where;
+        EXPECT_EQ(fs::exists(temp / "foo_3.txt"), c.fragmentsWritten) << where;
+        if (c.fragmentsWritten)
+        {
+            EXPECT_EQ(ReadBytes(temp / "foo_2.txt"), "two") << where;
+        }
+        if (c.answer == Answer::Yes)
+        {
+            EXPECT_EQ(ReadBytes(temp / "foo_List.txt"),
+                      temp / "foo_1.txt\r\n" + temp / "foo_2.txt\r\n" + temp / "foo_3.txt\r\n");
+        }
+    }
+}
+
 TEST(SplitRun, TargetFoldersWithAndWithoutSeparatorAndNamesWithoutDot)
 {
     TempFolder temp;
@@ -255,6 +336,69 @@ TEST(SplitRun, ErrorsEndTheRunAndKeepWhatWasWritten)
     EXPECT_EQ(ReadBytes(temp / "out/a_1.txt"), "one");
     EXPECT_FALSE(fs::exists(temp / "out/a_3.txt"));
     EXPECT_EQ(ReadBytes(temp / "out/a_List.txt"), temp / "out/a_1.txt\r\n");
+}
+
+TEST(SplitRun, ASourceChangedWhileAFragmentIsWrittenLeavesNoTornFragment)
+{
+    // The change comes while the run asks about the fragment's file, after its bytes were
+    // found: written in place (same size), or cut short. The second fragment and the
+    // last one are hit.
+    struct Case
+    {
+        bool truncate;
+        int hit;
+    } cases[] = {{false, 2}, {false, 4}, {true, 2}, {true, 4}};
+    for (const auto& c : cases)
+    {
+#ifdef _WIN32
+        if (c.truncate)
+        {
+            std::cout << "skipped truncating: Windows refuses to cut a mapped file short\n";
+            continue;
+        }
+#endif
+        TempFolder temp;
+        const std::string piece(300000, 'a');
+        const auto source = temp.Write("s.txt", piece + "##" + piece + "##" + piece + "##" + piece);
+        const auto hitName = "out/s_" + std::to_string(c.hit) + ".txt";
+        temp.Write(hitName, "old");
+        Workbench bench;
+        UpdateSplit(bench, source, "##");
+        RecordingHost host;
+        host.Answers = {Answer::Yes};
+        host.OnQuestion = [&]
+        {
+            if (c.truncate)
+                fs::resize_file(source, 400000);
+            else
+            {
+                std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
+                file.seekp(0);
+                file << std::string(1200006, 'b');
+            }
+        };
+        const std::string where =
+            (c.truncate ? "cut, fragment " : "rewritten, fragment ") + std::to_string(c.hit);
+        try
+        {
+            RunSplit(bench, host, source, {temp / "out", false, false, false});
+            ADD_FAILURE() << "no error: " << where;
+        }
+        catch (const FileError& error)
+        {
+            EXPECT_EQ(error.Path(), source) << where << ": " << error.what();
+            EXPECT_NE(error.Description().find("changed while it was read"), std::string::npos)
+                << where;
+        }
+        EXPECT_EQ(ReadBytes(temp / hitName), "old") << where;
+        for (const auto& name : NamesIn(temp / "out"))
+        {
+            if ("out/" + name != hitName)
+            {
+                EXPECT_TRUE(ReadBytes(temp / ("out/" + name)) == piece) << where << ": " << name;
+            }
+        }
+    }
 }
 
 TEST(SplitRun, LockedListFileIsRetriedThroughTheHost)

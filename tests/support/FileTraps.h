@@ -61,20 +61,25 @@ private:
     bool switched_ = false;
 };
 
-// A file system of a few kilobytes mounted on a folder (tmpfs); Mounted() is false where
-// mounting is not allowed, and always on Windows.
+// A small file system mounted on a folder: tmpfs of `size`, or an ext2 image of `size`
+// (no room can be reserved there beforehand, as on many network file systems) made with
+// mkfs.ext2 and mounted through a loop device. Mounted() is false where mounting is not
+// allowed or the tools are missing, and always on Windows; Why() says why.
 class SmallDisk
 {
 public:
-    SmallDisk(const std::string& folder, const char* size);
+    SmallDisk(const std::string& folder, const char* size, const char* kind = "tmpfs");
     ~SmallDisk();
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool Mounted() const { return mounted_; }
+    const std::string& Why() const { return why_; }
 
 private:
     std::string folder_;
+    std::string image_;
     bool mounted_ = false;
+    std::string why_;
 };
 
 // A path that names something other than a file or a folder, and that must stay so: a

@@ -3,7 +3,6 @@
 
 #include "Version.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -32,30 +31,6 @@ std::string UserConfigFolder()
         if (!home || home[0] != '/')
             return {};
         base = std::string(home) + "/.config";
-    }
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    return base + (base == "/" ? "" : "/") + CompanyName;
-}
-
-std::string SystemConfigFolder()
-{
-    std::string base = "/etc/xdg";
-    // The first absolute entry of the list wins; relative entries are invalid and skipped.
-    if (const char* dirs = std::getenv("XDG_CONFIG_DIRS"))
-    {
-        const std::string list = dirs;
-        for (std::size_t start = 0; start <= list.size();)
-        {
-            const auto end = std::min(list.find(':', start), list.size());
-            const auto entry = list.substr(start, end - start);
-            if (!entry.empty() && entry[0] == '/')
-            {
-                base = entry;
-                break;
-            }
-            start = end + 1;
-        }
     }
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();

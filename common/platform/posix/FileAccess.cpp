@@ -281,6 +281,16 @@ bool InputFile::Open(const std::string& path)
     return S_ISREG(info.st_mode);
 }
 
+std::optional<FileIdentity> InputFile::IdentityNow() const
+{
+    struct stat info
+    {
+    };
+    if (native_ < 0 || ::fstat(static_cast<int>(native_), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
 std::size_t InputFile::Read(char* into, std::size_t size)
 {
     for (;;)
@@ -438,6 +448,13 @@ std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name)
 #else
     return "/dev/fd/" + std::to_string(scratch);
 #endif
+}
+
+std::size_t LongestFileName(const std::string& folder)
+{
+    // A folder still to be made: the limit of nearly every file system.
+    const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 && limit < 4096 ? static_cast<std::size_t>(limit) : 255;
 }
 
 int MakeFolder(const std::string& path)

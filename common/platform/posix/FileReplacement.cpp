@@ -4,13 +4,17 @@
 #include "FileAccess.h"
 #include "FileError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -103,6 +107,86 @@ void WriteAllAt(int descriptor, const char* data, std::size_t size, off_t offset
         offset += written;
     }
 }
+// The in-place way keeps the old content of the file it overwrites in the temporary
+// folder, in ".kestrin-DEVICE-INODE.old": a header page (what state the copy is in, the
+// file's bits and old size, its path for messages), then the old bytes. A killed writer
+// leaves it behind; the next write of the same file finds it by the file's identity.
+constexpr off_t JournalHeader = 4096;
+
+struct JournalRecord
+{
+    char State = 0; // 'o' opened (bits may be changed), 's' old content saved
+    mode_t Bits = 0;
+    off_t Size = 0;
+};
+
+std::string TemporaryFolder()
+{
+    const char* folder = std::getenv("TMPDIR");
+    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+std::string JournalPath(const struct stat& file)
+{
+    char name[80];
+    std::snprintf(name, sizeof name, "/.kestrin-%llx-%llx.old",
+                  static_cast<unsigned long long>(file.st_dev),
+                  static_cast<unsigned long long>(file.st_ino));
+    return TemporaryFolder() + name;
+}
+
+// 0 or the system error number; one page, written whole or not at all when killed.
+int WriteJournalHeader(int journal, const JournalRecord& record, const std::string& path)
+{
+    char header[JournalHeader] = {};
+    std::snprintf(header, sizeof header,
+                  "kestrin in-place copy 1\nstate=%c\nbits=%o\nsize=%lld\npath=%.3800s\n",
+                  record.State, static_cast<unsigned>(record.Bits),
+                  static_cast<long long>(record.Size), path.c_str());
+    int error = 0;
+    WriteAllAt(journal, header, sizeof header, 0, error);
+    return error;
+}
+
+bool ReadJournalHeader(int journal, JournalRecord& record)
+{
+    char header[JournalHeader + 1] = {};
+    if (::pread(journal, header, JournalHeader, 0) != JournalHeader)
+        return false;
+    unsigned bits = 0;
+    long long size = 0;
+    char state = 0;
+    if (std::sscanf(header, "kestrin in-place copy 1\nstate=%c\nbits=%o\nsize=%lld\n", &state,
+                    &bits, &size) != 3 ||
+        (state != 'o' && state != 's') || size < 0)
+        return false;
+    record.State = state;
+    record.Bits = static_cast<mode_t>(bits & 07777);
+    record.Size = static_cast<off_t>(size);
+    return true;
+}
+
+// Copies `size` bytes from one file to another at the given offsets; 0 or the error.
+int CopyRange(int from, off_t fromOffset, int to, off_t toOffset, off_t size)
+{
+    std::vector<char> buffer(std::size_t(1) << 20);
+    int error = 0;
+    while (size > 0 && error == 0)
+    {
+        const auto got =
+            ::pread(from, buffer.data(),
+                    static_cast<std::size_t>(std::min<off_t>(size, buffer.size())), fromOffset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? errno : EIO;
+        WriteAllAt(to, buffer.data(), static_cast<std::size_t>(got), toOffset, error);
+        fromOffset += got;
+        toOffset += got;
+        size -= got;
+    }
+    return error;
+}
 } // namespace
 
 std::string WriteDestination(const std::string& path, bool* exists)
@@ -143,6 +227,11 @@ struct FileReplacement::State
     int folder = -1;     // the folder of the file written (links resolved)
     int descriptor = -1; // the temporary file, or the collected output (in place)
     int inPlace = -1;    // in place: the target itself
+    int journal = -1;    // in place: the copy of the old content (see JournalHeader)
+    std::string journalPath;
+    std::string journalProblem; // why no copy can be kept, when none can
+    bool keepJournal = false;   // it holds old content that is not back in the file
+    mode_t bits = 0;            // in place: the file's own permission bits
     Mode mode = Mode::NewFile;
     struct stat original
     {
@@ -152,13 +241,13 @@ struct FileReplacement::State
     }; // the temporary file made
     bool madeTemporary = false;
     bool unnamed = false; // a new file made without a name (O_TMPFILE), linked in at the end
-    bool restoreMode = false;
     bool committed = false;
 
     ~State()
     {
         CloseQuietly(descriptor);
         CloseQuietly(inPlace);
+        CloseQuietly(journal);
         CloseQuietly(folder);
     }
 
@@ -181,6 +270,12 @@ struct FileReplacement::State
     void RemoveStaleTemporary();
     void CreateTemporary();
     void OpenInPlace();
+    int OpenTargetInPlace();
+    void OpenJournal(JournalRecord& leftover);
+    void DropJournal();
+    void PutBack(const JournalRecord& leftover);
+    int SaveOldContent(off_t size);
+    int ReserveRoom(off_t size);
     void CopyInPlace();
 };
 
@@ -268,9 +363,9 @@ void FileReplacement::State::CreateTemporary()
     for (int attempt = 0; attempt < 3; ++attempt)
     {
         // A replaced file's bits are set at the end; a new file gets the usual ones.
-        const mode_t bits = mode == Mode::Replace ? 0600 : 0666;
+        const mode_t startBits = mode == Mode::Replace ? 0600 : 0666;
         descriptor = ::openat(folder, temporary.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, bits);
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, startBits);
         if (descriptor >= 0)
         {
             // The lock tells a later writer that this temporary file is alive.
@@ -297,17 +392,88 @@ void FileReplacement::State::CreateTemporary()
     Fail(EEXIST);
 }
 
-void FileReplacement::State::OpenInPlace()
+// The copy of the old content for this file: found where a killed writer left it, or made.
+// Without one (the temporary folder refuses it) journalProblem says why.
+void FileReplacement::State::OpenJournal(JournalRecord& leftover)
 {
-    mode = Mode::InPlace;
-    constexpr int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    journalPath = JournalPath(original);
+    journal = ::openat(AT_FDCWD, journalPath.c_str(),
+                       O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat info
+    {
+    };
+    if (journal < 0 || ::fstat(journal, &info) != 0)
+    {
+        journalProblem = std::string("the temporary folder: ") + std::strerror(errno);
+        CloseQuietly(journal);
+        return;
+    }
+    // Only a copy made by whoever owns the file is ever put back into it.
+    if (!S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+        (info.st_uid != original.st_uid && info.st_uid != ::geteuid()))
+    {
+        journalProblem = journalPath + " belongs to someone else";
+        CloseQuietly(journal);
+        return;
+    }
+    if (::flock(journal, LOCK_EX | LOCK_NB) != 0)
+    {
+        CloseQuietly(journal);
+        throw FileError(EBUSY, "is being written by another program", path);
+    }
+    if (info.st_size > 0 && !ReadJournalHeader(journal, leftover))
+        leftover = {}; // killed before anything was changed
+}
+
+void FileReplacement::State::DropJournal()
+{
+    if (journal < 0)
+        return;
+    if (!keepJournal)
+        ::unlink(journalPath.c_str());
+    CloseQuietly(journal);
+}
+
+// A killed writer's half-written file gets its old content back before anything else.
+void FileReplacement::State::PutBack(const JournalRecord& leftover)
+{
+    keepJournal = true;
+    int error = CopyRange(journal, JournalHeader, inPlace, 0, leftover.Size);
+    if (error == 0 && ::ftruncate(inPlace, leftover.Size) != 0)
+        error = errno;
+    if (error == 0)
+        keepJournal = false;
+    else
+        throw FileError(error,
+                        std::string("was left half-written by an interrupted run and cannot be "
+                                    "put back (") +
+                            std::strerror(error) + "); its old content is kept in " + journalPath,
+                        path);
+}
+
+// Opens the file itself for reading and writing. A read-only file of our own is given
+// write permission only for the moment of the open (the descriptor keeps it).
+int FileReplacement::State::OpenTargetInPlace()
+{
+    constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     inPlace = ::openat(folder, name.c_str(), flags);
     if (inPlace < 0 && AccessDenied(errno) &&
-        ::fchmodat(folder, name.c_str(), (original.st_mode & 07777) | S_IWUSR, 0) == 0)
+        ::fchmodat(folder, name.c_str(), bits | S_IWUSR | S_IRUSR, 0) == 0)
     {
-        // A read-only file of our own is written and made read-only again.
-        restoreMode = true;
         inPlace = ::openat(folder, name.c_str(), flags);
+        const int error = errno;
+        std::ignore = ::fchmodat(folder, name.c_str(), bits, 0);
+        errno = error;
+    }
+    if (inPlace < 0 && AccessDenied(errno))
+    {
+        // Writable but not readable: no copy of the old content can be made.
+        inPlace = ::openat(folder, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (inPlace >= 0)
+        {
+            journalProblem = "it cannot be read";
+            DropJournal();
+        }
     }
     int error = inPlace < 0 ? errno : 0;
     struct stat opened
@@ -315,52 +481,154 @@ void FileReplacement::State::OpenInPlace()
     };
     if (error == 0 && (::fstat(inPlace, &opened) != 0 || !SameFile(opened, original)))
         error = EAGAIN;
-    // The output is collected elsewhere first: the target changes only once it is whole.
-    if (error == 0 && (descriptor = OpenScratchFile()) < 0)
-        error = errno;
-    if (error != 0)
-    {
-        if (restoreMode)
-            ::fchmodat(folder, name.c_str(), original.st_mode & 07777, 0);
-        restoreMode = false;
-        Fail(error);
-    }
+    return error;
 }
 
-// Nothing of the target changes until the whole output is there, and the room for it is
-// reserved first, so a full disk leaves the old file as it was.
+void FileReplacement::State::OpenInPlace()
+{
+    mode = Mode::InPlace;
+    bits = original.st_mode & 07777;
+    JournalRecord leftover;
+    OpenJournal(leftover);
+    if (leftover.State != 0)
+        bits = leftover.Bits; // changed by the killed writer
+    // Recorded before the bits may change, so that a kill in between is mended too.
+    keepJournal = leftover.State == 's';
+    if (journal >= 0 && leftover.State != 's')
+    {
+        if (const int error = WriteJournalHeader(journal, {'o', bits, 0}, path))
+        {
+            journalProblem = std::string("the temporary folder: ") + std::strerror(error);
+            DropJournal();
+        }
+    }
+    if (const int error = OpenTargetInPlace())
+        Fail(error);
+    if (leftover.State == 's')
+    {
+        if (journal < 0) // the file cannot be read now: the copy stays where it is
+            throw FileError(EIO,
+                            "was left half-written by an interrupted run; its old content is "
+                            "kept in " +
+                                journalPath,
+                            path);
+        PutBack(leftover);
+        int error = ::ftruncate(journal, 0) == 0 ? 0 : errno;
+        if (error == 0)
+            error = WriteJournalHeader(journal, {'o', bits, 0}, path);
+        if (error != 0)
+            Fail(error);
+    }
+    if (leftover.State != 0 && (original.st_mode & 07777) != bits)
+        std::ignore = ::fchmod(inPlace, bits);
+    // The output is collected elsewhere first: the file changes only once it is whole.
+    if ((descriptor = OpenScratchFile()) < 0)
+        Fail(errno);
+}
+
+// Makes sure the file system has room for the whole output before the first byte is
+// written: reserved where it can be, else counted (ext2, many network file systems).
+int FileReplacement::State::ReserveRoom(off_t size)
+{
+#ifdef FALLOC_FL_KEEP_SIZE
+    if (size == 0 || ::fallocate(inPlace, FALLOC_FL_KEEP_SIZE, 0, size) == 0)
+        return 0;
+    if (errno != EOPNOTSUPP && errno != ENOSYS)
+        return errno;
+#endif
+    struct stat now
+    {
+    };
+    struct statvfs room
+    {
+    };
+    if (::fstat(inPlace, &now) != 0 || ::fstatvfs(inPlace, &room) != 0)
+        return 0; // nothing to count with: the copy finds out, and puts the old file back
+    const auto block = static_cast<off_t>(room.f_frsize > 0 ? room.f_frsize : 4096);
+    const off_t held = static_cast<off_t>(now.st_blocks) * 512;
+    off_t needed = (size + block - 1) / block * block - held;
+    // Block maps of files without extents take about one block in 256, and some more.
+    needed += needed / 128 + 16 * block;
+    const auto free = static_cast<off_t>(room.f_bavail) * static_cast<off_t>(room.f_frsize);
+    return needed > 0 && needed > free ? ENOSPC : 0;
+}
+
+// 0 or the error that kept the copy from being made.
+int FileReplacement::State::SaveOldContent(off_t size)
+{
+    if (journal < 0)
+        return EIO;
+    int error = 0;
+#ifdef __linux__
+    // Inside the kernel where the two file systems allow it.
+    loff_t from = 0;
+    loff_t to = JournalHeader;
+    while (from < size)
+    {
+        const auto done = ::copy_file_range(inPlace, &from, journal, &to,
+                                            static_cast<std::size_t>(size - from), 0);
+        if (done > 0)
+            continue;
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return errno;
+        break;
+    }
+    if (from < size)
+        error = CopyRange(inPlace, from, journal, to, size - from);
+#else
+    error = CopyRange(inPlace, 0, journal, JournalHeader, size);
+#endif
+    if (error == 0)
+        error = WriteJournalHeader(journal, {'s', bits, size}, path);
+    return error;
+}
+
+// Nothing of the file changes until the whole output is there and its room is sure; its
+// old content is kept in the temporary folder meanwhile and put back after any failure.
 void FileReplacement::State::CopyInPlace()
 {
     const off_t size = ::lseek(descriptor, 0, SEEK_CUR);
-    if (size < 0)
-        Fail(errno);
-#ifdef FALLOC_FL_KEEP_SIZE
-    if (size > 0 && ::fallocate(inPlace, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS)
-        Fail(errno);
-#endif
-    std::vector<char> buffer(std::size_t(1) << 20);
-    int error = 0;
-    for (off_t at = 0; at < size && error == 0;)
+    struct stat old
     {
-        const auto got = ::pread(descriptor, buffer.data(), buffer.size(), at);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-        {
-            error = got < 0 ? errno : EIO;
-            break;
-        }
-        WriteAllAt(inPlace, buffer.data(), static_cast<std::size_t>(got), at, error);
-        at += got;
+    };
+    if (size < 0 || ::fstat(inPlace, &old) != 0)
+        Fail(errno);
+    if (const int error = ReserveRoom(size))
+        Fail(error);
+    bool saved = false;
+    if (journalProblem.empty())
+    {
+        if (const int error = SaveOldContent(old.st_size))
+            journalProblem = std::string("the temporary folder: ") + std::strerror(error);
+        else
+            saved = true;
     }
+    if (!saved)
+    {
+        DropJournal();
+        if (!InPlaceConsent::Ask(path, journalProblem))
+            throw FileError(EACCES,
+                            "not written: its folder refuses new files and no copy of its old "
+                            "content can be kept (" +
+                                journalProblem + ")",
+                            path);
+    }
+    int error = CopyRange(descriptor, 0, inPlace, 0, size);
     if (error == 0 && ::ftruncate(inPlace, size) != 0)
         error = errno;
+    if (error != 0 && saved)
+        PutBack({'s', bits, old.st_size});
     if (::close(inPlace) != 0 && error == 0)
         error = errno;
     inPlace = -1;
     if (error != 0)
+    {
+        DropJournal();
         Fail(error);
+    }
+    DropJournal();
 }
 
 FileReplacement::FileReplacement(const std::string& path, Links links)
@@ -395,8 +663,8 @@ FileReplacement::~FileReplacement()
         ::unlinkat(state.folder, state.temporary.c_str(), 0);
     CloseQuietly(state.descriptor);
     CloseQuietly(state.inPlace);
-    if (state.restoreMode)
-        ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
+    // Abandoned before the file was touched: no copy to keep.
+    state.DropJournal();
 }
 
 int FileReplacement::Descriptor() const
@@ -434,9 +702,6 @@ void FileReplacement::Commit()
     if (state.mode == Mode::InPlace)
     {
         state.CopyInPlace();
-        if (state.restoreMode)
-            ::fchmodat(state.folder, state.name.c_str(), state.original.st_mode & 07777, 0);
-        state.restoreMode = false;
         state.committed = true;
         return;
     }

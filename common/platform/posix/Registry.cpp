@@ -36,7 +36,7 @@ std::string& UserFolderOverride()
 std::string SystemFolder()
 {
     const auto& folder = SystemFolderOverride();
-    return folder.empty() ? SystemConfigFolder() : folder;
+    return folder.empty() ? MachineStateFolder : folder;
 }
 
 std::string UserFolder()
@@ -58,8 +58,10 @@ long NonZero(int code)
 
 std::string RegistryHivePath()
 {
+    // The machine-wide folder is the package's: used where it exists, never made here.
     const auto system = SystemFolder();
-    if (FolderIsWritable(system))
+    std::error_code error;
+    if (std::filesystem::is_directory(system, error) && FolderIsWritable(system))
         return system + "/" + HiveFileName;
     const auto user = UserFolder();
     if (!user.empty() && FolderIsWritable(user))
@@ -109,8 +111,11 @@ long RegWriteString(const std::string& subKey, const std::string& valueName,
         if (error)
             return NonZero(error.value());
         std::string bytes;
-        if (ReadProfileBytes(path, bytes) == ProfileFileState::Unreadable)
+        const ProfileFileState state = ReadProfileBytes(path, bytes);
+        if (state == ProfileFileState::Unreadable)
             return EACCES;
+        if (state == ProfileFileState::TooLarge) // kept as it is, not replaced
+            return EFBIG;
         ProfileDocument hive(bytes, "\n");
         if (!hive.SetValue(subKey, ValueLabel(valueName), "\"" + text + "\""))
             return EINVAL;

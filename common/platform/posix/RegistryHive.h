@@ -2,9 +2,10 @@
 #pragma once
 // Where there is no registry, HKEY_LOCAL_MACHINE is a profile-layout file: one section per
 // key path, one line per value, "@" for a key's default value, every value in double
-// quotation marks so that it reads back exactly. It lives in the maker's system-wide
-// configuration folder (/etc/xdg/<company>/), or, where that cannot be written, in the
-// user's ($XDG_CONFIG_HOME/<company>/); reads and writes use the same file.
+// quotation marks so that it reads back exactly. It lives in the machine-wide state folder
+// the package makes (/var/lib/kestrin/, removed with the package on purge), or, where that
+// folder is missing or cannot be written, in the user's ($XDG_CONFIG_HOME/<company>/);
+// reads and writes use the same file. Nothing is ever created under /etc.
 #include <string>
 
 namespace Kestrin

@@ -20,15 +20,6 @@ std::string UserConfigFolder()
     return folder + CompanyName;
 }
 
-std::string SystemConfigFolder()
-{
-    const char* programData = std::getenv("ProgramData");
-    std::string folder = programData && *programData ? programData : "C:\\ProgramData";
-    if (folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    return folder + CompanyName;
-}
-
 bool FolderIsWritable(const std::string& folder)
 {
     std::string current = folder.empty() ? "." : folder;

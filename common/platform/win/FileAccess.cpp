@@ -7,6 +7,7 @@
 #include "FileReplacement.h"
 #include "platform/win/Win32Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <io.h>
@@ -199,6 +200,14 @@ bool FileMapping::Damaged() const
     return false;
 }
 
+std::optional<FileIdentity> InputFile::IdentityNow() const
+{
+    FileIdentity identity;
+    if (AsHandle(native_) == INVALID_HANDLE_VALUE || !IdentityOf(AsHandle(native_), identity))
+        return std::nullopt;
+    return identity;
+}
+
 std::size_t InputFile::Read(char* into, std::size_t size)
 {
     const DWORD chunk = size > 0x40000000u ? 0x40000000u : DWORD(size);
@@ -389,6 +398,22 @@ std::string KeepStreamInTemporaryFile(int descriptor, const std::string& name)
     }
     ::CloseHandle(handle);
     return kept;
+}
+
+std::size_t LongestFileName(const std::string& folder)
+{
+    // NTFS takes 255 characters; the ANSI calls take MAX_PATH for the whole path, the
+    // final NUL included.
+    char full[MAX_PATH * 4] = {};
+    const DWORD length =
+        ::GetFullPathNameA(folder.empty() ? "." : folder.c_str(), sizeof full, full, nullptr);
+    const std::string path =
+        length == 0 || length >= sizeof full ? folder : std::string(full, length);
+    std::size_t used = path.size();
+    if (used > 0 && path.back() != '\\' && path.back() != '/')
+        ++used; // the separator before the name
+    const std::size_t left = used + 1 < MAX_PATH ? MAX_PATH - 1 - used : 0;
+    return std::max<std::size_t>(std::min<std::size_t>(left, 255), 16);
 }
 
 int MakeFolder(const std::string& path)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "BrowseBoxPlugin.h"
 
-#include "BrowseBox.h"
 #include "BrowseGlyph.h"
 
+#include <Ostrel/BrowseBox.h>
 #include <QIcon>
 #include <QPainter>
 

@@ -87,17 +87,42 @@ OrdinaryUser::~OrdinaryUser()
     }
 }
 
-SmallDisk::SmallDisk(const std::string& folder, const char* size) : folder_(folder)
+SmallDisk::SmallDisk(const std::string& folder, const char* size, const char* kind)
+    : folder_(folder)
 {
     ::mkdir(folder_.c_str(), 0777);
-    const std::string options = std::string("size=") + size;
-    mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    if (std::string(kind) == "tmpfs")
+    {
+        const std::string options = std::string("size=") + size;
+        mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        if (!mounted_)
+            why_ = "cannot mount a tmpfs here (not root?)";
+        return;
+    }
+    // The image lies beside the folder, which is inside the test's own temporary folder.
+    image_ = folder_ + ".img";
+    const std::string quiet = " >/dev/null 2>&1";
+    if (std::system(("truncate -s " + std::string(size) + " '" + image_ + "'" + quiet).c_str()) !=
+            0 ||
+        std::system(("PATH=$PATH:/sbin:/usr/sbin mkfs." + std::string(kind) + " -q -F -b 1024 '" +
+                     image_ + "'" + quiet)
+                        .c_str()) != 0)
+    {
+        why_ = std::string("cannot make an ") + kind + " image here (mkfs." + kind + " missing?)";
+        return;
+    }
+    mounted_ =
+        std::system(("mount -o loop '" + image_ + "' '" + folder_ + "'" + quiet).c_str()) == 0;
+    if (!mounted_)
+        why_ = std::string("cannot mount an ") + kind + " image through a loop device here";
 }
 
 SmallDisk::~SmallDisk()
 {
     if (mounted_)
-        ::umount2(folder_.c_str(), MNT_DETACH);
+        ::umount2(folder_.c_str(), image_.empty() ? MNT_DETACH : 0);
+    if (!image_.empty())
+        ::unlink(image_.c_str());
 }
 
 PipeInPlace::PipeInPlace(const std::string& folder) : path_(folder + "/pipe")

@@ -86,7 +86,10 @@ UnreadableFile::~UnreadableFile() = default;
 OrdinaryUser::OrdinaryUser() = default;
 OrdinaryUser::~OrdinaryUser() = default;
 
-SmallDisk::SmallDisk(const std::string& folder, const char*) : folder_(folder) {}
+SmallDisk::SmallDisk(const std::string& folder, const char*, const char*)
+    : folder_(folder), why_("no file system can be mounted from a test on Windows")
+{
+}
 SmallDisk::~SmallDisk() = default;
 
 PipeInPlace::PipeInPlace(const std::string&)

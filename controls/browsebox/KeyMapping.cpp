@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "KeyCodes.h"
+#include "KeyMapping.h"
 
 #include <QKeyEvent>
 
@@ -137,11 +137,11 @@ short MouseButtonMask(Qt::MouseButtons buttons)
 {
     short mask = 0;
     if (buttons.testFlag(Qt::LeftButton))
-        mask |= 1;
+        mask |= MouseButton::Left;
     if (buttons.testFlag(Qt::RightButton))
-        mask |= 2;
+        mask |= MouseButton::Right;
     if (buttons.testFlag(Qt::MiddleButton))
-        mask |= 4;
+        mask |= MouseButton::Middle;
     return mask;
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "OleColor.h"
+#include "OleColorMapping.h"
 
 #include <QPalette>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "KeyCodes.h"
+#include "KeyMapping.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>

@@ -9,11 +9,11 @@
 // - Property names are the control's published names; getters carry the same name,
 //   setters are set<Name> (so forms compiled by uic reach them), and every setter that
 //   notifies emits <Name>Changed() and PropertyChanged("<Name>").
-// - Colours are OLE colours: 0x00BBGGRR, or 0x800000nn for system colour nn (see
-//   OleColor.h); 16-bit values are short, 32-bit ones int, single precision float.
+// - Colours are OLE colours: 0x00BBGGRR, or 0x800000nn for system colour nn
+//   (<Ostrel/OleColor.h>); 16-bit values are short, 32-bit ones int, single precision float.
 // - Key codes are Windows virtual-key numbers and Shift is the mask 1 Shift, 2 Ctrl,
-//   4 Alt (KeyCodes.h). Mouse Button is the mask 1 left, 2 right, 4 middle. X and Y are
-//   twips in the control's coordinates. Drop effects are 0 none, 1 copy, 2 move, 4 link.
+//   4 Alt; mouse Button is the mask 1 left, 2 right, 4 middle (<Ostrel/KeyCodes.h> names
+//   them all). X and Y are twips in the control's coordinates. Drop effects are 0 none, 1 copy, 2 move, 4 link.
 // - Events whose arguments the control passes by reference (MouseDown, MouseMove,
 //   MouseUp and the OLE drag-and-drop events) take them as non-const references: a
 //   handler connected directly (the default for a handler on the control's thread) may
@@ -42,14 +42,17 @@
 // ErrText itself. Key events are raised once, as for any key of the message.
 //
 // Geometry: every layout (a resize by the container, or the setters of Appearance,
-// EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) leaves the control one
-// pixel narrower than the width it found (W - TPPX twips) and fixes its height to one
-// text line + 8 px (ThreeD) or + 6 px (Flat), whatever height was asked for. A container
-// that places the control at width X therefore finds it X - 1 px wide afterwards. A hidden
-// control lays out when it is shown.
+// EnabledLeft, EnabledRight, Font, VisibleLeft and VisibleRight) fixes the control's height
+// to one text line + 8 px (ThreeD) or + 6 px (Flat), whatever height was asked for. A resize
+// by the container leaves it one pixel narrower than asked (W - TPPX twips): a container
+// that resizes the control to width X finds it X - 1 px wide afterwards. A setter keeps the
+// width, so a form that sets the geometry and then the properties (uic, Qt Designer) gets
+// back the width it saved. A hidden control lays out when it is shown.
 //
 // Creating one: BrowseBox(parent) is a new instance with the defaults of a fresh control;
 // BrowseBox(bag, parent) or FromBag(...) loads the properties of a saved bag instead.
+#include "KeyCodes.h"
+#include "OleColor.h"
 #include "OstrelExport.h"
 #include "PropertyBag.h"
 
@@ -273,7 +276,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-signals:
+Q_SIGNALS:
     // The control's events, in declaration order.
     void ButtonClick(short Button);
     void Change();
