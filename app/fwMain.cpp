@@ -174,7 +174,41 @@ void fwMain::CreateControls()
     ssMain->setObjectName(QStringLiteral("ssMain"));
     ssMain->AddTab(QStringLiteral("&Split File"));
     ssMain->AddTab(QStringLiteral("&Join Files"));
+    CreateTabFields();
 
+    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
+    fbTarget->setObjectName(QStringLiteral("fbTarget"));
+    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
+    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
+    for (int i = 0; i < 2; ++i)
+        NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
+
+    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
+    fbOptions->setObjectName(QStringLiteral("fbOptions"));
+    chSilent = new QCheckBox(SilentCaption, fbOptions);
+    chSilent->setObjectName(QStringLiteral("chSilent"));
+    chFileList = new QCheckBox(FileListCaption, fbOptions);
+    chFileList->setObjectName(QStringLiteral("chFileList"));
+
+    chFileName = new QCheckBox(FileNameCaption, ssMain);
+    chFileName->setObjectName(QStringLiteral("chFileName"));
+
+    CreateStartAndStatus();
+    ucCorvane = new AdvancedDialog(this);
+
+    // Keyboard order: the tab strip, each label's field in turn, then Start.
+    QWidget* const order[] = {ssMain,        ucSource[0],   ucTarget[0],    tbDelimiter[0],
+                              obFileName[0], obFileName[1], chSilent,       chFileList,
+                              ucSource[1],   ucTarget[1],   tbDelimiter[1], chFileName,
+                              bbRun};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    SetMinimumWindowSize();
+}
+
+// Each tab's source, target and delimiter, with the labels that name them.
+void fwMain::CreateTabFields()
+{
     for (int i = 0; i < 2; ++i)
     {
         tlSource[i] = new QLabel(SourceCaptions[i], ssMain);
@@ -197,24 +231,11 @@ void fwMain::CreateControls()
         tlDelimiter[i]->setBuddy(tbDelimiter[i]);
     }
     tlSource[1]->setToolTip(QStringLiteral("One line - one file path"));
+}
 
-    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
-    fbTarget->setObjectName(QStringLiteral("fbTarget"));
-    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
-    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
-    for (int i = 0; i < 2; ++i)
-        NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
-
-    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
-    fbOptions->setObjectName(QStringLiteral("fbOptions"));
-    chSilent = new QCheckBox(SilentCaption, fbOptions);
-    chSilent->setObjectName(QStringLiteral("chSilent"));
-    chFileList = new QCheckBox(FileListCaption, fbOptions);
-    chFileList->setObjectName(QStringLiteral("chFileList"));
-
-    chFileName = new QCheckBox(FileNameCaption, ssMain);
-    chFileName->setObjectName(QStringLiteral("chFileName"));
-
+// Start, the status bar and the progress bar over its panel "Info".
+void fwMain::CreateStartAndStatus()
+{
     bbRun = new QPushButton(QStringLiteral("Sta&rt"), this);
     bbRun->setObjectName(QStringLiteral("bbRun"));
     // Only the weight is its own; family and size follow the window.
@@ -232,18 +253,11 @@ void fwMain::CreateControls()
     pbProgress->setObjectName(QStringLiteral("pbProgress"));
     pbProgress->hide();
     pbProgress->raise(); // lies over panel "Info"
+}
 
-    ucCorvane = new AdvancedDialog(this);
-
-    // Keyboard order: the tab strip, each label's field in turn, then Start.
-    QWidget* const order[] = {ssMain,        ucSource[0],   ucTarget[0],    tbDelimiter[0],
-                              obFileName[0], obFileName[1], chSilent,       chFileList,
-                              ucSource[1],   ucTarget[1],   tbDelimiter[1], chFileName,
-                              bbRun};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    // The smallest size that keeps every computed size non-negative.
+// The smallest size that keeps every computed size non-negative.
+void fwMain::SetMinimumWindowSize()
+{
     MainLayoutInput in;
     in.TwipsPerPixelX = TwipsPerPixelX();
     in.TwipsPerPixelY = TwipsPerPixelY();
@@ -334,6 +348,7 @@ QString fwMain::SectionOfTab(int tab) const
     return ssMain->TabCaption(tab);
 }
 
+// NOLINTNEXTLINE(readability-function-size): shrinks with the table of saved values
 void fwMain::Form_Load(const Startup& startup)
 {
     if (startup.Register)
