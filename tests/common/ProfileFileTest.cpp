@@ -442,7 +442,7 @@ TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceIsNeitherReadNorReplaced)
     const auto folder = temp / "folder.dat";
     fs::create_directory(folder);
     const KestrinTest::PipeInPlace pipeInPlace(temp.Path());
-    const auto pipe = pipeInPlace.Path();
+    const auto& pipe = pipeInPlace.Path();
     ASSERT_TRUE(pipeInPlace.StillAPipe());
     for (const auto& path : {folder, pipe})
     {
