@@ -6,6 +6,7 @@
 #include "FileAccess.h"
 #include "FileError.h"
 #include "FileTraps.h"
+#include "FragmentDecision.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -28,6 +29,55 @@ std::string Numbered(int count)
 
 const char* Question = "\r\nA file with this name already exists. Overwrite?";
 } // namespace
+
+TEST(SplitRun, WhatIsFoundAtAFragmentsNameDecidesWhatIsAsked)
+{
+    using Step = FragmentStep;
+    // Exists, Link, InsideTarget, ListFile, Source, WrittenBefore.
+    const auto at = [](bool exists, bool link, bool inside, bool list, bool source, bool before)
+    { return FoundAtName{exists, link, inside, list, source, before}; };
+    const struct
+    {
+        FoundAtName found;
+        Step asked; // not silent
+        Step silently;
+    } cases[] = {
+        {at(false, false, true, false, false, false), Step::Write, Step::Write},
+        {at(true, false, true, false, false, false), Step::AskOverwrite, Step::Write},
+        {at(true, false, true, true, false, false), Step::AskOverwrite, Step::AskOverwrite},
+        {at(false, false, true, true, false, false), Step::AskOverwrite, Step::AskOverwrite},
+        {at(true, false, true, false, true, false), Step::AskOverwrite, Step::AskOverwrite},
+        {at(true, true, true, false, false, false), Step::AskOverwrite, Step::Write},
+        {at(false, true, true, false, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(true, true, false, false, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(false, true, false, false, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(true, true, false, true, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(true, false, true, false, false, true), Step::AskRepeatedName, Step::AskRepeatedName},
+        {at(true, true, true, false, false, true), Step::AskRepeatedName, Step::AskRepeatedName},
+        {at(true, false, true, false, true, true), Step::AskOverwrite, Step::AskOverwrite},
+        {at(true, true, false, false, false, true), Step::AskAboutLink, Step::AskAboutLink},
+        {at(false, false, true, false, false, true), Step::Write, Step::Write},
+    };
+    for (const auto& c : cases)
+    {
+        const auto& f = c.found;
+        SCOPED_TRACE(::testing::Message() << f.Exists << f.Link << f.InsideTarget << f.ListFile
+                                          << f.Source << f.WrittenBefore);
+        EXPECT_EQ(DecideFragment(f, false), c.asked);
+        EXPECT_EQ(DecideFragment(f, true), c.silently);
+    }
+    // Every combination: nothing outside the target folder, nor the list, nor the source is
+    // written without a question, silent or not.
+    for (unsigned bits = 0; bits < 128; ++bits)
+    {
+        const FoundAtName f = at(bits & 1, bits & 2, bits & 4, bits & 8, bits & 16, bits & 32);
+        const Step step = DecideFragment(f, bits & 64);
+        if ((f.Link && !f.InsideTarget) || f.ListFile || (f.Exists && f.Source))
+        {
+            EXPECT_NE(step, Step::Write) << bits;
+        }
+    }
+}
 
 TEST(SplitRun, AutoNumberedFragmentsAndTheirList)
 {
