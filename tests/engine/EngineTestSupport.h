@@ -32,13 +32,40 @@ inline Kestrin::Readiness UpdateJoin(Kestrin::Workbench& bench, const std::strin
     return bench.Update(request);
 }
 
+// A split's options, named where they are given: Into(folder).Silently().WithList().
 struct SplitOptions
 {
     std::string Target;
     bool FirstLine = false;
     bool Silent = false;
     bool List = false;
+
+    SplitOptions& NamedByFirstLines(bool on = true)
+    {
+        FirstLine = on;
+        return *this;
+    }
+    SplitOptions& Silently(bool on = true)
+    {
+        Silent = on;
+        return *this;
+    }
+    SplitOptions& WithList(bool on = true)
+    {
+        List = on;
+        return *this;
+    }
 };
+
+inline SplitOptions Into(const std::string& target)
+{
+    return SplitOptions{target};
+}
+// No target folder: the fragments go beside the source.
+inline SplitOptions BesideTheSource()
+{
+    return SplitOptions{};
+}
 
 inline Kestrin::RunEnd RunSplit(Kestrin::Workbench& bench, RecordingHost& host,
                                 const std::string& source, const SplitOptions& options = {})
