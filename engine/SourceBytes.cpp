@@ -64,10 +64,9 @@ SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceByt
     else if (size > 0)
     {
         bytes->buffer_ = AllocateFileBuffer(size);
-        const std::size_t filled = file.ReadUpTo(bytes->buffer_.get(), size);
-        bytes->data_ = bytes->buffer_.get();
-        bytes->size_ = filled;
-        whole = filled == size;
+        bytes->copied_ = file.ReadUpTo(bytes->buffer_.get(), size);
+        bytes->size_ = bytes->copied_;
+        whole = bytes->copied_ == size;
     }
     bytes->reusable_ = whole && bytes->identity_.ModifiedNs < readStart - RacyWindowNs &&
                        bytes->identity_.ChangedNs < readStart - RacyWindowNs;
@@ -80,8 +79,8 @@ std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
         if (known == delimiter)
             return count;
     std::size_t count = 0;
-    if (!large_ || mapping_)
-        count = CountDelimiters(View(), delimiter); // the mapping's bytes once there is one
+    if (const auto bytes = InMemory())
+        count = CountDelimiters(*bytes, delimiter);
     else
     {
         InputFile file;
@@ -106,9 +105,18 @@ std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
     return count;
 }
 
+std::optional<std::string_view> SourceBytes::InMemory() const
+{
+    if (!large_)
+        return std::string_view(buffer_ ? buffer_.get() : "", copied_);
+    if (mapping_)
+        return std::string_view(mapping_->Data(), mapping_->Size());
+    return std::nullopt;
+}
+
 std::string_view SourceBytes::View() const
 {
-    if (large_ && !mapping_)
+    if (!InMemory())
     {
         // The file counted before: the same one, unchanged.
         auto file = std::make_unique<InputFile>();
@@ -119,7 +127,7 @@ std::string_view SourceBytes::View() const
         // the open file costs less than looking its name up again.
         mapped_ = std::move(file);
     }
-    return mapping_ ? std::string_view(mapping_->Data(), size_) : std::string_view(data_, size_);
+    return *InMemory();
 }
 
 bool SourceBytes::Changed() const

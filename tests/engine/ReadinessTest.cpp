@@ -39,29 +39,6 @@ TEST(Readiness, SplitTabCountsFragmentsAndEnablesStart)
     }
 }
 
-TEST(Readiness, AnEmptyDelimiterKeepsTheLastListAndOptionClicksFollowIt)
-{
-    TempFolder temp;
-    const auto source = temp.Write("notes.txt", "a#b#c");
-    Workbench bench;
-    // Nothing computed yet.
-    auto readiness = UpdateSplit(bench, source, "");
-    EXPECT_FALSE(readiness.StartEnabled);
-    EXPECT_EQ(readiness.Total, "");
-    EXPECT_FALSE(bench.OptionClickEnablesStart());
-
-    readiness = UpdateSplit(bench, source, "#");
-    EXPECT_EQ(readiness.Total, "3");
-    EXPECT_TRUE(bench.OptionClickEnablesStart());
-    // Cleared delimiter, even another source: the old list stays.
-    readiness = UpdateSplit(bench, temp / "missing.txt", "");
-    EXPECT_TRUE(readiness.StartEnabled);
-    EXPECT_EQ(readiness.Total, "3");
-
-    UpdateSplit(bench, source, "zz");
-    EXPECT_FALSE(bench.OptionClickEnablesStart());
-}
-
 TEST(Readiness, JoinTabCountsLinesAndNeedsATarget)
 {
     TempFolder temp;
