@@ -395,7 +395,6 @@ QString fwMain::SectionOfTab(int tab) const
     return ssMain->TabCaption(tab);
 }
 
-// NOLINTNEXTLINE(readability-function-size): shrinks with the table of saved values
 void fwMain::Form_Load(const Startup& startup)
 {
     if (startup.Register)
