@@ -2,14 +2,14 @@
 #pragma once
 // The window's edge between Qt texts and the bytes the engine and the settings file
 // work with: texts in the locale encoding, paths in the file system's encoding.
-#include "PathBytes.h"
+#include "qtcommon/PathBytes.h"
 
 #include <QFile>
 #include <QString>
 #include <string>
 
 #ifdef _WIN32
-#include "CodePage.h"
+#include "common/CodePage.h"
 #endif
 
 namespace Kestrin

@@ -2,20 +2,20 @@
 #include "fwMain.h"
 
 #include "AdvancedDialog.h"
-#include "Exists.h"
-#include "FileError.h"
-#include "Fixed4.h"
 #include "FormFont.h"
 #include "LocalText.h"
 #include "MainLayout.h"
 #include "MessageBox.h"
-#include "ProfileFile.h"
 #include "ProgressBar.h"
-#include "Registration.h"
-#include "SettingsFilePath.h"
 #include "StatusBar.h"
 #include "TabControl.h"
-#include "Version.h"
+#include "common/Exists.h"
+#include "common/FileError.h"
+#include "common/Fixed4.h"
+#include "common/ProfileFile.h"
+#include "common/Registration.h"
+#include "common/SettingsFilePath.h"
+#include "common/Version.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>

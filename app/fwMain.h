@@ -4,8 +4,8 @@
 // button, the status bar and the progress bar. It restores its settings while it loads,
 // keeps the run's prepared lists ready as fields change, drives runs, and stores its
 // settings when it is closed.
-#include "RunHost.h"
-#include "Workbench.h"
+#include "engine/RunHost.h"
+#include "engine/Workbench.h"
 
 #include <QWidget>
 #include <functional>

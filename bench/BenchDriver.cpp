@@ -8,12 +8,12 @@
 //   resplit FILE DELIM FOLDER SYNC    timed silent split run, replaced files synced or not
 //   time [--stdout FILE] -- CMD...    wall time, peak KiB, exit status, user and system
 //                                     seconds of a command
-#include "DelimiterSearch.h"
-#include "FileReplacement.h"
-#include "FragmentList.h"
-#include "RunHost.h"
-#include "SourceBytes.h"
-#include "Workbench.h"
+#include "common/FileReplacement.h"
+#include "engine/DelimiterSearch.h"
+#include "engine/FragmentList.h"
+#include "engine/RunHost.h"
+#include "engine/SourceBytes.h"
+#include "engine/Workbench.h"
 
 #include <algorithm>
 #include <chrono>

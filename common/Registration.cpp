@@ -5,7 +5,7 @@
 
 #include "CodePage.h"
 #include "Registry.h"
-#include "Version.h"
+#include "common/Version.h"
 
 #include <filesystem>
 

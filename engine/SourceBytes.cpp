@@ -2,9 +2,9 @@
 #include "SourceBytes.h"
 
 #include "DelimiterSearch.h"
-#include "Exists.h"
 #include "FileCount.h"
-#include "FileError.h"
+#include "common/Exists.h"
+#include "common/FileError.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -8,7 +8,7 @@
 // from its file cache faster than it can map the pages, and takes no memory. Its bytes
 // are mapped when a run first walks them (View), and then count once, as the system's
 // file cache.
-#include "FileAccess.h"
+#include "common/FileAccess.h"
 
 #include <memory>
 #include <optional>

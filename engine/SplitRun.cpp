@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "SplitRun.h"
 
-#include "Exists.h"
-#include "FileAccess.h"
-#include "FileReplacement.h"
 #include "FragmentDecision.h"
 #include "FragmentNames.h"
 #include "Progress.h"
-#include "TargetFolder.h"
-#include "TextFile.h"
 #include "UsedNames.h"
+#include "common/Exists.h"
+#include "common/FileAccess.h"
+#include "common/FileReplacement.h"
+#include "common/TargetFolder.h"
+#include "common/TextFile.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -2,15 +2,15 @@
 // The window's path fields driven as a user drives them: real keys on the fields' text
 // widgets, the real clipboard, real drops, real files; only the dialogs and message boxes
 // are answered through their test hooks.
-#include "../support/TempFolder.h"
-#include "AdvancedDialog.h"
-#include "FileDialog.h"
-#include "LocalText.h"
-#include "MessageBox.h"
-#include "QtPrint.h"
-#include "StatusBar.h"
-#include "Version.h"
-#include "fwMain.h"
+#include "app/AdvancedDialog.h"
+#include "app/FileDialog.h"
+#include "app/LocalText.h"
+#include "app/MessageBox.h"
+#include "app/StatusBar.h"
+#include "app/fwMain.h"
+#include "common/Version.h"
+#include "tests/support/QtPrint.h"
+#include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>

@@ -10,15 +10,15 @@
 //   KESTRIN_WALK_SEED=n    replays the walk of seed n alone
 //   KESTRIN_WALK_SEEDS=n   also walks n fresh seeds after the fixed ones
 //   KESTRIN_WALK_STEPS=n   steps per walk
-#include "../support/TempFolder.h"
-#include "LocalText.h"
-#include "MessageBox.h"
-#include "ProgressBar.h"
-#include "SourceBytes.h"
-#include "StatusBar.h"
-#include "TabControl.h"
-#include "Version.h"
-#include "fwMain.h"
+#include "app/LocalText.h"
+#include "app/MessageBox.h"
+#include "app/ProgressBar.h"
+#include "app/StatusBar.h"
+#include "app/TabControl.h"
+#include "app/fwMain.h"
+#include "common/Version.h"
+#include "engine/SourceBytes.h"
+#include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QAbstractButton>
@@ -59,6 +59,8 @@ using Bytes = std::string;
 const Bytes Required = "<Required.>";
 const Bytes SameAsSource = "<Same as Source.>";
 const Bytes OverwriteTail = "\r\nA file with this name already exists. Overwrite?";
+const Bytes RepeatedTail =
+    "\r\nAn earlier fragment of this run was written to this file. Overwrite it?";
 
 // What the fixed walks run, and how long each is. Seed 23 splits a mapped source and then
 // types into the delimiter within its first two steps.
@@ -709,9 +711,9 @@ private:
         }
         std::string& what = Doing("click Start");
         Bytes question;
-        const auto ask = [&](const Bytes& path)
+        const auto ask = [&](const Bytes& text)
         {
-            question = path + OverwriteTail;
+            question = text;
             const std::size_t asked = ++m.Boxes - 1;
             const auto answer = asked < answers.size() ? answers[asked] : MessageBox::Yes;
             what += answer == MessageBox::Yes ? " Y" : answer == MessageBox::No ? " N" : " C";
@@ -802,6 +804,7 @@ private:
         if (m.Fragments->Large && m.Fragments->Changed && reported())
             return;
         auto& parts = m.Fragments->Parts;
+        std::set<Bytes> writtenNow;
         const std::size_t width = std::to_string(parts.size()).size();
         for (std::size_t i = 0; i < parts.size(); ++i)
         {
@@ -820,12 +823,21 @@ private:
             }
             const Bytes path = target + name;
             const bool exists = m.FileExists(path);
-            const auto answer = exists && !m.Silent ? ask(path) : MessageBox::Yes;
+            // A name an earlier fragment of this run was written under is asked about even
+            // when silent, and not listed again when declined.
+            const bool repeated = exists && writtenNow.count(path) != 0;
+            const auto answer = repeated              ? ask(path + RepeatedTail)
+                                : exists && !m.Silent ? ask(path + OverwriteTail)
+                                                      : MessageBox::Yes;
             if (answer == MessageBox::Cancel)
                 break;
             if (answer == MessageBox::Yes)
+            {
                 m.Write(path, WithoutFinalBreak(parts[i]));
-            if (m.List)
+                if (m.Naming == 1)
+                    writtenNow.insert(path);
+            }
+            if (m.List && !(repeated && answer == MessageBox::No))
                 m.Write(list, (m.FileExists(list) ? m.Files.at(list) : "") + path + "\r\n");
         }
         m.Info = "Done.";
@@ -837,7 +849,7 @@ private:
     {
         Model& m = model_;
         const Bytes& target = m.Target[1];
-        if (m.FileExists(target) && ask(target) != MessageBox::Yes)
+        if (m.FileExists(target) && ask(target + OverwriteTail) != MessageBox::Yes)
             return; // "Info" and the bar stay as they were
         m.MakeFolders(FolderOf(target));
         if (m.FileList->Large && m.FileList->Changed && reported())

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "fwMain.h"
+#include "app/fwMain.h"
 
-#include "../support/TempFolder.h"
-#include "FileTraps.h"
-#include "MessageBox.h"
-#include "ProgressBar.h"
-#include "QtPrint.h"
-#include "StatusBar.h"
-#include "TabControl.h"
-#include "Version.h"
+#include "app/MessageBox.h"
+#include "app/ProgressBar.h"
+#include "app/StatusBar.h"
+#include "app/TabControl.h"
+#include "common/Version.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/QtPrint.h"
+#include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QCheckBox>

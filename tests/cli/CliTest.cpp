@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // kestrin-cli as a user runs it: a real process, real files, answers on standard input.
-#include "../support/TempFolder.h"
-#include "CodePage.h"
-#include "FileTraps.h"
-#include "TerminalHost.h"
+#include "cli/TerminalHost.h"
+#include "common/CodePage.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <cerrno>
 #include <csignal>

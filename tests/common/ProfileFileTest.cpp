@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "ProfileFile.h"
+#include "common/ProfileFile.h"
 
-#include "../support/TempFolder.h"
-#include "ConfigFolders.h"
-#include "FileAccess.h"
-#include "FileTraps.h"
-#include "SettingsFilePath.h"
-#include "Version.h"
+#include "common/ConfigFolders.h"
+#include "common/FileAccess.h"
+#include "common/SettingsFilePath.h"
+#include "common/Version.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
-#include "FragmentList.h"
-#include "LineList.h"
+#include "engine/FragmentList.h"
+#include "engine/LineList.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

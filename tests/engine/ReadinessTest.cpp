@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
-#include "FileError.h"
-#include "FileTraps.h"
-#include "PathText.h"
+#include "common/FileError.h"
+#include "common/PathText.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

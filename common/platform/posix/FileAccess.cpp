@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "FileAccess.h"
+#include "common/FileAccess.h"
 
-#include "FileReplacement.h"
+#include "common/FileReplacement.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "SettingsFilePath.h"
+#include "common/SettingsFilePath.h"
 
-#include "ConfigFolders.h"
-#include "Exists.h"
-#include "Version.h"
+#include "common/ConfigFolders.h"
+#include "common/Exists.h"
+#include "common/Version.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "TargetFolder.h"
+#include "common/TargetFolder.h"
 
-#include "FileError.h"
+#include "common/FileError.h"
 
 #include <cerrno>
 #include <cstdio>

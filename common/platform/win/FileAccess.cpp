@@ -2,10 +2,10 @@
 // Windows counterpart of the file services: handles from CreateFileA, identity from the
 // volume serial number and file index, large buffers from VirtualAlloc. The kernel-side
 // copy is not offered; the caller reads and writes instead.
-#include "FileAccess.h"
+#include "common/FileAccess.h"
 
-#include "FileReplacement.h"
-#include "platform/win/Win32Error.h"
+#include "Win32Error.h"
+#include "common/FileReplacement.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "SettingsFilePath.h"
+#include "common/SettingsFilePath.h"
 
-#include "CodePage.h"
-#include "ConfigFolders.h"
-#include "Exists.h"
+#include "common/CodePage.h"
+#include "common/ConfigFolders.h"
+#include "common/Exists.h"
 
 #include <filesystem>
 

@@ -3,11 +3,11 @@
 // beside it (opened to be new, so a stale or live one sends it the usual way) and moved to
 // its name without replacing anything. No existence probe comes first: a taken name fails
 // the move, which is the answer.
-#include "TargetFolder.h"
+#include "common/TargetFolder.h"
 
-#include "FileError.h"
-#include "FileReplacement.h"
-#include "platform/win/Win32Error.h"
+#include "Win32Error.h"
+#include "common/FileError.h"
+#include "common/FileReplacement.h"
 
 #include <windows.h>
 
