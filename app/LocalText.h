@@ -2,6 +2,8 @@
 #pragma once
 // The window's edge between Qt texts and the bytes the engine and the settings file
 // work with: texts in the locale encoding, paths in the file system's encoding.
+#include "qtcommon/PathBytes.h"
+
 #include <QFile>
 #include <QString>
 #include <string>
@@ -27,12 +29,6 @@ inline QString FromLocalBytes(const std::string& bytes)
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// File names are in the same code page.
-inline std::string PathBytes(const QString& path)
-{
-    return LocalBytes(path);
-}
-
 inline QString PathText(const std::string& bytes)
 {
     return FromLocalBytes(bytes);
@@ -46,11 +42,6 @@ inline std::string LocalBytes(const QString& text)
 inline QString FromLocalBytes(const std::string& bytes)
 {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-inline std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
 }
 
 inline QString PathText(const std::string& bytes)

@@ -11,8 +11,10 @@
 #include "TabControl.h"
 #include "common/Exists.h"
 #include "common/FileError.h"
+#include "common/Fixed4.h"
 #include "common/ProfileFile.h"
 #include "common/Registration.h"
+#include "common/SettingsFilePath.h"
 #include "common/Version.h"
 
 #include <Ostrel/BrowseBox.h>
@@ -163,6 +165,12 @@ QRect PixelRect(const TwipRect& r, double tppx, double tppy)
     return QRect(Pixels(r.Left, tppx), Pixels(r.Top, tppy), Pixels(r.Width, tppx),
                  Pixels(r.Height, tppy));
 }
+
+// The one place that knows the tabs' order: Split Files, then Join Files.
+Operation OperationOfTab(int tab)
+{
+    return tab == 1 ? Operation::Join : Operation::Split;
+}
 } // namespace
 
 fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
@@ -198,7 +206,41 @@ void fwMain::CreateControls()
     ssMain->setObjectName(QStringLiteral("ssMain"));
     ssMain->AddTab(QStringLiteral("&Split File"));
     ssMain->AddTab(QStringLiteral("&Join Files"));
+    CreateTabFields();
 
+    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
+    fbTarget->setObjectName(QStringLiteral("fbTarget"));
+    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
+    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
+    for (int i = 0; i < 2; ++i)
+        NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
+
+    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
+    fbOptions->setObjectName(QStringLiteral("fbOptions"));
+    chSilent = new QCheckBox(SilentCaption, fbOptions);
+    chSilent->setObjectName(QStringLiteral("chSilent"));
+    chFileList = new QCheckBox(FileListCaption, fbOptions);
+    chFileList->setObjectName(QStringLiteral("chFileList"));
+
+    chFileName = new QCheckBox(FileNameCaption, ssMain);
+    chFileName->setObjectName(QStringLiteral("chFileName"));
+
+    CreateStartAndStatus();
+    ucCorvane = new AdvancedDialog(this);
+
+    // Keyboard order: the tab strip, each label's field in turn, then Start.
+    QWidget* const order[] = {ssMain,        ucSource[0],   ucTarget[0],    tbDelimiter[0],
+                              obFileName[0], obFileName[1], chSilent,       chFileList,
+                              ucSource[1],   ucTarget[1],   tbDelimiter[1], chFileName,
+                              bbRun};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    SetMinimumWindowSize();
+}
+
+// Each tab's source, target and delimiter, with the labels that name them.
+void fwMain::CreateTabFields()
+{
     for (int i = 0; i < 2; ++i)
     {
         tlSource[i] = new QLabel(SourceCaptions[i], ssMain);
@@ -222,24 +264,11 @@ void fwMain::CreateControls()
         tlDelimiter[i]->setBuddy(tbDelimiter[i]);
     }
     tlSource[1]->setToolTip(QStringLiteral("One line - one file path"));
+}
 
-    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
-    fbTarget->setObjectName(QStringLiteral("fbTarget"));
-    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
-    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
-    for (int i = 0; i < 2; ++i)
-        NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
-
-    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
-    fbOptions->setObjectName(QStringLiteral("fbOptions"));
-    chSilent = new QCheckBox(SilentCaption, fbOptions);
-    chSilent->setObjectName(QStringLiteral("chSilent"));
-    chFileList = new QCheckBox(FileListCaption, fbOptions);
-    chFileList->setObjectName(QStringLiteral("chFileList"));
-
-    chFileName = new QCheckBox(FileNameCaption, ssMain);
-    chFileName->setObjectName(QStringLiteral("chFileName"));
-
+// Start, the status bar and the progress bar over its panel "Info".
+void fwMain::CreateStartAndStatus()
+{
     bbRun = new QPushButton(QStringLiteral("Sta&rt"), this);
     bbRun->setObjectName(QStringLiteral("bbRun"));
     // Only the weight is its own; family and size follow the window.
@@ -257,18 +286,11 @@ void fwMain::CreateControls()
     pbProgress->setObjectName(QStringLiteral("pbProgress"));
     pbProgress->hide();
     pbProgress->raise(); // lies over panel "Info"
+}
 
-    ucCorvane = new AdvancedDialog(this);
-
-    // Keyboard order: the tab strip, each label's field in turn, then Start.
-    QWidget* const order[] = {ssMain,        ucSource[0],   ucTarget[0],    tbDelimiter[0],
-                              obFileName[0], obFileName[1], chSilent,       chFileList,
-                              ucSource[1],   ucTarget[1],   tbDelimiter[1], chFileName,
-                              bbRun};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    // The smallest size that keeps every computed size non-negative.
+// The smallest size that keeps every computed size non-negative.
+void fwMain::SetMinimumWindowSize()
+{
     MainLayoutInput in;
     in.TwipsPerPixelX = TwipsPerPixelX();
     in.TwipsPerPixelY = TwipsPerPixelY();
@@ -748,8 +770,8 @@ void fwMain::tbDelimiter_Change(int /*Index*/)
     bbRun->setEnabled(false);
     pbStatus->SetPanelText(PanelTotal, QString());
     ReadinessRequest request;
-    request.Tab = ssMain->Tab();
-    request.Source = PathBytes(ucSource[request.Tab]->Text());
+    request.What = OperationOfTab(ssMain->Tab());
+    request.Source = PathBytes(ucSource[ssMain->Tab()]->Text());
     request.SplitDelimiter = LocalBytes(tbDelimiter[0]->text());
     request.NamingSelected = obFileName[0]->isChecked() || obFileName[1]->isChecked();
     request.JoinTarget = PathBytes(ucTarget[1]->Text());
@@ -789,9 +811,9 @@ void fwMain::bbRun_Click()
 
     pbProgress->show();
     RunRequest request;
-    request.Tab = ssMain->Tab();
-    request.Source = PathBytes(ucSource[request.Tab]->Text());
-    request.Target = PathBytes(ucTarget[request.Tab]->Text());
+    request.What = OperationOfTab(ssMain->Tab());
+    request.Source = PathBytes(ucSource[ssMain->Tab()]->Text());
+    request.Target = PathBytes(ucTarget[ssMain->Tab()]->Text());
     request.FirstLineNames = obFileName[1]->isChecked();
     request.Silent = CheckValue(chSilent) == 1;
     request.FileList = CheckValue(chFileList) == 1;

@@ -99,6 +99,9 @@ protected:
 
 private:
     void CreateControls();
+    void CreateTabFields();
+    void CreateStartAndStatus();
+    void SetMinimumWindowSize();
     void ChooseFont();
     void ConnectEvents();
     void Form_Load(const Startup& startup);

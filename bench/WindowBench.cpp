@@ -47,7 +47,7 @@ fwMain::Startup StartupIn(const std::string& folder)
     fwMain::Startup startup;
     // kestrin.dat beside it, as in a build folder.
     startup.ExecutablePath = folder + "/kestrin";
-    std::ofstream(folder + "/" + BuildTreeMarker);
+    std::ofstream marker(folder + "/" + BuildTreeMarker);
     return startup; // no registration
 }
 

@@ -4,6 +4,7 @@
 // options anywhere, before the command too, "--" ends them, -dVALUE, --delimiter=VALUE,
 // abbreviated long options), from a table of the options and the commands that take them.
 // Arguments are bytes and reach the engine unchanged.
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,8 @@ struct CommandLine
     bool HasTarget = false;
     std::string Delimiter; // escapes already turned into bytes with -e
     bool HasDelimiter = false;
-    std::string Name; // --name: the file name fragments of standard input are named after
+    bool Escapes = false; // -e
+    std::string Name;     // --name: the file name fragments of standard input are named after
     bool FirstLine = false;
     Overwrite Existing = Overwrite::Ask;
     bool List = false;
@@ -49,13 +51,16 @@ struct CommandLine
     bool Verbose = false;
 };
 
-// Throws UsageError with a one-line reason.
-CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
-
-struct UsageError
+// A command line that cannot be run; what() is the one-line reason, which kestrin-cli
+// prints before it exits with status 2.
+class UsageError : public std::runtime_error
 {
-    std::string Reason;
+public:
+    using std::runtime_error::runtime_error;
 };
+
+// Throws UsageError.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // \n, \r, \t, \\ and \xHH turned into their bytes. Throws UsageError for any other escape.
 std::string DecodeEscapes(const std::string& text);

@@ -170,7 +170,7 @@ int Split(const CommandLine& line)
     const std::string shownSource = fromInput ? std::string(StandardInput) : source;
     Workbench workbench;
     ReadinessRequest ready;
-    ready.Tab = 0;
+    ready.What = Operation::Split;
     ready.Source = source;
     ready.SplitDelimiter = line.Delimiter;
     const Readiness readiness = workbench.Update(ready);
@@ -181,7 +181,7 @@ int Split(const CommandLine& line)
                           : "the delimiter does not occur; nothing to split",
                       NothingToDo);
     RunRequest run;
-    run.Tab = 0;
+    run.What = Operation::Split;
     run.Source = source;
     if (fromInput)
         run.SourceName = line.Name.empty() ? std::string("stdin") : line.Name;
@@ -223,14 +223,14 @@ int Join(const CommandLine& line)
     const std::string shownList = fromInput ? std::string(StandardInput) : list;
     Workbench workbench;
     ReadinessRequest ready;
-    ready.Tab = 1;
+    ready.What = Operation::Join;
     ready.Source = list;
     ready.JoinTarget = line.Target;
     if (!workbench.Update(ready).StartEnabled)
         return Refuse(shownList, "the list holds fewer than two lines; nothing to join",
                       NothingToDo);
     RunRequest run;
-    run.Tab = 1;
+    run.What = Operation::Join;
     run.Source = list;
     // Relative lines of a list from standard input are taken from the current folder.
     if (fromInput)
@@ -342,7 +342,7 @@ int Run(int argc, char** argv)
     }
     catch (const UsageError& error)
     {
-        std::cerr << "kestrin-cli: " << error.Reason
+        std::cerr << "kestrin-cli: " << error.what()
                   << "\nTry 'kestrin-cli --help' for more information.\n";
         return Usage;
     }

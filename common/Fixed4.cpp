@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The number form of the settings file and the helpers that turn stored numbers back into
 // window values.
-#include "ProfileFile.h"
+#include "Fixed4.h"
 
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace Kestrin
 {
@@ -37,6 +38,101 @@ bool IsWholeFactor(double factor)
 {
     return factor <= 1e6 && std::floor(factor) == factor;
 }
+
+// The leading decimal number of a text, as written: its sign, its significant digits and
+// the power of ten that scales them.
+struct DecimalNumber
+{
+    bool Negative = false;
+    std::string Digits;     // leading zeros dropped: empty for zero, or for no number at all
+    long long Exponent = 0; // the number is Digits x 10^Exponent
+};
+
+// The digits from `at` on; each one after the decimal mark lowers the exponent.
+void ScanDigits(std::string_view text, std::size_t& at, bool fraction, DecimalNumber& number)
+{
+    for (; at < text.size() && IsDigit(text[at]); ++at)
+    {
+        if (!number.Digits.empty() || text[at] != '0')
+            number.Digits += text[at];
+        if (fraction)
+            --number.Exponent;
+    }
+}
+
+// The exponent written at `at` ("e12", "E-3"); 0 unless digits follow the "e", for
+// otherwise the number ends before it.
+long long ScanExponent(std::string_view text, std::size_t at)
+{
+    if (at == text.size() || (text[at] != 'e' && text[at] != 'E'))
+        return 0;
+    bool negative = false;
+    if (++at < text.size() && (text[at] == '-' || text[at] == '+'))
+        negative = text[at++] == '-';
+    long long written = 0;
+    for (; at < text.size() && IsDigit(text[at]); ++at)
+        if (written < 1000000000) // far past any number that fits; no overflow
+            written = written * 10 + (text[at] - '0');
+    return negative ? -written : written;
+}
+
+DecimalNumber ScanDecimal(std::string_view text)
+{
+    DecimalNumber number;
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+        number.Negative = text[at++] == '-';
+    const std::size_t wholeStart = at;
+    ScanDigits(text, at, false, number);
+    bool anyDigit = at > wholeStart;
+    if (at < text.size() && text[at] == '.')
+    {
+        const std::size_t fractionStart = ++at;
+        ScanDigits(text, at, true, number);
+        anyDigit = anyDigit || at > fractionStart;
+    }
+    // Without a digit there is no number, and an "e" after the sign or the mark is text.
+    if (anyDigit)
+        number.Exponent += ScanExponent(text, at);
+    return number;
+}
+
+// Whether the digits dropped from `kept` on round the magnitude up: beyond a half, or a
+// half with an odd magnitude (halves to even, as the stored form of a number does).
+bool DroppedDigitsRoundUp(const std::string& digits, std::size_t kept, std::uint64_t magnitude)
+{
+    const char first = digits[kept];
+    const bool beyondHalf = digits.find_first_not_of('0', kept + 1) != std::string::npos;
+    return first > '5' || (first == '5' && (beyondHalf || magnitude % 2 != 0));
+}
+
+// digits x 10^shift rounded to a whole number, halves to even; nothing when it is above
+// `limit`.
+std::optional<std::uint64_t> ScaledMagnitude(const std::string& digits, long long shift,
+                                             std::uint64_t limit)
+{
+    const auto count = static_cast<long long>(digits.size());
+    const long long kept = count + shift; // digits before the decimal mark
+    if (kept > 19)
+        return std::nullopt;
+    std::uint64_t magnitude = 0;
+    for (long long i = 0; i < kept; ++i)
+    {
+        const unsigned digit = i < count ? static_cast<unsigned>(digits[i] - '0') : 0;
+        if (magnitude > (limit - digit) / 10)
+            return std::nullopt;
+        magnitude = magnitude * 10 + digit;
+    }
+    // Below 0 digits kept, the number is under a tenth and rounds to 0.
+    if (kept >= 0 && kept < count &&
+        DroppedDigitsRoundUp(digits, static_cast<std::size_t>(kept), magnitude))
+    {
+        if (magnitude == limit)
+            return std::nullopt;
+        ++magnitude;
+    }
+    return magnitude;
+}
 } // namespace
 
 std::string Fixed4Text(Fixed4 value)
@@ -58,87 +154,20 @@ std::string Fixed4Text(Fixed4 value)
 
 bool Fixed4FromText(std::string_view text, Fixed4& value)
 {
-    std::size_t at = 0;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
-        negative = text[at++] == '-';
-
-    // Significant digits (leading zeros dropped) and the power of ten that scales them.
-    std::string digits;
-    long long exponent = 0;
-    bool anyDigit = false;
-    for (; at < text.size() && IsDigit(text[at]); ++at)
-    {
-        anyDigit = true;
-        if (!digits.empty() || text[at] != '0')
-            digits += text[at];
-    }
-    if (at < text.size() && text[at] == '.')
-        for (++at; at < text.size() && IsDigit(text[at]); ++at)
-        {
-            anyDigit = true;
-            if (!digits.empty() || text[at] != '0')
-                digits += text[at];
-            --exponent;
-        }
-    if (!anyDigit)
+    const DecimalNumber number = ScanDecimal(text);
+    if (number.Digits.empty())
     {
         value = {};
         return true;
     }
-    // An exponent only counts when digits follow the "e"; otherwise the number ends there.
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E'))
-    {
-        std::size_t e = at + 1;
-        bool negativeExponent = false;
-        if (e < text.size() && (text[e] == '-' || text[e] == '+'))
-            negativeExponent = text[e++] == '-';
-        if (e < text.size() && IsDigit(text[e]))
-        {
-            long long written = 0;
-            for (; e < text.size() && IsDigit(text[e]); ++e)
-                if (written < 1000000000) // far past any number that fits; no overflow
-                    written = written * 10 + (text[e] - '0');
-            exponent += negativeExponent ? -written : written;
-        }
-    }
-    if (digits.empty())
-    {
-        value = {};
-        return true;
-    }
-
-    // The number in ten-thousandths is digits x 10^(exponent + 4).
-    const long long shift = exponent + 4;
-    const long long kept = static_cast<long long>(digits.size()) + shift; // whole digits
-    if (kept > 19)
+    const auto limit = number.Negative ? MaxNegative : MaxPositive;
+    // The number in ten-thousandths is Digits x 10^(Exponent + 4).
+    const auto magnitude = ScaledMagnitude(number.Digits, number.Exponent + 4, limit);
+    if (!magnitude)
         return false;
-    std::uint64_t magnitude = 0;
-    const auto limit = negative ? MaxNegative : MaxPositive;
-    for (long long i = 0; i < kept; ++i)
-    {
-        const unsigned digit =
-            i < static_cast<long long>(digits.size()) ? static_cast<unsigned>(digits[i] - '0') : 0;
-        if (magnitude > (limit - digit) / 10)
-            return false;
-        magnitude = magnitude * 10 + digit;
-    }
-    if (kept >= 0 && kept < static_cast<long long>(digits.size()))
-    {
-        // Round the dropped digits: halves to even, as the stored form of a number does.
-        const char first = digits[static_cast<std::size_t>(kept)];
-        const bool beyondHalf =
-            digits.find_first_not_of('0', static_cast<std::size_t>(kept) + 1) != std::string::npos;
-        if (first > '5' || (first == '5' && (beyondHalf || magnitude % 2 != 0)))
-        {
-            if (magnitude == limit)
-                return false;
-            ++magnitude;
-        }
-    }
-    value.TenThousandths =
-        negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
-    if (negative && magnitude == MaxNegative)
+    value.TenThousandths = number.Negative ? static_cast<std::int64_t>(0 - *magnitude)
+                                           : static_cast<std::int64_t>(*magnitude);
+    if (number.Negative && *magnitude == MaxNegative)
         value.TenThousandths = INT64_MIN;
     return true;
 }

@@ -4,6 +4,7 @@
 #include "Registration.h"
 
 #include "CodePage.h"
+#include "Registry.h"
 #include "common/Version.h"
 
 #include <filesystem>

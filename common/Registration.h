@@ -11,13 +11,6 @@ std::string VersionText(int major, int minor, int revision);
 // The running program's own short version text.
 std::string VersionText();
 
-bool IsWow64();
-std::string RegReadString(const std::string& subKey, const std::string& valueName,
-                          const std::string& defaultText = "");
-// 0 when nothing needed writing or the write succeeded, else an error code.
-long RegWriteString(const std::string& subKey, const std::string& valueName,
-                    const std::string& text);
-
 // Writes the four registration values (only those that differ) for the program at
 // executablePath.
 void RegisterProgram(const std::string& executablePath);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The settings file's name is the program's; where it lives is each platform's own rule
 // (platform/*/SettingsFilePath.cpp).
+#include "SettingsFilePath.h"
+
 #include "ConfigFolders.h"
-#include "ProfileFile.h"
 
 namespace Kestrin
 {

@@ -47,6 +47,30 @@ void OpenTarget(std::optional<FileReplacement>& output, const std::string& path)
         output.emplace(path);
     }
 }
+
+// What goes before a listed file's bytes: a line break, the delimiter, and the file's path
+// when the names are asked for; nothing in a raw join.
+std::string HeaderBefore(const RunRequest& request, RunHost& host, const std::string& path)
+{
+    if (request.Raw)
+        return {};
+    std::string header = "\r\n" + host.JoinDelimiter();
+    if (host.FileNameLine())
+        header += path + "\r\n";
+    return header;
+}
+
+// The joined output ended, and the target replaced by it when the run wrote one.
+void FinishJoin(JoinOutput& joined, std::optional<FileReplacement>& replacement,
+                const RunRequest& request, RunHost& host)
+{
+    joined.Finish(request.Raw);
+    if (!replacement)
+        return;
+    replacement->Commit();
+    const auto identity = IdentityOfPath(request.Target);
+    host.FileWritten(request.Target, identity ? static_cast<std::uint64_t>(identity->Size) : 0);
+}
 } // namespace
 
 RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList& lines,
@@ -92,13 +116,7 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
             bytes = input.Size();
             if (bytes > 0)
             {
-                std::string header;
-                if (!request.Raw)
-                {
-                    header = "\r\n" + host.JoinDelimiter();
-                    if (host.FileNameLine())
-                        header += path + "\r\n";
-                }
+                const std::string header = HeaderBefore(request, host, path);
                 if (joined)
                 {
                     joined->Append(header);
@@ -115,15 +133,7 @@ RunEnd RunJoin(const RunRequest& request, const PathParts& list, const LineList&
     if (found == 0 && request.KeepTargetWhenNothingFound)
         return RunEnd::NothingFound;
     if (joined)
-    {
-        joined->Finish(request.Raw);
-        if (replacement)
-        {
-            replacement->Commit();
-            const auto identity = IdentityOfPath(target);
-            host.FileWritten(target, identity ? static_cast<std::uint64_t>(identity->Size) : 0);
-        }
-    }
+        FinishJoin(*joined, replacement, request, host);
     return found == 0 ? RunEnd::NothingFound : RunEnd::Finished;
 }
 } // namespace Kestrin

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "SplitRun.h"
 
+#include "FragmentDecision.h"
 #include "FragmentNames.h"
 #include "Progress.h"
 #include "UsedNames.h"
@@ -191,6 +192,251 @@ RunEnd NameFragments(const RunRequest& request, const std::string& target,
     }
     return RunEnd::Finished;
 }
+
+// The list file of a real run: asked about when it is the source, started, then given a
+// line per fragment until a fragment takes its place.
+class SplitListFile
+{
+public:
+    SplitListFile(const RunRequest& request, const std::string& target, std::string name)
+        : enabled_(request.FileList), target_(target), name_(std::move(name)),
+          path_(target + name_), fullPathLines_(IsRootedFolder(target))
+    {
+    }
+
+    // Asks when the list would replace the source; false: the run is cancelled.
+    bool Start(const std::optional<FileIdentity>& sourceKey, RunHost& host)
+    {
+        if (enabled_ && IsSameFile(sourceKey, path_))
+        {
+            const Answer answer =
+                host.AskQuestion(ListIsSourceQuestion(path_), QuestionStyle::YesNoCancel);
+            if (answer == Answer::Cancel)
+                return false;
+            // No: the fragments are still written, and no list is.
+            enabled_ = answer == Answer::Yes;
+        }
+        if (enabled_)
+        {
+            AppendTextLine(path_);
+            // A fragment declined before any was written is still listed: the folder must
+            // be there.
+            CreateFolderPath(target_);
+        }
+        return true;
+    }
+    bool IsItsName(const std::string& name) const { return enabled_ && name == name_; }
+    // Whether a write to `destination` would land on the list.
+    bool IsAt(const std::string& destination, bool exists) const
+    {
+        return enabled_ &&
+               (destination == path_ || (exists && IsSameFile(KeyOf(path_), destination)));
+    }
+    // A fragment took the list's place: nothing is appended to it after that.
+    void Replaced() { replaced_ = true; }
+    void Add(const std::string& path, const std::string& name, RunHost& host) const
+    {
+        if (!enabled_ || replaced_)
+            return;
+        const auto wait = [&host] { host.WaitOneSecond(); };
+        AppendTextLine(path_, fullPathLines_ ? path : name, ListFileRetries, wait);
+    }
+
+private:
+    bool enabled_;
+    std::string target_;
+    std::string name_;
+    std::string path_;
+    bool fullPathLines_;
+    bool replaced_ = false;
+};
+
+// Writes fragments into the target folder. New ones are made relative to one handle on
+// the folder, opened when the first fragment goes there (it may be made then), linked in
+// only when complete and never over anything: nothing looks at the name beforehand, as a
+// taken name fails the link, which is the answer. The bytes are read from the source while
+// they are written: a source changed meanwhile (or cut short, which fails the write
+// itself) must not leave a torn fragment, and the message names the source.
+class FragmentWriter
+{
+public:
+    FragmentWriter(const RunRequest& request, std::string target, FragmentList::Cursor& cursor)
+        : request_(request), target_(std::move(target)),
+          checkSource_([&cursor] { cursor.ThrowIfSourceChanged(); })
+    {
+    }
+
+    TargetFolder::Outcome WriteNew(const std::string& name, std::string_view text)
+    {
+        OpenFolder();
+        if (!request_.KeepLineEnds)
+            text.remove_suffix(FinalLineBreakLength(text));
+        try
+        {
+            return folder_->WriteNew(name, text, checkSource_);
+        }
+        catch (const FileError&)
+        {
+            checkSource_();
+            throw;
+        }
+    }
+
+    // Over what is at `destination`, where the fragment's name leads.
+    void WriteOver(const std::string& destination, std::string_view text)
+    {
+        try
+        {
+            WriteFragment(request_, destination, text, checkSource_);
+        }
+        catch (const FileError&)
+        {
+            checkSource_();
+            throw;
+        }
+    }
+
+private:
+    void OpenFolder()
+    {
+        if (folder_)
+            return;
+        try
+        {
+            folder_.emplace(target_);
+        }
+        catch (const FileError& error)
+        {
+            // Missing folders are made; a file in the way is named by CreateFolderPath.
+            if (error.Number() != ENOENT && error.Number() != ENOTDIR)
+                throw;
+            CreateFolderPath(target_);
+            folder_.emplace(target_);
+        }
+    }
+
+    const RunRequest& request_;
+    std::string target_;
+    std::function<void()> checkSource_;
+    std::optional<TargetFolder> folder_;
+};
+
+// Puts the walk's changes to the fragments into the list however the run ends.
+struct CursorFinisher
+{
+    FragmentList::Cursor& cursor;
+    CursorFinisher(const CursorFinisher&) = delete;
+    CursorFinisher& operator=(const CursorFinisher&) = delete;
+    ~CursorFinisher()
+    {
+        try
+        {
+            cursor.Finish();
+        }
+        catch (...) // out of memory while unwinding: the changes are lost, nothing else
+        {
+        }
+    }
+};
+
+enum class Placed
+{
+    Written,
+    Declined,
+    DeclinedRepeated, // declined for a name an earlier fragment of this run took
+    Cancelled
+};
+
+// One real run's walk over the fragments, written or asked about one by one.
+class SplitWalk
+{
+public:
+    SplitWalk(const RunRequest& request, std::string target,
+              const std::optional<FileIdentity>& sourceKey, FragmentNamer& namer,
+              SplitListFile& list, FragmentList::Cursor& cursor, RunHost& host)
+        : request_(request), target_(std::move(target)), namer_(namer), list_(list),
+          writer_(request, target_, cursor), host_(host), sourceKey_(sourceKey)
+    {
+    }
+
+    // Where the fragment `index` goes, by name; its text as written.
+    Placed Place(std::size_t index, const std::string& name, std::string_view text)
+    {
+        // The common case first: a new name, neither the list's nor one this run wrote.
+        const bool isNew = !lastFound_ && !list_.IsItsName(name) && !namer_.WrittenBefore(name);
+        Placed placed = isNew && writer_.WriteNew(name, text) == TargetFolder::Outcome::Written
+                            ? Placed::Written
+                            : PlaceOverFound(index, name, text);
+        if (placed == Placed::Written)
+        {
+            namer_.Written(name);
+            host_.FileWritten(target_ + name,
+                              text.size() -
+                                  (request_.KeepLineEnds ? 0 : FinalLineBreakLength(text)));
+        }
+        return placed;
+    }
+
+private:
+    // Where the write lands is looked at once (a link is followed here, so nothing swapped
+    // in later is followed) and decides what is asked.
+    Placed PlaceOverFound(std::size_t index, const std::string& name, std::string_view text)
+    {
+        const std::string path = target_ + name;
+        FoundAtName found;
+        const std::string destination = WriteDestination(path, &found.Exists);
+        found.Link = destination != path;
+        found.InsideTarget = !found.Link || IsInsideFolder(destination, target_);
+        found.ListFile = list_.IsAt(destination, found.Exists);
+        found.Source = found.Exists && IsSameFile(sourceKey_, destination);
+        found.WrittenBefore = namer_.WrittenBefore(name);
+        // A run over existing fragments looks at each name once rather than writing first
+        // in vain.
+        lastFound_ = found.Exists || found.Link;
+        const FragmentStep step = DecideFragment(found, request_.Silent);
+        const Answer answer = Ask(step, index, path, destination, found);
+        if (answer == Answer::Cancel)
+            return Placed::Cancelled;
+        if (answer == Answer::No)
+            return step == FragmentStep::AskRepeatedName ? Placed::DeclinedRepeated
+                                                         : Placed::Declined;
+        // Nothing there after all: a new file (unless one appeared meanwhile).
+        if (lastFound_ || writer_.WriteNew(name, text) != TargetFolder::Outcome::Written)
+            writer_.WriteOver(destination, text);
+        if (found.ListFile)
+            list_.Replaced();
+        return Placed::Written;
+    }
+
+    Answer Ask(FragmentStep step, std::size_t index, const std::string& path,
+               const std::string& destination, const FoundAtName& found)
+    {
+        switch (step)
+        {
+        case FragmentStep::Write:
+            break;
+        case FragmentStep::AskOverwrite:
+            return host_.AskQuestion(OverwriteQuestion(path), QuestionStyle::YesNoCancel);
+        case FragmentStep::AskAboutLink:
+            return host_.AskQuestion(
+                LinkQuestion(path, destination, found.InsideTarget, found.Exists),
+                QuestionStyle::YesNoCancel);
+        case FragmentStep::AskRepeatedName:
+            return host_.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
+        }
+        return Answer::Yes;
+    }
+
+    const RunRequest& request_;
+    std::string target_;
+    FragmentNamer& namer_;
+    SplitListFile& list_;
+    FragmentWriter writer_;
+    RunHost& host_;
+    std::optional<FileIdentity> sourceKey_;
+    // Set when the fragment before found its name taken.
+    bool lastFound_ = false;
+};
 } // namespace
 
 std::string OverwriteQuestion(const std::string& path)
@@ -211,101 +457,22 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
     // A typed folder without its final separator still names that folder.
     const std::string target =
         request.Target.empty() ? source.Drive + source.Folder : FolderWithSeparator(request.Target);
-    const std::string listPath = target + base + "_List" + extension;
     const std::size_t count = fragments.Count();
+    const std::string listName = base + "_List" + extension;
     FragmentNamer namer(request, target, base, extension, count);
     if (request.DryRun)
-        return NameFragments(request, target, listPath, namer, fragments, host);
+        return NameFragments(request, target, target + listName, namer, fragments, host);
     // Neither the source nor the list is replaced without a question, silent or not
     // (first-line names can name them, and so can a source name given from elsewhere).
     const auto sourceKey = KeyOf(request.Source);
     // The source's bytes are reached before anything is deleted, so that a source the user
     // lets the list replace is still split whole.
     FragmentList::Cursor cursor(fragments);
-    bool fileList = request.FileList;
-    if (fileList && IsSameFile(sourceKey, listPath))
-    {
-        const Answer answer =
-            host.AskQuestion(ListIsSourceQuestion(listPath), QuestionStyle::YesNoCancel);
-        if (answer == Answer::Cancel)
-            return RunEnd::Finished;
-        // No: the fragments are still written, and no list is.
-        fileList = answer == Answer::Yes;
-    }
-    if (fileList)
-    {
-        AppendTextLine(listPath);
-        // A fragment declined before any was written is still listed: the folder must be there.
-        CreateFolderPath(target);
-    }
-    const bool fullPathLines = IsRootedFolder(target);
-    // Set once a fragment took the list's name: nothing is appended to it after that.
-    bool listReplaced = false;
-
-    const auto wait = [&host] { host.WaitOneSecond(); };
-    // A fragment that can only be written over in place, with no way back, is asked about.
-    const InPlaceConsent consent(
-        [&host](const std::string& question)
-        { return host.AskQuestion(question, QuestionStyle::YesNo) == Answer::Yes; });
-
-    // The bytes are read from the source while they are written: a source changed meanwhile
-    // (or cut short, which fails the write itself) must not leave a torn fragment, and the
-    // message names the source.
-    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
-    // The folder is opened once for the run, when the first fragment goes there (it may be
-    // made then), and new fragments are made relative to it.
-    std::optional<TargetFolder> folder;
-    const std::string listName = base + "_List" + extension;
-    // A new fragment, linked in only when complete and never over anything: nothing looks at
-    // the name beforehand, as a taken name fails the link, which is the answer.
-    const auto writeNew = [&](const std::string& name, std::string_view text)
-    {
-        if (!folder)
-        {
-            try
-            {
-                folder.emplace(target);
-            }
-            catch (const FileError& error)
-            {
-                // Missing folders are made; a file in the way is named by CreateFolderPath.
-                if (error.Number() != ENOENT && error.Number() != ENOTDIR)
-                    throw;
-                CreateFolderPath(target);
-                folder.emplace(target);
-            }
-        }
-        if (!request.KeepLineEnds)
-            text.remove_suffix(FinalLineBreakLength(text));
-        try
-        {
-            return folder->WriteNew(name, text, checkSource);
-        }
-        catch (const FileError&)
-        {
-            checkSource();
-            throw;
-        }
-    };
-    // Set when the fragment before found its name taken: a run over existing fragments
-    // looks at each name once rather than writing first in vain.
-    bool lastFound = false;
-
-    struct Finisher
-    {
-        FragmentList::Cursor& cursor;
-        ~Finisher()
-        {
-            try
-            {
-                cursor.Finish();
-            }
-            catch (...) // out of memory while unwinding: the changes are lost, nothing else
-            {
-            }
-        }
-    } finisher{cursor};
-
+    SplitListFile list(request, target, listName);
+    if (!list.Start(sourceKey, host))
+        return RunEnd::Finished;
+    SplitWalk walk(request, target, sourceKey, namer, list, cursor, host);
+    const CursorFinisher finisher{cursor};
     for (std::size_t index = 0; index < count; ++index)
     {
         if (host.StopRequested())
@@ -321,70 +488,13 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
             host.ProcessEvents();
             continue;
         }
-        const std::string path = target + name;
-
-        // The common case first: a new name, neither the list's nor one this run wrote.
-        bool written = !lastFound && !(fileList && name == listName) &&
-                       !namer.WrittenBefore(name) &&
-                       writeNew(name, text) == TargetFolder::Outcome::Written;
-        bool repeated = false;
-        Answer answer = Answer::Yes;
-        if (!written)
-        {
-            // Where the write lands; a link is followed here, once, and asked about when it
-            // leads out of the folder, so nothing swapped in later is followed.
-            bool exists = false;
-            const std::string destination = WriteDestination(path, &exists);
-            const bool isList = fileList && (destination == listPath ||
-                                             (exists && IsSameFile(KeyOf(listPath), destination)));
-            bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
-            std::string question = OverwriteQuestion(path);
-            if (destination != path)
-            {
-                const bool inside = IsInsideFolder(destination, target);
-                if (!inside || !exists)
-                {
-                    mustAsk = true;
-                    question = LinkQuestion(path, destination, inside, exists);
-                }
-            }
-            lastFound = exists || destination != path;
-            repeated = exists && !mustAsk && namer.WrittenBefore(name);
-            if (repeated)
-                answer = host.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
-            else if (mustAsk || (!request.Silent && exists))
-                answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
-            if (answer == Answer::Cancel)
-                break;
-            if (answer == Answer::Yes)
-            {
-                // Nothing there after all: a new file (unless one appeared meanwhile).
-                if (lastFound || writeNew(name, text) != TargetFolder::Outcome::Written)
-                {
-                    try
-                    {
-                        WriteFragment(request, destination, text, checkSource);
-                    }
-                    catch (const FileError&)
-                    {
-                        checkSource();
-                        throw;
-                    }
-                }
-                listReplaced = listReplaced || isList;
-                written = true;
-            }
-        }
-        if (written)
-        {
-            namer.Written(name);
-            host.FileWritten(path,
-                             text.size() - (request.KeepLineEnds ? 0 : FinalLineBreakLength(text)));
-        }
+        const Placed placed = walk.Place(index, name, text);
+        if (placed == Placed::Cancelled)
+            break;
         // A fragment declined for a name an earlier one took is not listed: the list would
         // name that file twice, and a join would give the earlier fragment twice.
-        if (fileList && !listReplaced && !(repeated && answer == Answer::No))
-            AppendTextLine(listPath, fullPathLines ? path : name, ListFileRetries, wait);
+        if (placed != Placed::DeclinedRepeated)
+            list.Add(target + name, name, host);
         host.ItemDone(index, count, text.size());
         ReportProgress(host, index, count);
     }

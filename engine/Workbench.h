@@ -11,9 +11,16 @@
 
 namespace Kestrin
 {
+// What a request is for: the window's tabs, the shell tool's commands.
+enum class Operation
+{
+    Split,
+    Join
+};
+
 struct ReadinessRequest
 {
-    int Tab = 0;                // ssMain.Tab
+    Operation What = Operation::Split;
     std::string Source;         // ucSource(Tab).Text
     std::string SplitDelimiter; // tbDelimiter(0).Text
     bool NamingSelected = true; // one of the two obFileName options is selected
@@ -28,7 +35,7 @@ struct Readiness
 
 struct RunRequest
 {
-    int Tab = 0;
+    Operation What = Operation::Split;
     std::string Source;          // ucSource(Tab).Text
     std::string Target;          // ucTarget(Tab).Text
     bool FirstLineNames = false; // obFileName(1) selected
@@ -72,12 +79,14 @@ public:
     Workbench(const Workbench&) = delete;
     Workbench& operator=(const Workbench&) = delete;
 
-    // tbDelimiter_Change: recompute the current tab's list. Throws FileError when the
-    // source exists but cannot be read (lists stay as they were).
+    // tbDelimiter_Change: recompute the list of the request's operation. Throws FileError
+    // when the source exists but cannot be read (lists stay as they were), and
+    // std::invalid_argument for an operation it does not know.
     Readiness Update(const ReadinessRequest& request);
     // obFileName_Click: is Start to be enabled?
     bool OptionClickEnablesStart() const;
-    // bbRun_Click's body. Throws FileError; what was written before the error stays.
+    // bbRun_Click's body. Throws FileError; what was written before the error stays. Throws
+    // std::invalid_argument, having written nothing, for an operation it does not know.
     RunEnd Run(const RunRequest& request, RunHost& host);
 
 private:

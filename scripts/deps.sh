@@ -10,7 +10,7 @@ KESTRIN_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils
-  e2fsprogs strace util-linux
+  e2fsprogs strace util-linux clang-format clang-tidy
   dbus at-spi2-core python3-pyatspi
 )
 # Installed without what they recommend (devscripts, for hardening-check, would bring some

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds everything (warnings are errors), runs every test,
-# checks the Debian packages, and runs every test again in a sanitizer build.
+# checks the Debian packages, runs every test again in a sanitizer build, and checks the
+# format and clang-tidy's findings (scripts/lint.sh).
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 kestrin_install_missing
@@ -10,8 +11,15 @@ python3 "$KESTRIN_ROOT/scripts/check-layers.py" "$KESTRIN_ROOT"
 # Prefix /usr: the Debian packages made from this build get Debian's multiarch library folder.
 kestrin_build "$KESTRIN_ROOT/build-test" -DKESTRIN_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
 cd "$KESTRIN_ROOT/build-test"
-ctest --output-on-failure -j"$(nproc)"
+# Tests labelled "long" (the full kill run) only where KESTRIN_LONG_TESTS=1, as in CI.
+if [ "${KESTRIN_LONG_TESTS:-0}" = 1 ]; then
+    ctest --output-on-failure -j"$(nproc)"
+else
+    ctest --output-on-failure -j"$(nproc)" -LE long
+fi
 # The Debian packages, unpacked and checked; the example project against an installed Ostrel.
 bash "$KESTRIN_ROOT/scripts/package-check.sh" "$KESTRIN_ROOT/build-test"
 # Everything again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 bash "$KESTRIN_ROOT/scripts/test-sanitizers.sh"
+# Every C++ file formatted by .clang-format; clang-tidy over what this branch changed.
+KESTRIN_LINT_BUILD="$KESTRIN_ROOT/build-test" bash "$KESTRIN_ROOT/scripts/lint.sh"

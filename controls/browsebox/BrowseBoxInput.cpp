@@ -3,12 +3,11 @@
 #include "BrowseBoxPrivate.h"
 #include "KeyMapping.h"
 #include "PictureButton.h"
-#include "common/CodePage.h"
 #include "common/Exists.h"
+#include "qtcommon/PathBytes.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QFile>
 #include <QFocusEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -22,18 +21,6 @@ namespace
 TwipRect Twips(const QRect& r, double tppX, double tppY)
 {
     return {r.x() * tppX, r.y() * tppY, r.width() * tppX, r.height() * tppY};
-}
-
-// A path as the bytes the file system names it by. Windows: the ANSI code page with no
-// best-fit look-alike ("\u0101.txt" is not "a.txt"), as the program converts.
-std::string PathBytes(const QString& path)
-{
-#ifdef _WIN32
-    return Kestrin::BytesFromText(std::u16string_view(
-        reinterpret_cast<const char16_t*>(path.utf16()), static_cast<std::size_t>(path.size())));
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
 }
 
 // Alt with a character: an access key. One that reaches a field was taken by no control
@@ -421,7 +408,7 @@ bool BrowseBox::Private::FieldKeyRelease(int index, QKeyEvent* k)
         else if (IsPasteKey(code, shift) && MustExist && !PasteTaken)
         {
             QLineEdit* text = TextField[0];
-            const std::string path = PathBytes(text->text());
+            const std::string path = Kestrin::PathBytes(text->text());
             if (!Kestrin::FileExists(path) && !Kestrin::FolderExists(path))
                 text->setText(TextBeforePaste);
         }

@@ -6,6 +6,7 @@
 #include "PictureButton.h"
 
 #include <QLineEdit>
+#include <array>
 #include <limits>
 
 namespace Ostrel
@@ -147,12 +148,12 @@ bool LoadAs(const QVariant& value, Convert convert, Apply apply)
 }
 } // namespace
 
-const BrowseBox::Private::PersistedEntry (&BrowseBox::Private::PersistedTable())[PersistedCount]
+// The saved properties of the box as a whole: its look, its menu, whether it is enabled.
+std::array<BrowseBox::Private::PersistedEntry, 7> BrowseBox::Private::PersistedBoxEntries()
 {
-    using Entry = PersistedEntry;
     using P = Persisted;
     using D = Private;
-    static const Entry table[PersistedCount] = {
+    return {{
         {P::Appearance, "Appearance",
          [](const BrowseBox& b) { return QVariant(qint32(b.d->Appearance)); },
          [] { return QVariant(qint32(1)); },
@@ -192,6 +193,15 @@ const BrowseBox::Private::PersistedEntry (&BrowseBox::Private::PersistedTable())
          [](D& d, const QVariant& v)
          { return LoadAs<bool>(v, ToBool, [&](bool f) { d.ButtonBox[1]->setEnabled(f); }); }},
         // Font, ForeColor, Locked and MaxLength go to both fields, directly.
+    }};
+}
+
+// The saved properties of the text fields: font, colour, whether locked, longest text.
+std::array<BrowseBox::Private::PersistedEntry, 4> BrowseBox::Private::PersistedFieldEntries()
+{
+    using P = Persisted;
+    using D = Private;
+    return {{
         {P::Font, "Font", [](const BrowseBox& b) { return QVariant(b.Font()); }, None,
          [](D& d, const QVariant& v)
          {
@@ -237,6 +247,15 @@ const BrowseBox::Private::PersistedEntry (&BrowseBox::Private::PersistedTable())
              }
              return true;
          }},
+    }};
+}
+
+// The saved properties of the mouse: pointer, icon, drag and drop.
+std::array<BrowseBox::Private::PersistedEntry, 4> BrowseBox::Private::PersistedMouseEntries()
+{
+    using P = Persisted;
+    using D = Private;
+    return {{
         {P::MouseIcon, "MouseIcon", [](const BrowseBox& b) { return QVariant(b.d->MouseIcon); },
          [] { return QVariant(QPixmap()); },
          [](D& d, const QVariant& v) {
@@ -265,6 +284,15 @@ const BrowseBox::Private::PersistedEntry (&BrowseBox::Private::PersistedTable())
                  v, ToInt16, [&](short n) { d.q->setOLEDropMode(BrowseBox::OLEDropConstants(n)); });
          }},
         // Set directly, as the field's own property: loading does not notify it.
+    }};
+}
+
+// The saved properties of the parts' texts, pictures and visibility.
+std::array<BrowseBox::Private::PersistedEntry, 8> BrowseBox::Private::PersistedPartEntries()
+{
+    using P = Persisted;
+    using D = Private;
+    return {{
         {P::PasswordChar, "PasswordChar",
          [](const BrowseBox& b) { return QVariant(b.d->PasswordChar); }, None,
          [](D& d, const QVariant& v)
@@ -316,8 +344,30 @@ const BrowseBox::Private::PersistedEntry (&BrowseBox::Private::PersistedTable())
          [] { return QVariant(true); },
          [](D& d, const QVariant& v)
          { return LoadAs<bool>(v, ToBool, [&](bool f) { d.q->setVisibleRight(f); }); }},
+    }};
+}
+
+const BrowseBox::Private::PersistedEntry (&BrowseBox::Private::PersistedTable())[PersistedCount]
+{
+    struct Table
+    {
+        PersistedEntry Entries[PersistedCount];
     };
-    return table;
+    static const Table table = []
+    {
+        Table all{};
+        std::size_t next = 0;
+        for (const auto& entry : PersistedBoxEntries())
+            all.Entries[next++] = entry;
+        for (const auto& entry : PersistedFieldEntries())
+            all.Entries[next++] = entry;
+        for (const auto& entry : PersistedMouseEntries())
+            all.Entries[next++] = entry;
+        for (const auto& entry : PersistedPartEntries())
+            all.Entries[next++] = entry;
+        return all;
+    }();
+    return table.Entries;
 }
 
 const char* BrowseBox::Private::PersistedName(Persisted property)

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QPointer>
 #include <QSize>
+#include <array>
 #include <vector>
 
 class QContextMenuEvent;
@@ -171,6 +172,11 @@ struct BrowseBox::Private
         bool (*Load)(Private& d, const QVariant& value);
     };
     static const PersistedEntry (&PersistedTable())[PersistedCount];
+    // The table's parts, in its order.
+    static std::array<PersistedEntry, 7> PersistedBoxEntries();
+    static std::array<PersistedEntry, 4> PersistedFieldEntries();
+    static std::array<PersistedEntry, 4> PersistedMouseEntries();
+    static std::array<PersistedEntry, 8> PersistedPartEntries();
     // The published name of a persisted property (its bag key, its notify name).
     static const char* PersistedName(Persisted property);
 

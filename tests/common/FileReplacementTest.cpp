@@ -92,17 +92,13 @@ TEST(FileReplacement, FolderThatRefusesNewFilesStillLetsAWritableFileBeReplaced)
                     "not enforce; permission bits are POSIX";
 #else
     KestrinTest::TempFolder temp;
-    // Permission bits do not stop root: work as an ordinary user, who owns what it makes.
-    ::chmod(temp.Path().c_str(), 0777);
-    KestrinTest::OrdinaryUser user;
-    const auto file = temp.Write("locked/file.txt", "old");
-    ::chmod(file.c_str(), 0444);
-    ::chmod((temp / "locked").c_str(), 0555);
+    const KestrinTest::FolderRefusingNewFiles locked(temp.Path(), "file.txt", "old", true);
+    const auto& file = locked.File();
     ReplaceFileBytes(file, "new");
     EXPECT_EQ(ReadBytes(file), "new");
     EXPECT_EQ(FlagsOf(file), 0444u);
-    EXPECT_THROW(ReplaceFileBytes(temp / "locked/other.txt", "x"), FileError);
-    EXPECT_FALSE(fs::exists(temp / "locked/other.txt"));
+    EXPECT_THROW(ReplaceFileBytes(locked.Other("other.txt"), "x"), FileError);
+    EXPECT_FALSE(fs::exists(locked.Other("other.txt")));
 #endif
 }
 
@@ -306,10 +302,9 @@ TEST(FileReplacement, InAFolderThatRefusesNewFilesNothingIsTruncatedBeforeTheEnd
     KESTRIN_SKIP_ON_WINDOWS("a folder refuses new files through its ACL on Windows, which Wine "
                             "does not enforce; permission bits are POSIX");
     KestrinTest::TempFolder temp;
-    ::chmod(temp.Path().c_str(), 0777);
-    KestrinTest::OrdinaryUser user;
-    const auto file = temp.Write("locked/file.txt", "old contents");
-    ::chmod((temp / "locked").c_str(), 0555);
+    const KestrinTest::FolderRefusingNewFiles locked(temp.Path(), "file.txt", "old contents",
+                                                     false);
+    const auto& file = locked.File();
     {
         FileReplacement output(file);
         output.Write("half of it");

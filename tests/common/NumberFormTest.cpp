@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "common/ProfileFile.h"
+#include "common/Fixed4.h"
 
 #include <climits>
 #include <cstdint>

@@ -3,6 +3,7 @@
 
 #include "common/ConfigFolders.h"
 #include "common/FileAccess.h"
+#include "common/SettingsFilePath.h"
 #include "common/Version.h"
 #include "tests/support/FileTraps.h"
 #include "tests/support/TempFolder.h"
@@ -45,14 +46,82 @@ Fixed4 Number(const char* text)
 }
 
 // What the window holds at shut-down, written in the window's order.
+// Built by name, each value its key's: WindowSettings().Left(Number("57")).Tab(1)...;
+// what is not named is empty or 0.
 struct WindowSettings
 {
-    Fixed4 left, top;
-    int tab;
+    Fixed4 left{}, top{};
+    int tab = 0;
     std::string splitSource, splitTarget, splitDelimiter;
-    int fileName, silent, fileList;
+    int fileName = 0, silent = 0, fileList = 0;
     std::string joinSource, joinTarget, joinDelimiter;
-    int nameLine;
+    int nameLine = 0;
+
+    WindowSettings& Left(Fixed4 value)
+    {
+        left = value;
+        return *this;
+    }
+    WindowSettings& Top(Fixed4 value)
+    {
+        top = value;
+        return *this;
+    }
+    WindowSettings& Tab(int value)
+    {
+        tab = value;
+        return *this;
+    }
+    WindowSettings& SplitSource(const std::string& value)
+    {
+        splitSource = value;
+        return *this;
+    }
+    WindowSettings& SplitTarget(const std::string& value)
+    {
+        splitTarget = value;
+        return *this;
+    }
+    WindowSettings& SplitDelimiter(const std::string& value)
+    {
+        splitDelimiter = value;
+        return *this;
+    }
+    WindowSettings& FileName(int value)
+    {
+        fileName = value;
+        return *this;
+    }
+    WindowSettings& Silent(int value)
+    {
+        silent = value;
+        return *this;
+    }
+    WindowSettings& FileList(int value)
+    {
+        fileList = value;
+        return *this;
+    }
+    WindowSettings& JoinSource(const std::string& value)
+    {
+        joinSource = value;
+        return *this;
+    }
+    WindowSettings& JoinTarget(const std::string& value)
+    {
+        joinTarget = value;
+        return *this;
+    }
+    WindowSettings& JoinDelimiter(const std::string& value)
+    {
+        joinDelimiter = value;
+        return *this;
+    }
+    WindowSettings& NameLine(int value)
+    {
+        nameLine = value;
+        return *this;
+    }
 };
 
 void WriteShutDown(const std::string& file, const WindowSettings& s)
@@ -105,19 +174,16 @@ TEST(ProfileFile, ShutDownFromNothingWritesSectionsAndKeysInWindowOrder)
 {
     KestrinTest::TempFolder temp;
     const auto file = temp / "kestrin.dat";
-    const WindowSettings settings{Number("57"),
-                                  Number("33.3333"),
-                                  1,
-                                  "/data/in.txt",
-                                  "",
-                                  "----",
-                                  1,
-                                  0,
-                                  2,
-                                  "",
-                                  "/out.txt",
-                                  "",
-                                  1};
+    const auto settings = WindowSettings()
+                              .Left(Number("57"))
+                              .Top(Number("33.3333"))
+                              .Tab(1)
+                              .SplitSource("/data/in.txt")
+                              .SplitDelimiter("----")
+                              .FileName(1)
+                              .FileList(2)
+                              .JoinTarget("/out.txt")
+                              .NameLine(1);
     WriteShutDown(file, settings);
     EXPECT_EQ(ReadBytes(file), "[fwMain]\r\n"
                                "Left=57\r\n"
@@ -156,8 +222,17 @@ TEST(ProfileFile, WindowsOwnReaderReadsWhatWeWrite)
     const auto ours = SettingsFilePath(temp / "bin/Kestrin.exe", temp / "user");
     ASSERT_EQ(ours, temp / "bin/Kestrin.dat");
     std::filesystem::create_directories(temp / "bin");
-    WriteShutDown(ours, {Number("57"), Number("-33.3333"), 1, "C:\\data\\in \xE4.txt", "",
-                         "  \"--\"  ", 1, 0, 2, "", "C:\\out.txt", "'x'", 1});
+    WriteShutDown(ours, WindowSettings()
+                            .Left(Number("57"))
+                            .Top(Number("-33.3333"))
+                            .Tab(1)
+                            .SplitSource("C:\\data\\in \xE4.txt")
+                            .SplitDelimiter("  \"--\"  ")
+                            .FileName(1)
+                            .FileList(2)
+                            .JoinTarget("C:\\out.txt")
+                            .JoinDelimiter("'x'")
+                            .NameLine(1));
     const auto hand = temp.Write("hand.dat", "; edited\r\n[FWMAIN]\r\n  LEFT = 10 \r\nTop=\r\n"
                                              "[&split file]\r\ntbDelimiter=\"a=b\"\r\n"
                                              "ucSource=  spaced  \r\n");
@@ -196,8 +271,20 @@ TEST(ProfileFile, UnchangedValuesAreNotRewrittenButZerosAndEmptyTextsAre)
 {
     KestrinTest::TempFolder temp;
     const auto file = temp / "kestrin.dat";
-    const WindowSettings filled{Number("57"), Number("20"), 1,    "/in.txt", "/out", "==", 1, 1, 2,
-                                "/list.txt",  "/joined",    "--", 1};
+    const auto filled = WindowSettings()
+                            .Left(Number("57"))
+                            .Top(Number("20"))
+                            .Tab(1)
+                            .SplitSource("/in.txt")
+                            .SplitTarget("/out")
+                            .SplitDelimiter("==")
+                            .FileName(1)
+                            .Silent(1)
+                            .FileList(2)
+                            .JoinSource("/list.txt")
+                            .JoinTarget("/joined")
+                            .JoinDelimiter("--")
+                            .NameLine(1);
     WriteShutDown(file, filled);
     const auto bytes = ReadBytes(file);
     const auto old = fs::last_write_time(file) - std::chrono::hours(1);
@@ -219,7 +306,7 @@ TEST(ProfileFile, UnchangedValuesAreNotRewrittenButZerosAndEmptyTextsAre)
 
     // Zeros and empty texts are written every time, as one blank, and the blank does not
     // pile up from one write to the next.
-    const WindowSettings empty{{}, {}, 0, "", "", "", 0, 0, 0, "", "", "", 0};
+    const WindowSettings empty{}; // every value empty or 0
     WriteShutDown(file, empty);
     const auto emptyBytes = ReadBytes(file);
     EXPECT_NE(emptyBytes.find("tbDelimiter= \r\n"), std::string::npos);
@@ -354,17 +441,14 @@ TEST(ProfileFile, ReadOnlyFolderUpdatesTheFileInPlaceAndCreatesNothing)
                     "not enforce; permission bits are POSIX";
 #else
     KestrinTest::TempFolder temp;
-    // Permission bits do not stop root: work as an ordinary user, who owns what it makes.
-    ::chmod(temp.Path().c_str(), 0777);
-    KestrinTest::OrdinaryUser user;
-    const auto file = temp.Write("locked/kestrin.dat", "[fwMain]\nLeft=10\n");
-    ::chmod(file.c_str(), 0444);
-    ::chmod((temp / "locked").c_str(), 0555);
+    const KestrinTest::FolderRefusingNewFiles locked(temp.Path(), "kestrin.dat",
+                                                     "[fwMain]\nLeft=10\n", true);
+    const auto& file = locked.File();
     IniWriteNumber(file, "fwMain", "Left", Fixed4::FromWhole(57));
-    IniWriteNumber(temp / "locked/new.dat", "fwMain", "Left", Fixed4::FromWhole(57));
+    IniWriteNumber(locked.Other("new.dat"), "fwMain", "Left", Fixed4::FromWhole(57));
     EXPECT_EQ(ReadBytes(file), "[fwMain]\nLeft=57\n");
     EXPECT_EQ(FlagsOf(file), 0444u);
-    EXPECT_FALSE(fs::exists(temp / "locked/new.dat"));
+    EXPECT_FALSE(fs::exists(locked.Other("new.dat")));
 #endif
 }
 
@@ -441,7 +525,7 @@ TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceIsNeitherReadNorReplaced)
     const auto folder = temp / "folder.dat";
     fs::create_directory(folder);
     const KestrinTest::PipeInPlace pipeInPlace(temp.Path());
-    const auto pipe = pipeInPlace.Path();
+    const auto& pipe = pipeInPlace.Path();
     ASSERT_TRUE(pipeInPlace.StillAPipe());
     for (const auto& path : {folder, pipe})
     {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "common/Registration.h"
 
+#include "common/Registry.h"
 #include "common/Version.h"
 #include "tests/support/TempFolder.h"
 

@@ -15,7 +15,7 @@ inline Kestrin::Readiness UpdateSplit(Kestrin::Workbench& bench, const std::stri
                                       const std::string& delimiter, bool naming = true)
 {
     Kestrin::ReadinessRequest request;
-    request.Tab = 0;
+    request.What = Kestrin::Operation::Split;
     request.Source = source;
     request.SplitDelimiter = delimiter;
     request.NamingSelected = naming;
@@ -26,25 +26,52 @@ inline Kestrin::Readiness UpdateJoin(Kestrin::Workbench& bench, const std::strin
                                      const std::string& target)
 {
     Kestrin::ReadinessRequest request;
-    request.Tab = 1;
+    request.What = Kestrin::Operation::Join;
     request.Source = list;
     request.JoinTarget = target;
     return bench.Update(request);
 }
 
+// A split's options, named where they are given: Into(folder).Silently().WithList().
 struct SplitOptions
 {
     std::string Target;
     bool FirstLine = false;
     bool Silent = false;
     bool List = false;
+
+    SplitOptions& NamedByFirstLines(bool on = true)
+    {
+        FirstLine = on;
+        return *this;
+    }
+    SplitOptions& Silently(bool on = true)
+    {
+        Silent = on;
+        return *this;
+    }
+    SplitOptions& WithList(bool on = true)
+    {
+        List = on;
+        return *this;
+    }
 };
+
+inline SplitOptions Into(const std::string& target)
+{
+    return SplitOptions{target};
+}
+// No target folder: the fragments go beside the source.
+inline SplitOptions BesideTheSource()
+{
+    return SplitOptions{};
+}
 
 inline Kestrin::RunEnd RunSplit(Kestrin::Workbench& bench, RecordingHost& host,
                                 const std::string& source, const SplitOptions& options = {})
 {
     Kestrin::RunRequest request;
-    request.Tab = 0;
+    request.What = Kestrin::Operation::Split;
     request.Source = source;
     request.Target = options.Target;
     request.FirstLineNames = options.FirstLine;
@@ -57,7 +84,7 @@ inline Kestrin::RunEnd RunJoin(Kestrin::Workbench& bench, RecordingHost& host,
                                const std::string& list, const std::string& target)
 {
     Kestrin::RunRequest request;
-    request.Tab = 1;
+    request.What = Kestrin::Operation::Join;
     request.Source = list;
     request.Target = target;
     return bench.Run(request, host);

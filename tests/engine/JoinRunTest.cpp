@@ -240,7 +240,7 @@ TEST(JoinRun, ACallerMayKeepTheTargetWhenNoListedFileIsThere)
     RecordingHost host;
     host.Answers = {Answer::Yes};
     RunRequest request;
-    request.Tab = 1;
+    request.What = Operation::Join;
     request.Source = list;
     request.Target = target;
     request.KeepTargetWhenNothingFound = true;

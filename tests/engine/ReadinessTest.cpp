@@ -100,3 +100,25 @@ TEST(Readiness, UnreadableSourceIsAnErrorThatLeavesTheListsAlone)
     EXPECT_TRUE(bench.OptionClickEnablesStart());
     EXPECT_EQ(UpdateSplit(bench, source, "").Total, "3");
 }
+
+// A request for neither operation is a caller's mistake: refused, not taken for a finished
+// run (or for a join).
+TEST(Readiness, ARequestForNoKnownOperationIsRefused)
+{
+    TempFolder temp;
+    const auto source = temp.Write("notes.txt", "a#b#c");
+    Workbench bench;
+    UpdateSplit(bench, source, "#");
+    ReadinessRequest ready;
+    ready.What = static_cast<Operation>(2);
+    ready.Source = source;
+    ready.SplitDelimiter = "#";
+    EXPECT_THROW(bench.Update(ready), std::logic_error);
+    RunRequest run;
+    run.What = static_cast<Operation>(2);
+    run.Source = source;
+    run.Target = temp / "out";
+    RecordingHost host;
+    EXPECT_THROW(bench.Run(run, host), std::logic_error);
+    EXPECT_FALSE(std::filesystem::exists(temp / "out"));
+}

@@ -38,7 +38,7 @@ TEST(RoundTrip, JoinThenSplitGivesTheFilesBack)
         UpdateSplit(bench, joined, "<<cut>>");
         RecordingHost splitHost;
         const auto out = temp / (fileNames ? "named" : "plain");
-        RunSplit(bench, splitHost, joined, {out, fileNames, false, false});
+        RunSplit(bench, splitHost, joined, Into(out).NamedByFirstLines(fileNames));
         if (fileNames)
         {
             // Named after the paths the join wrote, each holding its text again.
@@ -70,7 +70,7 @@ TEST(RoundTrip, SplitListJoinsIntoTheDocumentedText)
     Workbench bench;
     UpdateSplit(bench, source, "##");
     RecordingHost host;
-    RunSplit(bench, host, source, {temp / "parts", false, false, true});
+    RunSplit(bench, host, source, Into(temp / "parts").WithList());
     const auto list = temp / "parts/notes_List.txt";
     const auto joined = temp / "joined.txt";
     UpdateJoin(bench, list, joined);
@@ -121,7 +121,7 @@ TEST(RoundTrip, ExactSplitAndRawJoinGiveTheSourceBack)
         const auto target = temp / (folder + "/joined.bin");
         ASSERT_TRUE(UpdateJoin(bench, list, target).StartEnabled);
         RunRequest join;
-        join.Tab = 1;
+        join.What = Operation::Join;
         join.Source = list;
         join.Target = target;
         join.Raw = true;

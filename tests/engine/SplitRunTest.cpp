@@ -4,6 +4,7 @@
 #include "EngineTestSupport.h"
 #include "common/FileAccess.h"
 #include "common/FileError.h"
+#include "engine/FragmentDecision.h"
 #include "tests/support/FileTraps.h"
 #include "tests/support/TempFolder.h"
 
@@ -29,6 +30,55 @@ std::string Numbered(int count)
 const char* Question = "\r\nA file with this name already exists. Overwrite?";
 } // namespace
 
+TEST(SplitRun, WhatIsFoundAtAFragmentsNameDecidesWhatIsAsked)
+{
+    using Step = FragmentStep;
+    // Exists, Link, InsideTarget, ListFile, Source, WrittenBefore.
+    const auto at = [](bool exists, bool link, bool inside, bool list, bool source, bool before)
+    { return FoundAtName{exists, link, inside, list, source, before}; };
+    const struct
+    {
+        FoundAtName found;
+        Step asked; // not silent
+        Step silently;
+    } cases[] = {
+        {at(false, false, true, false, false, false), Step::Write, Step::Write},
+        {at(true, false, true, false, false, false), Step::AskOverwrite, Step::Write},
+        {at(true, false, true, true, false, false), Step::AskOverwrite, Step::AskOverwrite},
+        {at(false, false, true, true, false, false), Step::AskOverwrite, Step::AskOverwrite},
+        {at(true, false, true, false, true, false), Step::AskOverwrite, Step::AskOverwrite},
+        {at(true, true, true, false, false, false), Step::AskOverwrite, Step::Write},
+        {at(false, true, true, false, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(true, true, false, false, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(false, true, false, false, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(true, true, false, true, false, false), Step::AskAboutLink, Step::AskAboutLink},
+        {at(true, false, true, false, false, true), Step::AskRepeatedName, Step::AskRepeatedName},
+        {at(true, true, true, false, false, true), Step::AskRepeatedName, Step::AskRepeatedName},
+        {at(true, false, true, false, true, true), Step::AskOverwrite, Step::AskOverwrite},
+        {at(true, true, false, false, false, true), Step::AskAboutLink, Step::AskAboutLink},
+        {at(false, false, true, false, false, true), Step::Write, Step::Write},
+    };
+    for (const auto& c : cases)
+    {
+        const auto& f = c.found;
+        SCOPED_TRACE(::testing::Message() << f.Exists << f.Link << f.InsideTarget << f.ListFile
+                                          << f.Source << f.WrittenBefore);
+        EXPECT_EQ(DecideFragment(f, false), c.asked);
+        EXPECT_EQ(DecideFragment(f, true), c.silently);
+    }
+    // Every combination: nothing outside the target folder, nor the list, nor the source is
+    // written without a question, silent or not.
+    for (unsigned bits = 0; bits < 128; ++bits)
+    {
+        const FoundAtName f = at(bits & 1, bits & 2, bits & 4, bits & 8, bits & 16, bits & 32);
+        const Step step = DecideFragment(f, bits & 64);
+        if ((f.Link && !f.InsideTarget) || f.ListFile || (f.Exists && f.Source))
+        {
+            EXPECT_NE(step, Step::Write) << bits;
+        }
+    }
+}
+
 TEST(SplitRun, AutoNumberedFragmentsAndTheirList)
 {
     // The design's example: C:\work\notes.txt in 12 fragments, no target folder, a list.
@@ -44,7 +94,7 @@ TEST(SplitRun, AutoNumberedFragmentsAndTheirList)
     Workbench bench;
     ASSERT_EQ(UpdateSplit(bench, source, "=====").Total, "12");
     RecordingHost host;
-    EXPECT_EQ(RunSplit(bench, host, source, {"", false, false, true}), RunEnd::Finished);
+    EXPECT_EQ(RunSplit(bench, host, source, BesideTheSource().WithList()), RunEnd::Finished);
 
     std::string list;
     for (int i = 1; i <= 12; ++i)
@@ -108,7 +158,7 @@ TEST(SplitRun, FirstLineNamesSkipNamelessFragmentsAndChangeTheList)
     Workbench bench;
     ASSERT_EQ(UpdateSplit(bench, source, "@@").Total, "5");
     RecordingHost host;
-    RunSplit(bench, host, source, {temp / "out", true, false, true});
+    RunSplit(bench, host, source, Into(temp / "out").NamedByFirstLines().WithList());
     EXPECT_EQ(NamesIn(temp / "out"),
               (Names{"Chapter 1.txt", "a_b_c_.txt", "book_List.txt", "single line"}));
     EXPECT_EQ(ReadBytes(temp / "out/Chapter 1.txt"), "Body one");
@@ -124,14 +174,14 @@ TEST(SplitRun, FirstLineNamesSkipNamelessFragmentsAndChangeTheList)
     // Without a readiness update in between, the next run names fragments after their
     // former second line.
     RecordingHost again;
-    RunSplit(bench, again, source, {temp / "again", true, false, false});
+    RunSplit(bench, again, source, Into(temp / "again").NamedByFirstLines());
     EXPECT_EQ(NamesIn(temp / "again"), (Names{"Body one", "second", "single line"}));
     EXPECT_EQ(ReadBytes(temp / "again/second"), "third");
 
     // A readiness update gives the original fragments back.
     UpdateSplit(bench, source, "@@");
     RecordingHost fresh;
-    RunSplit(bench, fresh, source, {temp / "fresh", true, false, false});
+    RunSplit(bench, fresh, source, Into(temp / "fresh").NamedByFirstLines());
     EXPECT_EQ(NamesIn(temp / "fresh"), (Names{"Chapter 1.txt", "a_b_c_.txt", "single line"}));
 }
 
@@ -145,7 +195,7 @@ TEST(SplitRun, FirstLinesLongerThanANameGiveCutNamesAndEveryFragmentIsWritten)
     UpdateSplit(bench, source, "##");
     RecordingHost host;
     host.Answers = {Answer::No};
-    RunSplit(bench, host, source, {temp / "out", true, false, true});
+    RunSplit(bench, host, source, Into(temp / "out").NamedByFirstLines().WithList());
     const auto names = NamesIn(temp / "out");
     ASSERT_EQ(names.size(), 4u); // two cut names, "x" and the list
     EXPECT_EQ(ReadBytes(temp / "out/x"), "end");
@@ -169,7 +219,7 @@ TEST(SplitRun, AbsoluteFirstLinesStayInsideTheTargetFolder)
     Workbench bench;
     UpdateSplit(bench, source, "##");
     RecordingHost host;
-    RunSplit(bench, host, source, {temp / "out", true, true, false});
+    RunSplit(bench, host, source, Into(temp / "out").NamedByFirstLines().Silently());
     EXPECT_EQ(ReadBytes(outside), "keep");
     EXPECT_EQ(NamesIn(temp / "out"), (Names{".._victim.txt", "victim.txt", "x"}));
     EXPECT_EQ(ReadBytes(temp / "out/victim.txt"), "new");
@@ -182,7 +232,9 @@ TEST(SplitRun, FirstLinesNamingDevicesGiveFilesAndTheRunGoesOn)
     Workbench bench;
     UpdateSplit(bench, source, "##");
     RecordingHost host;
-    EXPECT_EQ(RunSplit(bench, host, source, {temp / "out", true, true, true}), RunEnd::Finished);
+    EXPECT_EQ(
+        RunSplit(bench, host, source, Into(temp / "out").NamedByFirstLines().Silently().WithList()),
+        RunEnd::Finished);
 #ifdef _WIN32
     const Names names{"CON_", "aux_.txt", "d_List.txt", "last"};
 #else
@@ -209,7 +261,7 @@ TEST(SplitRun, OverwriteQuestionsAndTheirAnswers)
     // Yes, No, then Cancel at the third: 1 written, 2 kept but listed, 3..5 untouched.
     RecordingHost host;
     host.Answers = {Answer::Yes, Answer::No, Answer::Cancel};
-    EXPECT_EQ(RunSplit(bench, host, source, {temp / "out", false, false, true}), RunEnd::Finished);
+    EXPECT_EQ(RunSplit(bench, host, source, Into(temp / "out").WithList()), RunEnd::Finished);
     ASSERT_EQ(host.Questions.size(), 3u);
     EXPECT_EQ(host.Questions[0], temp / "out/f_1.txt" + Question);
     EXPECT_EQ(host.Styles[0], QuestionStyle::YesNoCancel);
@@ -221,7 +273,7 @@ TEST(SplitRun, OverwriteQuestionsAndTheirAnswers)
 
     // Silent: replaced without a question.
     RecordingHost silent;
-    RunSplit(bench, silent, source, {temp / "out", false, true, false});
+    RunSplit(bench, silent, source, Into(temp / "out").Silently());
     EXPECT_TRUE(silent.Questions.empty());
     EXPECT_EQ(ReadBytes(temp / "out/f_5.txt"), "5");
 }
@@ -234,7 +286,7 @@ TEST(SplitRun, TheSourceIsNeverReplacedSilently)
     UpdateSplit(bench, source, "##");
     RecordingHost host;
     host.Answers = {Answer::No};
-    RunSplit(bench, host, source, {"", true, true, false});
+    RunSplit(bench, host, source, BesideTheSource().NamedByFirstLines().Silently());
     ASSERT_EQ(host.Questions.size(), 1u);
     EXPECT_EQ(host.Questions[0], source + Question);
     EXPECT_EQ(ReadBytes(source), "story.txt\nreplaced?##other\nx");
@@ -300,9 +352,9 @@ TEST(SplitRun, TargetFoldersWithAndWithoutSeparatorAndNamesWithoutDot)
     Workbench bench;
     UpdateSplit(bench, source, "#");
     RecordingHost host;
-    RunSplit(bench, host, source, {temp / "typed", false, false, true});
+    RunSplit(bench, host, source, Into(temp / "typed").WithList());
     EXPECT_EQ(NamesIn(temp / "typed"), (Names{"Makefile_1", "Makefile_2", "Makefile_List"}));
-    RunSplit(bench, host, source, {temp / "slashed/", false, false, false});
+    RunSplit(bench, host, source, Into(temp / "slashed/"));
     EXPECT_EQ(NamesIn(temp / "slashed"), (Names{"Makefile_1", "Makefile_2"}));
     // No target: beside the source.
     RunSplit(bench, host, source);
@@ -318,7 +370,7 @@ TEST(SplitRun, AReadinessUpdateDuringTheRunDoesNotChangeWhatItWrites)
     UpdateSplit(bench, source, "#");
     RecordingHost host;
     host.OnEvents = [&] { UpdateSplit(bench, other, "|"); };
-    RunSplit(bench, host, source, {temp / "out", false, false, false});
+    RunSplit(bench, host, source, Into(temp / "out"));
     EXPECT_EQ(NamesIn(temp / "out").size(), 8u);
     EXPECT_EQ(ReadBytes(temp / "out/a_8.txt"), "8");
     EXPECT_EQ(host.ProgressSets, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
@@ -332,7 +384,8 @@ TEST(SplitRun, ErrorsEndTheRunAndKeepWhatWasWritten)
     Workbench bench;
     UpdateSplit(bench, source, "#");
     RecordingHost host;
-    EXPECT_THROW(RunSplit(bench, host, source, {temp / "out", false, true, true}), FileError);
+    EXPECT_THROW(RunSplit(bench, host, source, Into(temp / "out").Silently().WithList()),
+                 FileError);
     EXPECT_EQ(ReadBytes(temp / "out/a_1.txt"), "one");
     EXPECT_FALSE(fs::exists(temp / "out/a_3.txt"));
     EXPECT_EQ(ReadBytes(temp / "out/a_List.txt"), temp / "out/a_1.txt\r\n");
@@ -381,7 +434,7 @@ TEST(SplitRun, ASourceChangedWhileAFragmentIsWrittenLeavesNoTornFragment)
             (c.truncate ? "cut, fragment " : "rewritten, fragment ") + std::to_string(c.hit);
         try
         {
-            RunSplit(bench, host, source, {temp / "out", false, false, false});
+            RunSplit(bench, host, source, Into(temp / "out"));
             ADD_FAILURE() << "no error: " << where;
         }
         catch (const FileError& error)
@@ -420,7 +473,7 @@ TEST(SplitRun, LockedListFileIsRetriedThroughTheHost)
         if (host.Waits == 2)
             lock.Unlock();
     };
-    RunSplit(bench, host, source, {temp / "out", false, true, true});
+    RunSplit(bench, host, source, Into(temp / "out").Silently().WithList());
     if (host.Waits < 0)
         GTEST_SKIP() << "no way to deny access here";
     EXPECT_EQ(host.Waits, 2);
@@ -512,7 +565,7 @@ TEST(SplitRun, AFragmentNamedLikeTheListFileIsAskedAboutAndNeverAppendedTo)
         UpdateSplit(bench, source, "##");
         RecordingHost host;
         host.Answers = {c.answer};
-        RunSplit(bench, host, source, {temp / "out", true, true, true});
+        RunSplit(bench, host, source, Into(temp / "out").NamedByFirstLines().Silently().WithList());
         ASSERT_EQ(host.Questions.size(), 1u) << c.text;
         EXPECT_EQ(host.Questions[0], temp / "out/book_List.txt" + Question);
         std::string expected = c.list;
@@ -549,7 +602,8 @@ TEST(SplitRun, ANameAnEarlierFragmentTookIsAskedAboutEvenWhenSilent)
         UpdateSplit(bench, source, "##");
         RecordingHost host;
         host.Answers.assign(c.answers.begin(), c.answers.end());
-        RunSplit(bench, host, source, {temp / "steps", true, c.silent, true});
+        RunSplit(bench, host, source,
+                 Into(temp / "steps").NamedByFirstLines().Silently(c.silent).WithList());
         ASSERT_EQ(host.Questions.size(), 1u) << c.silent;
         EXPECT_EQ(host.Questions[0], temp / "steps/Starting_ Build" + repeated);
         EXPECT_EQ(ReadBytes(temp / "steps/Starting_ Build"), c.build);
@@ -681,7 +735,7 @@ TEST(SplitRun, LinksLeadingOutOfTheTargetFolderAreAskedAboutEvenWhenSilent)
 
     RecordingHost declined;
     declined.Answers = {Answer::No, Answer::No};
-    RunSplit(bench, declined, source, {temp / "out", false, true, false});
+    RunSplit(bench, declined, source, Into(temp / "out").Silently());
     ASSERT_EQ(declined.Questions.size(), 2u);
     EXPECT_NE(declined.Questions[0].find(victim), std::string::npos) << declined.Questions[0];
     EXPECT_NE(declined.Questions[1].find("nowhere.txt"), std::string::npos);
@@ -694,7 +748,7 @@ TEST(SplitRun, LinksLeadingOutOfTheTargetFolderAreAskedAboutEvenWhenSilent)
     // The user may still agree to write through them.
     RecordingHost agreed;
     agreed.Answers = {Answer::Yes, Answer::Yes};
-    RunSplit(bench, agreed, source, {temp / "out", false, true, false});
+    RunSplit(bench, agreed, source, Into(temp / "out").Silently());
     EXPECT_EQ(ReadBytes(victim), "two");
     EXPECT_EQ(ReadBytes(temp / "nowhere.txt"), "three");
 }
@@ -716,7 +770,7 @@ TEST(SplitRun, APipeOrDeviceWhereAFragmentGoesIsNotReplaced)
     RecordingHost host;
     try
     {
-        RunSplit(bench, host, source, {temp / "out", false, true, false});
+        RunSplit(bench, host, source, Into(temp / "out").Silently());
         ADD_FAILURE() << "no error";
     }
     catch (const FileError& error)

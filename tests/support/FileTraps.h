@@ -61,6 +61,25 @@ private:
     bool switched_ = false;
 };
 
+// A folder "locked" in `folder` that refuses new files, holding one file of `content`
+// (read-only when asked), all made and then worked in as an OrdinaryUser for the trap's
+// life, so that the permission bits also hold for root. POSIX only: on Windows a folder
+// refuses new files through its ACL, which Wine does not enforce, and the tests skip.
+class FolderRefusingNewFiles
+{
+public:
+    FolderRefusingNewFiles(const std::string& folder, const std::string& name,
+                           const std::string& content, bool readOnlyFile);
+    // The file, and another name in the locked folder.
+    const std::string& File() const { return file_; }
+    std::string Other(const std::string& name) const { return locked_ + name; }
+
+private:
+    std::string locked_; // with its final separator; made open to all first
+    OrdinaryUser user_;
+    std::string file_;
+};
+
 // A small file system mounted on a folder: tmpfs of `size`, or an ext2 image of `size`
 // (no room can be reserved there beforehand, as on many network file systems) made with
 // mkfs.ext2 and mounted through a loop device. Mounted() is false where mounting is not

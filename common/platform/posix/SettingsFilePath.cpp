@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "common/SettingsFilePath.h"
+
 #include "common/ConfigFolders.h"
 #include "common/Exists.h"
-#include "common/ProfileFile.h"
 #include "common/Version.h"
 
 #include <filesystem>

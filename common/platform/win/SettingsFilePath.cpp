@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "common/SettingsFilePath.h"
+
 #include "common/CodePage.h"
 #include "common/ConfigFolders.h"
 #include "common/Exists.h"
-#include "common/ProfileFile.h"
 
 #include <filesystem>
 

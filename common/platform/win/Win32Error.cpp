@@ -6,53 +6,50 @@
 
 namespace Kestrin
 {
+namespace
+{
+// The system's error codes this program tells apart, by the error number they mean here.
+const struct
+{
+    unsigned long Win32;
+    int Errno;
+} ErrnoTable[] = {
+    {ERROR_FILE_NOT_FOUND, ENOENT},
+    {ERROR_PATH_NOT_FOUND, ENOENT},
+    {ERROR_INVALID_DRIVE, ENOENT},
+    {ERROR_BAD_NETPATH, ENOENT},
+    {ERROR_BAD_NET_NAME, ENOENT},
+    {ERROR_BAD_PATHNAME, ENOENT},
+    {ERROR_ACCESS_DENIED, EACCES},
+    {ERROR_SHARING_VIOLATION, EACCES},
+    {ERROR_LOCK_VIOLATION, EACCES},
+    {ERROR_NETWORK_ACCESS_DENIED, EACCES},
+    {ERROR_USER_MAPPED_FILE, EACCES},
+    {ERROR_DELETE_PENDING, EACCES},
+    {ERROR_WRITE_PROTECT, EROFS}, // not access denied: waiting would not help
+    {ERROR_FILE_EXISTS, EEXIST},
+    {ERROR_ALREADY_EXISTS, EEXIST},
+    {ERROR_DISK_FULL, ENOSPC},
+    {ERROR_HANDLE_DISK_FULL, ENOSPC},
+    {ERROR_DIRECTORY, ENOTDIR},
+    {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},
+    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+    {ERROR_INVALID_NAME, EINVAL},
+    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+    {ERROR_OUTOFMEMORY, ENOMEM},
+    {ERROR_INVALID_HANDLE, EBADF},
+    {ERROR_NOT_SAME_DEVICE, EXDEV},
+    {ERROR_BROKEN_PIPE, EPIPE},
+    {ERROR_NO_DATA, EPIPE},
+};
+} // namespace
+
 int ErrnoOfWin32(unsigned long error)
 {
-    switch (error)
-    {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_BAD_PATHNAME:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_NETWORK_ACCESS_DENIED:
-    case ERROR_USER_MAPPED_FILE:
-    case ERROR_DELETE_PENDING:
-        return EACCES;
-    case ERROR_WRITE_PROTECT:
-        return EROFS; // not access denied: waiting would not help
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return EEXIST;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_DIRECTORY:
-        return ENOTDIR;
-    case ERROR_DIR_NOT_EMPTY:
-        return ENOTEMPTY;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
-    case ERROR_INVALID_NAME:
-        return EINVAL;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return ENOMEM;
-    case ERROR_INVALID_HANDLE:
-        return EBADF;
-    case ERROR_NOT_SAME_DEVICE:
-        return EXDEV;
-    case ERROR_BROKEN_PIPE:
-    case ERROR_NO_DATA:
-        return EPIPE;
-    default:
-        return EIO;
-    }
+    for (const auto& entry : ErrnoTable)
+        if (entry.Win32 == error)
+            return entry.Errno;
+    return EIO;
 }
 
 std::string Win32ErrorText(unsigned long error)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <linux/fs.h>
 #include <random>
 #include <sys/fsuid.h>
@@ -85,6 +86,27 @@ OrdinaryUser::~OrdinaryUser()
         ::setfsuid(0);
         ::setfsgid(0);
     }
+}
+
+namespace
+{
+// The ordinary user owns what it makes below a folder everybody may write in.
+const std::string& OpenToAll(const std::string& folder)
+{
+    ::chmod(folder.c_str(), 0777);
+    return folder;
+}
+} // namespace
+
+FolderRefusingNewFiles::FolderRefusingNewFiles(const std::string& folder, const std::string& name,
+                                               const std::string& content, bool readOnlyFile)
+    : locked_(OpenToAll(folder) + "/locked/"), file_(locked_ + name)
+{
+    ::mkdir(locked_.c_str(), 0755);
+    std::ofstream(file_, std::ios::binary) << content;
+    if (readOnlyFile)
+        ::chmod(file_.c_str(), 0444);
+    ::chmod(locked_.c_str(), 0555);
 }
 
 SmallDisk::SmallDisk(const std::string& folder, const char* size, const char* kind)

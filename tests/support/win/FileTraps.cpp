@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <windows.h>
 
@@ -85,6 +86,15 @@ UnreadableFile::~UnreadableFile() = default;
 
 OrdinaryUser::OrdinaryUser() = default;
 OrdinaryUser::~OrdinaryUser() = default;
+
+// Nothing refuses new files here (see the header): the folder and the file only.
+FolderRefusingNewFiles::FolderRefusingNewFiles(const std::string& folder, const std::string& name,
+                                               const std::string& content, bool)
+    : locked_(folder + "\\locked\\"), file_(locked_ + name)
+{
+    MakeFolders(locked_);
+    std::ofstream(file_, std::ios::binary) << content;
+}
 
 SmallDisk::SmallDisk(const std::string& folder, const char*, const char*)
     : folder_(folder), why_("no file system can be mounted from a test on Windows")

@@ -13,7 +13,8 @@
 //   (<Ostrel/OleColor.h>); 16-bit values are short, 32-bit ones int, single precision float.
 // - Key codes are Windows virtual-key numbers and Shift is the mask 1 Shift, 2 Ctrl,
 //   4 Alt; mouse Button is the mask 1 left, 2 right, 4 middle (<Ostrel/KeyCodes.h> names
-//   them all). X and Y are twips in the control's coordinates. Drop effects are 0 none, 1 copy, 2 move, 4 link.
+//   them all). X and Y are twips in the control's coordinates. Drop effects are 0 none,
+//   1 copy, 2 move, 4 link.
 // - Events whose arguments the control passes by reference (MouseDown, MouseMove,
 //   MouseUp and the OLE drag-and-drop events) take them as non-const references: a
 //   handler connected directly (the default for a handler on the control's thread) may
