@@ -4,7 +4,6 @@
 #include "AdvancedDialog.h"
 #include "Exists.h"
 #include "FileError.h"
-#include "FormFont.h"
 #include "LocalText.h"
 #include "MainLayout.h"
 #include "MessageBox.h"
@@ -14,6 +13,7 @@
 #include "StatusBar.h"
 #include "TabControl.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>
@@ -24,6 +24,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,6 +32,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -136,6 +138,18 @@ QRect PixelRect(const TwipRect& r, double tppx, double tppy)
     return QRect(Pixels(r.Left, tppx), Pixels(r.Top, tppy), Pixels(r.Width, tppx),
                  Pixels(r.Height, tppy));
 }
+
+// What a push button's caption needs: the text and the style's margins and frame on both
+// sides (its size hint adds a minimum width that has nothing to do with the caption).
+int RunCaptionWidth(const QPushButton* button)
+{
+    QString caption = button->text();
+    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    const QStyle* style = button->style();
+    const int sides = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                      style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    return button->fontMetrics().horizontalAdvance(caption) + 2 * sides;
+}
 } // namespace
 
 fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
@@ -161,7 +175,6 @@ double fwMain::TwipsPerPixelY() const
 
 void fwMain::CreateControls()
 {
-    ChooseFont();
     ssMain = new TabControl(this);
     ssMain->setObjectName(QStringLiteral("ssMain"));
     ssMain->AddTab(QStringLiteral("&Split File"));
@@ -235,57 +248,54 @@ void fwMain::CreateControls()
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    ChooseDesignScale();
     // The smallest size that keeps every computed size non-negative.
-    MainLayoutInput in;
-    in.TwipsPerPixelX = TwipsPerPixelX();
-    in.TwipsPerPixelY = TwipsPerPixelY();
-    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
-    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    const MainLayoutInput in = LayoutInput();
     const MainLayout layout = ComputeMainLayout(in);
-    setMinimumSize(
-        static_cast<int>(std::ceil(MinimumScaleWidth(in.TwipsPerPixelX) / in.TwipsPerPixelX)),
-        static_cast<int>(std::ceil(MinimumScaleHeight(layout) / in.TwipsPerPixelY)));
+    setMinimumSize(static_cast<int>(std::ceil(MinimumScaleWidth(in.TwipsPerPixelX, DesignScaleX) /
+                                              in.TwipsPerPixelX)),
+                   static_cast<int>(std::ceil(MinimumScaleHeight(layout) / in.TwipsPerPixelY)));
 }
 
-void fwMain::ChooseFont()
+void fwMain::ChooseDesignScale()
+{
+    // The layout's pixel constants follow the window's font as a dialog's units do; where a
+    // caption would still not fit its room (a font wider than the average says, another
+    // language), across grows until it does. Measured on the controls themselves, with the
+    // style and font they are shown with.
+    const QFontMetrics metrics(font());
+    double x = DesignScale(metrics.averageCharWidth(), DesignCharWidth);
+    DesignScaleY = DesignScale(metrics.height(), DesignLineHeight);
+    const CaptionRooms room = DesignCaptionRooms();
+    for (int i = 0; i < 2; ++i)
+    {
+        for (const QLabel* label : {tlSource[i], tlTarget[i], tlDelimiter[i]})
+            x = ScaleToFit(x, label->sizeHint().width(), room.Label);
+    }
+    for (const QAbstractButton* option :
+         {static_cast<QAbstractButton*>(obFileName[0]),
+          static_cast<QAbstractButton*>(obFileName[1]), static_cast<QAbstractButton*>(chSilent),
+          static_cast<QAbstractButton*>(chFileList)})
+        x = ScaleToFit(x, option->sizeHint().width(), room.Option);
+    x = ScaleToFit(x, chFileName->sizeHint().width(), room.FileName);
+    for (const QGroupBox* frame : {fbTarget, fbOptions})
+        x = ScaleToFit(x, frame->minimumSizeHint().width(), room.Frame);
+    x = ScaleToFit(x, RunCaptionWidth(bbRun), room.Run);
+    DesignScaleX = x;
+}
+
+MainLayoutInput fwMain::LayoutInput() const
 {
     MainLayoutInput in;
     in.TwipsPerPixelX = TwipsPerPixelX();
     in.TwipsPerPixelY = TwipsPerPixelY();
-    in.ScaleWidth = StartWidthPx * in.TwipsPerPixelX;
-    const MainLayout layout = ComputeMainLayout(in);
-    const int labelWidth = Pixels(layout.tlSource.Width, in.TwipsPerPixelX);
-    const int optionWidth = Pixels(layout.obFileName[0].Width, in.TwipsPerPixelX);
-    const int fileNameWidth = Pixels(layout.chFileName.Width, in.TwipsPerPixelX);
-
-    // Measured with stand-ins before any control exists, so that every control, the path
-    // fields (which fix their height from their font) included, is made with the font.
-    QLabel label;
-    QRadioButton option;
-    QCheckBox check;
-    const auto fits = [&](const QFont& font)
-    {
-        const auto widthOf = [&font](QAbstractButton& probe, const QString& caption)
-        {
-            probe.setFont(font);
-            probe.setText(caption);
-            return probe.sizeHint().width();
-        };
-        label.setFont(font);
-        for (const QString& caption : LabelCaptions)
-        {
-            label.setText(caption);
-            if (label.sizeHint().width() > labelWidth)
-                return false;
-        }
-        for (const QString& caption : OptionCaptions)
-        {
-            if (widthOf(option, caption) > optionWidth || widthOf(check, caption) > optionWidth)
-                return false;
-        }
-        return widthOf(check, FileNameCaption) <= fileNameWidth;
-    };
-    setFont(FitFormFont(QApplication::font(this), fits));
+    in.ScaleWidth = width() * in.TwipsPerPixelX;
+    in.ScaleHeight = height() * in.TwipsPerPixelY;
+    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
+    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    in.DesignScaleX = DesignScaleX;
+    in.DesignScaleY = DesignScaleY;
+    return in;
 }
 
 void fwMain::ConnectEvents()
@@ -339,13 +349,18 @@ void fwMain::Form_Load(const Startup& startup)
     // Read once: every key below comes from this one reading.
     const ProfileFile settings(SettingsFileValue);
 
-    // Every start uses the same size; a minimised window keeps its own.
+    // Every start uses the same size, grown with the layout's scale and kept on the screen
+    // (a large font on a small or scaled screen); a minimised window keeps its own.
     if (!(windowState() & Qt::WindowMinimized))
     {
-        if (width() != StartWidthPx)
-            resize(StartWidthPx, height());
-        if (height() != StartHeightPx)
-            resize(width(), StartHeightPx);
+        const QSize size =
+            StartSize(QSize(StartWidthPx, StartHeightPx), DesignScaleX, DesignScaleY,
+                      screen() ? screen()->availableGeometry().size() : QSize(),
+                      QSize(frameGeometry().width() - width(), TitleBarHeightPx()), minimumSize());
+        if (width() != size.width())
+            resize(size.width(), height());
+        if (height() != size.height())
+            resize(width(), size.height());
     }
 
     const double tppx = TwipsPerPixelX();
@@ -373,10 +388,10 @@ void fwMain::Form_Load(const Startup& startup)
     // screen would leave the window out of reach, so it is centred instead.
     const QRect titleBar(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy),
                          frameGeometry().width(), TitleBarHeightPx());
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (!screens.isEmpty() &&
-        std::none_of(screens.begin(), screens.end(),
-                     [&](QScreen* s) { return s->geometry().intersects(titleBar); }))
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens.append(s->geometry());
+    if (!screens.isEmpty() && !TitleBarOnAScreen(titleBar, screens))
     {
         RememberedLeft = centred(screenArea.x(), screenArea.width(), frameGeometry().width(), tppx);
         RememberedTop =
@@ -582,13 +597,7 @@ void fwMain::Form_Resize()
     }
     const RaisedWhileInScope layingOut(LayingOut);
     LaidOutFieldHeight = ucSource[0]->height();
-    MainLayoutInput in;
-    in.TwipsPerPixelX = TwipsPerPixelX();
-    in.TwipsPerPixelY = TwipsPerPixelY();
-    in.ScaleWidth = width() * in.TwipsPerPixelX;
-    in.ScaleHeight = height() * in.TwipsPerPixelY;
-    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
-    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    const MainLayoutInput in = LayoutInput();
     const MainLayout layout = ComputeMainLayout(in);
     const double px = in.TwipsPerPixelX;
     const double py = in.TwipsPerPixelY;

@@ -28,6 +28,7 @@ namespace Kestrin
 {
 class AdvancedDialog;
 class FileError;
+struct MainLayoutInput;
 class ProgressBar;
 class StatusBar;
 class TabControl;
@@ -97,7 +98,8 @@ protected:
 
 private:
     void CreateControls();
-    void ChooseFont();
+    void ChooseDesignScale();
+    MainLayoutInput LayoutInput() const;
     void ConnectEvents();
     void Form_Load(const Startup& startup);
     void Form_Unload();
@@ -146,5 +148,8 @@ private:
     QSize CentredFrameSize;
     bool LayingOut = false;
     int LaidOutFieldHeight = -1; // pixels
+    // Pixels per design pixel of the layout, across and down, for the window's font.
+    double DesignScaleX = 1;
+    double DesignScaleY = 1;
 };
 } // namespace Kestrin
