@@ -12,9 +12,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    // The window's figures are design pixels of an 8-point dialog font, and its layout grows
-    // with a larger font: the tests that check those figures run at a font no larger than
-    // that. The test over fonts and scales sets its own.
+    // The window's figures are design pixels of an 8-point dialog font and grow where a
+    // caption needs more room; DejaVu Sans at 8 points is wider than that font. The tests of
+    // the designed figures run at 7 points, where every caption fits its designed room; the
+    // test over fonts and scales sets its own.
     QFont designSized = QApplication::font();
     designSized.setPointSize(7);
     QApplication::setFont(designSized);
