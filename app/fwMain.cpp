@@ -363,42 +363,29 @@ void fwMain::Form_Load(const Startup& startup)
             resize(width(), size.height());
     }
 
-    const double tppx = TwipsPerPixelX();
-    const double tppy = TwipsPerPixelY();
     const std::string form = LocalBytes(objectName());
-    const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
-    const auto centred = [](int screenStart, int screenPx, int windowPx, double tpp)
-    { return static_cast<int>(std::nearbyint((screenStart + (screenPx - windowPx) / 2.0) * tpp)); };
-    const auto restoreEdge =
-        [&](const char* key, double tpp, int screenStart, int screenPx, int windowPx, bool& centre)
+    PlacementInput place;
+    const auto saved = [&](const char* key)
     {
         bool present = false;
         const Fixed4 stored = settings.ReadNumber(form, key, {}, &present);
-        int twips = 0;
-        // A value too large for the window's coordinates counts as missing.
-        centre = !(present && RestoreEdgeTwips(stored, tpp, twips));
-        return centre ? centred(screenStart, screenPx, windowPx, tpp) : twips;
+        return present ? std::optional<Fixed4>(stored) : std::nullopt;
     };
-    RememberedLeft = restoreEdge("Left", tppx, screenArea.x(), screenArea.width(),
-                                 frameGeometry().width(), CentreFrameLeft);
-    RememberedTop = restoreEdge("Top", tppy, screenArea.y(), screenArea.height(),
-                                frameGeometry().height(), CentreFrameTop);
-    // A stored position is used as it is, off the screen or not, while the user can still
-    // reach the window by its title bar; one that leaves no part of the title bar on any
-    // screen would leave the window out of reach, so it is centred instead.
-    const QRect titleBar(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy),
-                         frameGeometry().width(), TitleBarHeightPx());
-    QList<QRect> screens;
+    place.Left = saved("Left");
+    place.Top = saved("Top");
+    place.TwipsPerPixelX = TwipsPerPixelX();
+    place.TwipsPerPixelY = TwipsPerPixelY();
+    place.Frame = frameGeometry().size();
+    place.TitleBarHeight = TitleBarHeightPx();
+    place.Screen = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
     for (const QScreen* s : QGuiApplication::screens())
-        screens.append(s->geometry());
-    if (!screens.isEmpty() && !TitleBarOnAScreen(titleBar, screens))
-    {
-        RememberedLeft = centred(screenArea.x(), screenArea.width(), frameGeometry().width(), tppx);
-        RememberedTop =
-            centred(screenArea.y(), screenArea.height(), frameGeometry().height(), tppy);
-        CentreFrameLeft = CentreFrameTop = true;
-    }
-    move(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy));
+        place.Screens.append(s->geometry());
+    const Placement placed = PlaceWindow(place);
+    RememberedLeft = placed.LeftTwips;
+    RememberedTop = placed.TopTwips;
+    CentreFrameLeft = placed.CentreLeft;
+    CentreFrameTop = placed.CentreTop;
+    move(placed.At);
 
     // The tab switch handling runs exactly once, before any field is filled.
     const bool opening = !startup.OpenFile.empty();
@@ -543,12 +530,7 @@ void fwMain::CentreFrame()
         return;
     }
     CentredFrameSize = frame.size();
-    const QRect area = screen()->geometry();
-    QPoint at = frame.topLeft();
-    if (CentreFrameLeft)
-        at.setX(area.x() + (area.width() - frame.width()) / 2);
-    if (CentreFrameTop)
-        at.setY(area.y() + (area.height() - frame.height()) / 2);
+    const QPoint at = CentredFrame(frame, screen()->geometry(), CentreFrameLeft, CentreFrameTop);
     RememberedLeft = static_cast<int>(std::nearbyint(at.x() * TwipsPerPixelX()));
     RememberedTop = static_cast<int>(std::nearbyint(at.y() * TwipsPerPixelY()));
     if (at != frame.topLeft())
