@@ -50,24 +50,24 @@ namespace Kestrin
 {
 namespace
 {
-const QString PanelTotal = QStringLiteral("Total");
-const QString PanelInfo = QStringLiteral("Info");
-const QString PanelTime = QStringLiteral("Time");
-
-const QString SourceCaptions[2] = {QStringLiteral("Source &File:"),
-                                   QStringLiteral("Source &File List:")};
-const QString TargetCaptions[2] = {QStringLiteral("&Target Folder:"),
-                                   QStringLiteral("&Target File:")};
-const QString DelimiterCaption = QStringLiteral("&Delimiter:");
-const QString LabelCaptions[] = {SourceCaptions[0], SourceCaptions[1], TargetCaptions[0],
-                                 TargetCaptions[1], DelimiterCaption};
-const QString NamingCaptions[2] = {QStringLiteral("Auto-&numbered"),
-                                   QStringLiteral("First lin&e of fragment")};
-const QString SilentCaption = QStringLiteral("Silent file &overwriting");
-const QString FileListCaption = QStringLiteral("Create File &List");
-const QString OptionCaptions[] = {NamingCaptions[0], NamingCaptions[1], SilentCaption,
-                                  FileListCaption};
-const QString FileNameCaption = QStringLiteral("File name as first lin&e of a fragment");
+// The captions in English, the source language; each is shown through tr().
+const char* const SourceCaptions[2] = {QT_TRANSLATE_NOOP("Kestrin::fwMain", "Source &File:"),
+                                       QT_TRANSLATE_NOOP("Kestrin::fwMain", "Source &File List:")};
+const char* const TargetCaptions[2] = {QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Target Folder:"),
+                                       QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Target File:")};
+const char* const NamingCaptions[2] = {
+    QT_TRANSLATE_NOOP("Kestrin::fwMain", "Auto-&numbered"),
+    QT_TRANSLATE_NOOP("Kestrin::fwMain", "First lin&e of fragment")};
+// The tabs' English captions name their sections of the settings file in every language.
+const char* const TabCaptions[2] = {QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Split File"),
+                                    QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Join Files")};
+// The status panels' keys; a screen reader says them translated (StatusBar).
+const char* const PanelNames[3] = {QT_TRANSLATE_NOOP("Kestrin::StatusBar", "Total"),
+                                   QT_TRANSLATE_NOOP("Kestrin::StatusBar", "Info"),
+                                   QT_TRANSLATE_NOOP("Kestrin::StatusBar", "Time")};
+const QString PanelTotal = QString::fromLatin1(PanelNames[0]);
+const QString PanelInfo = QString::fromLatin1(PanelNames[1]);
+const QString PanelTime = QString::fromLatin1(PanelNames[2]);
 
 constexpr int StartWidthPx = 600;
 constexpr int StartHeightPx = 240;
@@ -177,22 +177,22 @@ void fwMain::CreateControls()
 {
     ssMain = new TabControl(this);
     ssMain->setObjectName(QStringLiteral("ssMain"));
-    ssMain->AddTab(QStringLiteral("&Split File"));
-    ssMain->AddTab(QStringLiteral("&Join Files"));
+    ssMain->AddTab(tr(TabCaptions[0]));
+    ssMain->AddTab(tr(TabCaptions[1]));
 
     for (int i = 0; i < 2; ++i)
     {
-        tlSource[i] = new QLabel(SourceCaptions[i], ssMain);
+        tlSource[i] = new QLabel(tr(SourceCaptions[i]), ssMain);
         NameArrayMember(tlSource[i], QStringLiteral("tlSource"), i);
         ucSource[i] =
             Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucSource%1").arg(i)), ssMain);
         NameArrayMember(ucSource[i], QStringLiteral("ucSource"), i);
-        tlTarget[i] = new QLabel(TargetCaptions[i], ssMain);
+        tlTarget[i] = new QLabel(tr(TargetCaptions[i]), ssMain);
         NameArrayMember(tlTarget[i], QStringLiteral("tlTarget"), i);
         ucTarget[i] =
             Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucTarget%1").arg(i)), ssMain);
         NameArrayMember(ucTarget[i], QStringLiteral("ucTarget"), i);
-        tlDelimiter[i] = new QLabel(DelimiterCaption, ssMain);
+        tlDelimiter[i] = new QLabel(tr("&Delimiter:"), ssMain);
         NameArrayMember(tlDelimiter[i], QStringLiteral("tlDelimiter"), i);
         tbDelimiter[i] = new QLineEdit(ssMain);
         NameArrayMember(tbDelimiter[i], QStringLiteral("tbDelimiter"), i);
@@ -201,26 +201,32 @@ void fwMain::CreateControls()
         tlTarget[i]->setBuddy(ucTarget[i]);
         tlDelimiter[i]->setBuddy(tbDelimiter[i]);
     }
-    tlSource[1]->setToolTip(QStringLiteral("One line - one file path"));
+    tlSource[1]->setToolTip(tr("One line - one file path"));
+    // The saved fields carry Ostrel's English tip; shown in the user's language.
+    for (Ostrel::BrowseBox* field : {ucSource[0], ucSource[1], ucTarget[0], ucTarget[1]})
+    {
+        if (field->ToolTipRight() == QLatin1String("Browse..."))
+            field->setToolTipRight(Ostrel::BrowseBox::tr("Browse..."));
+    }
 
-    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
+    fbTarget = new QGroupBox(tr(" Names of Target Files "), ssMain);
     fbTarget->setObjectName(QStringLiteral("fbTarget"));
-    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
-    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
+    obFileName[0] = new QRadioButton(tr(NamingCaptions[0]), fbTarget);
+    obFileName[1] = new QRadioButton(tr(NamingCaptions[1]), fbTarget);
     for (int i = 0; i < 2; ++i)
         NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
 
-    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
+    fbOptions = new QGroupBox(tr(" Options "), ssMain);
     fbOptions->setObjectName(QStringLiteral("fbOptions"));
-    chSilent = new QCheckBox(SilentCaption, fbOptions);
+    chSilent = new QCheckBox(tr("Silent file &overwriting"), fbOptions);
     chSilent->setObjectName(QStringLiteral("chSilent"));
-    chFileList = new QCheckBox(FileListCaption, fbOptions);
+    chFileList = new QCheckBox(tr("Create File &List"), fbOptions);
     chFileList->setObjectName(QStringLiteral("chFileList"));
 
-    chFileName = new QCheckBox(FileNameCaption, ssMain);
+    chFileName = new QCheckBox(tr("File name as first lin&e of a fragment"), ssMain);
     chFileName->setObjectName(QStringLiteral("chFileName"));
 
-    bbRun = new QPushButton(QStringLiteral("Sta&rt"), this);
+    bbRun = new QPushButton(tr("Sta&rt"), this);
     bbRun->setObjectName(QStringLiteral("bbRun"));
     // Only the weight is its own; family and size follow the window.
     QFont bold;
@@ -333,7 +339,7 @@ void fwMain::ConnectEvents()
 
 QString fwMain::SectionOfTab(int tab) const
 {
-    return ssMain->TabCaption(tab);
+    return QString::fromLatin1(TabCaptions[tab]);
 }
 
 void fwMain::Form_Load(const Startup& startup)
@@ -429,8 +435,9 @@ void fwMain::Form_Load(const Startup& startup)
     // would otherwise keep Start disabled); one more makes Start match what is shown.
     ReadinessUpdate();
     if (settings.TooLarge())
-        pbStatus->SetPanelText(PanelInfo, QStringLiteral("Settings not read (file too large): %1")
-                                              .arg(PathText(SettingsFileValue)));
+        pbStatus->SetPanelText(
+            PanelInfo,
+            tr("Settings not read (file too large): %1").arg(PathText(SettingsFileValue)));
 }
 
 void fwMain::Form_Unload()
@@ -708,8 +715,8 @@ void fwMain::bbRun_Click()
         {
             // A join that found none of its files wrote an empty target: say why.
             pbStatus->SetPanelText(PanelInfo, end == RunEnd::Finished
-                                                  ? QStringLiteral("Done.")
-                                                  : QStringLiteral("Done. No listed file found."));
+                                                  ? tr("Done.")
+                                                  : tr("Done. No listed file found."));
             pbProgress->hide();
         }
     }

@@ -3,6 +3,7 @@
 #include "LocalText.h"
 #include "Registration.h"
 #include "RunningMark.h"
+#include "Translations.h"
 #include "Version.h"
 #include "fwMain.h"
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
     if (AnsweredWithoutWindow(argc, argv))
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     QApplication application(argc, argv);
+    Kestrin::InstallTranslations(QLocale());
     Kestrin::MarkRunning();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
     // The desktop entry's name, so that a Wayland compositor matches the window to it.

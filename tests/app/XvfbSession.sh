@@ -16,6 +16,11 @@ fail() {
     exit 1
 }
 
+# The window in English, the source language, whatever the caller's locale (Languages.sh
+# chooses its own).
+unset LC_ALL LC_MESSAGES LANGUAGE
+export LANG=C.UTF-8
+
 # The settings and the registration's per-user record stay inside the work folder (the
 # machine-wide record goes to /var/lib/kestrin only where the package made that folder).
 export XDG_CONFIG_HOME="$work/xdg-user"
