@@ -32,7 +32,7 @@ mkdir -p "${settings%/*}"
 
 # Xvfb picks a free display itself, so parallel runs never meet.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 "${xvfb_screen:-1024x768x24}" -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 30 -u "$displayfd" number || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$number"
