@@ -269,8 +269,12 @@ void fwMain::ChooseDesignScale()
     // caption would still not fit its room (a font wider than the average says, another
     // language), across grows until it does. Measured on the controls themselves, with the
     // style and font they are shown with.
+    // The average width of the 52 Latin letters, rounded as Windows rounds a dialog's base
+    // unit; a font's own average (its OS/2 table) may count wide glyphs a caption never has.
     const QFontMetrics metrics(font());
-    double x = DesignScale(metrics.averageCharWidth(), DesignCharWidth);
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    double x = DesignScale((letters + 26) / 52, DesignCharWidth);
     DesignScaleY = DesignScale(metrics.height(), DesignLineHeight);
     const CaptionRooms room = DesignCaptionRooms();
     for (int i = 0; i < 2; ++i)
