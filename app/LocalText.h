@@ -7,7 +7,7 @@
 #include <string>
 
 #ifdef _WIN32
-#include "CodePage.h"
+#include "common/CodePage.h"
 #endif
 
 namespace Kestrin

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "MessageBox.h"
 
-#include "Version.h"
+#include "common/Version.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

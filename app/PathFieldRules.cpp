@@ -2,9 +2,9 @@
 #include "PathFieldRules.h"
 
 #include "Clipboard.h"
-#include "Exists.h"
 #include "LocalText.h"
 #include "MessageBox.h"
+#include "common/Exists.h"
 
 #include <Ostrel/KeyCodes.h>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 #pragma once
 // The procedures behind the window's path fields: where a browse dialog opens, what the
 // clipboard offers as a path, and whether a pasted or dropped path fits a field.
-#include "PathText.h"
+#include "common/PathText.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // Where and how large the window opens: the rules of start-up as plain geometry of the saved
 // values and the screens, in the window system's (logical) pixels, so that they hold alike at
 // every screen scale.
-#include "ProfileFile.h"
+#include "common/ProfileFile.h"
 
 #include <QList>
 #include <QPoint>

@@ -2,18 +2,18 @@
 #include "fwMain.h"
 
 #include "AdvancedDialog.h"
-#include "Exists.h"
-#include "FileError.h"
 #include "LocalText.h"
 #include "MainLayout.h"
 #include "MessageBox.h"
-#include "ProfileFile.h"
 #include "ProgressBar.h"
-#include "Registration.h"
 #include "StatusBar.h"
 #include "TabControl.h"
-#include "Version.h"
 #include "WindowPlacement.h"
+#include "common/Exists.h"
+#include "common/FileError.h"
+#include "common/ProfileFile.h"
+#include "common/Registration.h"
+#include "common/Version.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>
@@ -36,6 +36,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QValidator>
 #include <algorithm>
 #include <cmath>
 
@@ -116,6 +117,32 @@ int CheckValue(const QCheckBox* box)
     }
 }
 
+// A delimiter is one line of text: the settings file keeps one line per value, and a
+// single-line edit field takes text only up to its first line break. Text with a line
+// break (pasted, dropped, read) keeps what came before the break and what followed the
+// insertion, so what Start cuts with is always what is stored at close.
+class SingleLineText : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override
+    {
+        const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n'; };
+        const auto found = std::find_if(input.cbegin(), input.cend(), isBreak);
+        if (found == input.cend())
+            return Acceptable;
+        const auto cut = static_cast<int>(found - input.cbegin());
+        // An insertion ends at the cursor.
+        input.remove(cut, (pos > cut ? pos : static_cast<int>(input.size())) - cut);
+        pos = cut;
+        const auto rest = std::find_if(input.cbegin(), input.cend(), isBreak);
+        input.truncate(static_cast<int>(rest - input.cbegin()));
+        pos = std::min(pos, static_cast<int>(input.size()));
+        return Acceptable;
+    }
+};
+
 class RaisedWhileInScope
 {
 public:
@@ -161,7 +188,12 @@ fwMain::fwMain(const Startup& startup, QWidget* parent) : QWidget(parent)
     Form_Load(startup);
 }
 
-fwMain::~fwMain() = default;
+fwMain::~fwMain()
+{
+    // The focus moves while the base class deletes the controls: by then this window is
+    // no fwMain any more, and must not hear of it.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 double fwMain::TwipsPerPixelX() const
 {
@@ -195,6 +227,7 @@ void fwMain::CreateControls()
         tlDelimiter[i] = new QLabel(tr("&Delimiter:"), ssMain);
         NameArrayMember(tlDelimiter[i], QStringLiteral("tlDelimiter"), i);
         tbDelimiter[i] = new QLineEdit(ssMain);
+        tbDelimiter[i]->setValidator(new SingleLineText(tbDelimiter[i]));
         NameArrayMember(tbDelimiter[i], QStringLiteral("tbDelimiter"), i);
 
         tlSource[i]->setBuddy(ucSource[i]);
@@ -313,11 +346,25 @@ void fwMain::ConnectEvents()
     ucSource[0]->installEventFilter(this);
     connect(ssMain, &TabControl::Click, this, &fwMain::ssMain_Click);
     connect(bbRun, &QPushButton::clicked, this, &fwMain::bbRun_Click);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now)
+            {
+                for (int i = 0; i < 2; ++i)
+                    if (!ucSource[i]->isAncestorOf(now))
+                        SourceKeyWentDown[i] = false;
+            });
     for (int i = 0; i < 2; ++i)
     {
         tbDelimiter[i]->installEventFilter(this);
         connect(tbDelimiter[i], &QLineEdit::textChanged, this,
-                [this, i](const QString&) { tbDelimiter_Change(i); });
+                [this, i](const QString& text)
+                {
+                    // A pasted line break alone is taken out again: no change.
+                    if (text == DelimiterText[i])
+                        return;
+                    DelimiterText[i] = text;
+                    tbDelimiter_Change(i);
+                });
         connect(obFileName[i], &QRadioButton::clicked, this, [this, i] { obFileName_Click(i); });
 
         connect(ucSource[i], &Ostrel::BrowseBox::ButtonClick, this,
@@ -405,35 +452,7 @@ void fwMain::Form_Load(const Startup& startup)
     else
         ssMain_Click(1 - tab);
 
-    std::string section = LocalBytes(SectionOfTab(0));
-    // A file given at start that names no file leaves the field empty, as a restored source
-    // that is gone does.
-    const std::string splitSource =
-        opening ? startup.OpenFile : settings.ReadString(section, KeyOf(ucSource[0]));
-    if (FileExists(splitSource))
-        ucSource[0]->setText(PathText(splitSource));
-    const std::string splitTarget = settings.ReadString(section, KeyOf(ucTarget[0]));
-    if (FolderExists(splitTarget))
-        ucTarget[0]->setText(PathText(splitTarget));
-    tbDelimiter[0]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[0]))));
-    const int naming = RestoreSwitch(settings.ReadNumber(section, KeyOf(obFileName[0])));
-    obFileName[naming]->setChecked(true);
-    obFileName_Click(naming);
-    chSilent->setCheckState(
-        RestoreSwitch(settings.ReadNumber(section, KeyOf(chSilent))) ? Qt::Checked : Qt::Unchecked);
-    chFileList->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileList)))
-                                  ? Qt::Checked
-                                  : Qt::Unchecked);
-
-    section = LocalBytes(SectionOfTab(1));
-    const std::string joinSource = settings.ReadString(section, KeyOf(ucSource[1]));
-    if (FileExists(joinSource))
-        ucSource[1]->setText(PathText(joinSource));
-    ucTarget[1]->setText(PathText(settings.ReadString(section, KeyOf(ucTarget[1]))));
-    tbDelimiter[1]->setText(FromLocalBytes(settings.ReadString(section, KeyOf(tbDelimiter[1]))));
-    chFileName->setCheckState(RestoreSwitch(settings.ReadNumber(section, KeyOf(chFileName)))
-                                  ? Qt::Checked
-                                  : Qt::Unchecked);
+    RestoreControls(settings, opening ? startup.OpenFile : std::string());
 
     // The updates above ran while later fields were still empty (a restored join tab
     // would otherwise keep Start disabled); one more makes Start match what is shown.
@@ -461,21 +480,87 @@ void fwMain::Form_Unload()
     settings.WriteNumber(form, "Top", EdgePixels(RememberedTop, tppy));
     settings.WriteNumber(form, KeyOf(ssMain), Fixed4::FromWhole(ssMain->Tab()));
 
-    std::string section = LocalBytes(SectionOfTab(0));
-    settings.WriteString(section, KeyOf(ucSource[0]), PathBytes(ucSource[0]->Text()));
-    settings.WriteString(section, KeyOf(ucTarget[0]), PathBytes(ucTarget[0]->Text()));
-    settings.WriteString(section, KeyOf(tbDelimiter[0]), LocalBytes(tbDelimiter[0]->text()));
-    settings.WriteNumber(section, KeyOf(obFileName[0]),
-                         Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
-    settings.WriteNumber(section, KeyOf(chSilent), Fixed4::FromWhole(CheckValue(chSilent)));
-    settings.WriteNumber(section, KeyOf(chFileList), Fixed4::FromWhole(CheckValue(chFileList)));
-
-    section = LocalBytes(SectionOfTab(1));
-    settings.WriteString(section, KeyOf(ucSource[1]), PathBytes(ucSource[1]->Text()));
-    settings.WriteString(section, KeyOf(ucTarget[1]), PathBytes(ucTarget[1]->Text()));
-    settings.WriteString(section, KeyOf(tbDelimiter[1]), LocalBytes(tbDelimiter[1]->text()));
-    settings.WriteNumber(section, KeyOf(chFileName), Fixed4::FromWhole(CheckValue(chFileName)));
+    for (const SavedControl& saved : SavedControls())
+        SaveControl(settings, saved);
     settings.Save();
+}
+
+std::vector<fwMain::SavedControl> fwMain::SavedControls() const
+{
+    // In the order they are restored: each restored value runs its control's change event,
+    // as the user's would. A new saved value is one more row.
+    return {
+        {0, ucSource[0], Kept::ExistingFile}, {0, ucTarget[0], Kept::ExistingFolder},
+        {0, tbDelimiter[0], Kept::Text},      {0, obFileName[0], Kept::Naming},
+        {0, chSilent, Kept::Check},           {0, chFileList, Kept::Check},
+        {1, ucSource[1], Kept::ExistingFile}, {1, ucTarget[1], Kept::Path},
+        {1, tbDelimiter[1], Kept::Text},      {1, chFileName, Kept::Check},
+    };
+}
+
+void fwMain::RestoreControls(const ProfileFile& settings, const std::string& openFile)
+{
+    for (const SavedControl& saved : SavedControls())
+    {
+        const std::string section = LocalBytes(SectionOfTab(saved.Tab));
+        const std::string key = KeyOf(saved.Control);
+        if (saved.Kind == Kept::Check || saved.Kind == Kept::Naming)
+            RestoreChoice(saved, RestoreSwitch(settings.ReadNumber(section, key)));
+        // A file given at start takes the split source's place; one that names no file
+        // leaves the field empty, as a restored source that is gone does.
+        else if (saved.Control == ucSource[0] && !openFile.empty())
+            RestoreText(saved, openFile);
+        else
+            RestoreText(saved, settings.ReadString(section, key));
+    }
+}
+
+void fwMain::RestoreText(const SavedControl& saved, const std::string& stored)
+{
+    if (saved.Kind == Kept::Text)
+    {
+        static_cast<QLineEdit*>(saved.Control)->setText(FromLocalBytes(stored));
+        return;
+    }
+    const bool present = saved.Kind == Kept::ExistingFile     ? FileExists(stored)
+                         : saved.Kind == Kept::ExistingFolder ? FolderExists(stored)
+                                                              : true;
+    if (present)
+        static_cast<Ostrel::BrowseBox*>(saved.Control)->setText(PathText(stored));
+}
+
+void fwMain::RestoreChoice(const SavedControl& saved, int stored)
+{
+    if (saved.Kind == Kept::Naming)
+    {
+        obFileName[stored]->setChecked(true);
+        obFileName_Click(stored);
+    }
+    else
+        static_cast<QCheckBox*>(saved.Control)->setCheckState(stored ? Qt::Checked : Qt::Unchecked);
+}
+
+void fwMain::SaveControl(ProfileFile& settings, const SavedControl& saved) const
+{
+    const std::string section = LocalBytes(SectionOfTab(saved.Tab));
+    const std::string key = KeyOf(saved.Control);
+    switch (saved.Kind)
+    {
+    case Kept::Text:
+        settings.WriteString(section, key,
+                             LocalBytes(static_cast<QLineEdit*>(saved.Control)->text()));
+        break;
+    case Kept::Check:
+        settings.WriteNumber(section, key,
+                             Fixed4::FromWhole(CheckValue(static_cast<QCheckBox*>(saved.Control))));
+        break;
+    case Kept::Naming:
+        settings.WriteNumber(section, key, Fixed4::FromWhole(obFileName[1]->isChecked() ? 1 : 0));
+        break;
+    default:
+        settings.WriteString(section, key,
+                             PathBytes(static_cast<Ostrel::BrowseBox*>(saved.Control)->Text()));
+    }
 }
 
 void fwMain::closeEvent(QCloseEvent* event)

@@ -4,12 +4,13 @@
 // button, the status bar and the progress bar. It restores its settings while it loads,
 // keeps the run's prepared lists ready as fields change, drives runs, and stores its
 // settings when it is closed.
-#include "RunHost.h"
-#include "Workbench.h"
+#include "engine/RunHost.h"
+#include "engine/Workbench.h"
 
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -28,6 +29,7 @@ namespace Kestrin
 {
 class AdvancedDialog;
 class FileError;
+class ProfileFile;
 struct MainLayoutInput;
 class ProgressBar;
 class StatusBar;
@@ -112,6 +114,28 @@ private:
     void ReportError(const QString& text);
     QString SectionOfTab(int tab) const;
 
+    // A control whose value the settings file keeps, and how the value is kept.
+    enum class Kept
+    {
+        ExistingFile,   // a path, restored only while the file is there
+        ExistingFolder, // a path, restored only while the folder is there
+        Path,           // a path, restored as it was
+        Text,
+        Check,
+        Naming, // the option pair obFileName, kept as the index of the chosen one
+    };
+    struct SavedControl
+    {
+        int Tab; // its section: the caption of this tab
+        QWidget* Control;
+        Kept Kind;
+    };
+    std::vector<SavedControl> SavedControls() const;
+    void RestoreControls(const ProfileFile& settings, const std::string& openFile);
+    void RestoreText(const SavedControl& saved, const std::string& stored);
+    void RestoreChoice(const SavedControl& saved, int stored);
+    void SaveControl(ProfileFile& settings, const SavedControl& saved) const;
+
     // Controls; arrays are indexed by tab (0 split, 1 join).
     TabControl* ssMain = nullptr;
     QLabel* tlSource[2] = {};
@@ -139,6 +163,12 @@ private:
     // Where the browse dialogs open when there is no path to go by.
     std::string ProgramFolderValue;
     bool Running = false;
+    // What each delimiter field held when it last changed.
+    QString DelimiterText[2];
+    // A key went down in ucSource(i) since it last got the focus: only then is a key
+    // released there the user's (the release of an access key that moved the focus into
+    // the field is not).
+    bool SourceKeyWentDown[2] = {};
     // Set when the window is closed during a run: the run ends before its next item.
     bool ClosedDuringRun = false;
     // Axes centred while loading, to be centred again by the frame once it is known.

@@ -131,11 +131,16 @@ void fwMain::ucSource_ButtonClick(int Index, short /*Button*/)
 
 void fwMain::ucSource_KeyDown(int Index, short KeyCode, short Shift)
 {
+    SourceKeyWentDown[Index] = true;
     PasteInto(*this, ucSource[Index], PathFieldKind::File, KeyCode, Shift);
 }
 
 void fwMain::ucSource_KeyUp(int Index, short /*KeyCode*/, short /*Shift*/)
 {
+    // Alt+J pressed in the split tab's delimiter opens the join tab and moves the focus
+    // here before J and Alt come up: nobody emptied this field.
+    if (!SourceKeyWentDown[Index])
+        return;
     // Only an empty field gets the message; typing never takes one away.
     if (ucSource[Index]->Text().isEmpty())
         ucSource[Index]->setErrText(Required());

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Kestrin: split a text file at a delimiter, join listed files into one.
 #include "LocalText.h"
-#include "Registration.h"
 #include "RunningMark.h"
 #include "Translations.h"
-#include "Version.h"
+#include "common/Registration.h"
+#include "common/Version.h"
 #include "fwMain.h"
 
 #include <QApplication>

@@ -6,12 +6,14 @@
 //   scan FILE DELIM...                memchr pass against the cut of a source in memory
 //   keystroke FILE DELIM              readiness updates: first (read and cut), then again
 //   resplit FILE DELIM FOLDER SYNC    timed silent split run, replaced files synced or not
-//   time [--stdout FILE] -- CMD...    wall time and peak memory of a command
-#include "FileReplacement.h"
-#include "FragmentList.h"
-#include "RunHost.h"
-#include "SourceBytes.h"
-#include "Workbench.h"
+//   time [--stdout FILE] -- CMD...    wall time, peak KiB, exit status, user and system
+//                                     seconds of a command
+#include "common/FileReplacement.h"
+#include "engine/DelimiterSearch.h"
+#include "engine/FragmentList.h"
+#include "engine/RunHost.h"
+#include "engine/SourceBytes.h"
+#include "engine/Workbench.h"
 
 #include <algorithm>
 #include <chrono>
@@ -152,7 +154,8 @@ int Scan(const std::string& path, const std::vector<std::string>& delimiters)
     for (const auto& delimiter : delimiters)
     {
         std::size_t count = 0;
-        const double cut = Best(5, [&] { count = FragmentList(bytes, delimiter).Count(); });
+        // The cut itself: a FragmentList would give the count it remembered.
+        const double cut = Best(5, [&] { count = CountDelimiters(text, delimiter) + 1; });
         std::printf("cut %.4f %zu\n", cut, count);
     }
     return 0;
@@ -222,8 +225,10 @@ int Time(int argc, char** argv)
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
-    std::printf("%.4f %ld %d\n", Seconds(start), usage.ru_maxrss,
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    const auto cpu = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+    std::printf("%.4f %ld %d %.4f %.4f\n", Seconds(start), usage.ru_maxrss,
+                WIFEXITED(status) ? WEXITSTATUS(status) : -1, cpu(usage.ru_utime),
+                cpu(usage.ru_stime));
     return 0;
 }
 } // namespace

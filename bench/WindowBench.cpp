@@ -6,9 +6,9 @@
 //                       had filled "Total", and the child's peak memory in KiB
 //   split FOLDER [RUNS] the window restored from FOLDER/kestrin.dat runs its split (Start)
 //                       RUNS times (1), one after the other; prints each run's seconds
-#include "StatusBar.h"
-#include "Version.h"
-#include "fwMain.h"
+#include "app/StatusBar.h"
+#include "app/fwMain.h"
+#include "common/Version.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "OutputBuffer.h"
 
-#include "FileError.h"
+#include "common/FileError.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 // Standard output through a buffer that keeps the reason of a failed write: std::cout's own
 // buffer only says that it failed, and errno is some other call's by the time anyone asks.
 // After a failure the rest is dropped and the stream is marked bad.
-#include "OutputFile.h"
+#include "common/OutputFile.h"
 
 #include <streambuf>
 #include <string>

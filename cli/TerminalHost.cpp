@@ -303,7 +303,7 @@ Answer TerminalHost::AskRepeatedName(const std::string& text, const std::string&
     if (answer)
         return *answer;
     display_.Clear();
-    questions_ << "kestrin-cli: " << path << ": fragment " << fragment
+    questions_ << "kestrin-cli: " << TerminalText(path) << ": fragment " << fragment
                << " not written: an earlier fragment of this run has its name; "
                   "--number-repeated numbers such names\n";
     ++notWritten_;

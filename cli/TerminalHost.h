@@ -5,7 +5,7 @@
 // is a terminal, the files written with --verbose. A question that cannot be answered (no
 // terminal, end of input) is not shown: its file is kept and counted, and the caller says
 // so once at the end.
-#include "RunHost.h"
+#include "engine/RunHost.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 // kestrin-cli: the split and the join from a shell, through the same engine as the window.
 #include "CommandLine.h"
-#include "Exists.h"
-#include "FileAccess.h"
-#include "FileCount.h"
-#include "FileError.h"
 #include "OutputBuffer.h"
-#include "Progress.h"
-#include "Registration.h"
 #include "TerminalHost.h"
-#include "Version.h"
-#include "Workbench.h"
+#include "common/Exists.h"
+#include "common/FileAccess.h"
+#include "common/FileError.h"
+#include "common/Registration.h"
+#include "common/Version.h"
+#include "engine/FileCount.h"
+#include "engine/Progress.h"
+#include "engine/Workbench.h"
 
 #include <cerrno>
 #include <csignal>

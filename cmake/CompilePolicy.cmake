@@ -47,6 +47,14 @@ if(KESTRIN_HARDENING AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT MSVC)
   check_pie_supported()
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
+# The sanitizer build (scripts/test-sanitizers.sh): a memory error or undefined behaviour
+# ends the program with a report, without going on.
+option(KESTRIN_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(KESTRIN_SANITIZE)
+  set(kestrin_sanitize -fsanitize=address,undefined -fno-sanitize-recover=all)
+  target_compile_options(kestrin_policy INTERFACE ${kestrin_sanitize} -fno-omit-frame-pointer)
+  target_link_options(kestrin_policy INTERFACE ${kestrin_sanitize})
+endif()
 if(MINGW)
   # The executables run on a clean Windows (or Wine) without the compiler's DLLs
   # (libgcc_s, libstdc++, libwinpthread). What links Qt sets KESTRIN_SHARED_RUNTIME: Qt's

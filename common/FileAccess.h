@@ -69,6 +69,9 @@ public:
     // FileError when the file cannot be opened or examined.
     bool Open(const std::string& path);
     const FileIdentity& Identity() const { return identity_; }
+    // What the open file is now (examined through the handle: a file that another one
+    // replaced under the same name is still this one); none when it cannot be examined.
+    std::optional<FileIdentity> IdentityNow() const;
     std::uint64_t Size() const { return static_cast<std::uint64_t>(identity_.Size); }
     const std::string& Path() const { return path_; }
 

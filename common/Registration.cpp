@@ -4,7 +4,7 @@
 #include "Registration.h"
 
 #include "CodePage.h"
-#include "Version.h"
+#include "common/Version.h"
 
 #include <filesystem>
 

@@ -2,8 +2,8 @@
 #include "FileCount.h"
 
 #include "DelimiterSearch.h"
-#include "Exists.h"
-#include "FileAccess.h"
+#include "common/Exists.h"
+#include "common/FileAccess.h"
 
 #include <algorithm>
 #include <memory>

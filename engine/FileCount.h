@@ -2,7 +2,7 @@
 #pragma once
 // The part counts of the readiness update, read from the file in pieces instead of
 // whole: what a command-line count needs, without the memory.
-#include "PathText.h"
+#include "common/PathText.h"
 
 #include <cstddef>
 #include <string>

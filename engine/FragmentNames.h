@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Names of fragment files.
-#include "PathText.h"
+#include "common/PathText.h"
 
 #include <cstddef>
 #include <string>

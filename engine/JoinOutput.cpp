@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "JoinOutput.h"
 
-#include "TextFile.h"
+#include "common/TextFile.h"
 
 #include <algorithm>
 

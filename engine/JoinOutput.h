@@ -3,8 +3,8 @@
 // The join's output, streamed into its file (a FileReplacement, or standard output). The last three
 // bytes are held back, because the whole-file write drops one final line break and that can only be
 // told at the end. Listed files are copied by the kernel where it can.
-#include "FileAccess.h"
-#include "OutputFile.h"
+#include "common/FileAccess.h"
+#include "common/OutputFile.h"
 
 #include <cstdint>
 #include <functional>

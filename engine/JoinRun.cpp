@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "JoinRun.h"
 
-#include "Exists.h"
-#include "FileAccess.h"
-#include "FileError.h"
 #include "JoinOutput.h"
 #include "Progress.h"
 #include "SplitRun.h"
-#include "TextFile.h"
+#include "common/Exists.h"
+#include "common/FileAccess.h"
+#include "common/FileError.h"
+#include "common/TextFile.h"
 
 #include <cerrno>
 #include <optional>

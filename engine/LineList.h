@@ -2,8 +2,8 @@
 #pragma once
 // FileList: the list file cut into lines. As with fragments only the count is kept and
 // the lines are found again from the bytes when the join walks them.
-#include "PathText.h"
 #include "SourceBytes.h"
+#include "common/PathText.h"
 
 #include <memory>
 #include <string_view>

@@ -2,9 +2,9 @@
 #include "SourceBytes.h"
 
 #include "DelimiterSearch.h"
-#include "Exists.h"
 #include "FileCount.h"
-#include "FileError.h"
+#include "common/Exists.h"
+#include "common/FileError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -64,10 +64,9 @@ SourceBytes::Read(const std::string& path, const std::shared_ptr<const SourceByt
     else if (size > 0)
     {
         bytes->buffer_ = AllocateFileBuffer(size);
-        const std::size_t filled = file.ReadUpTo(bytes->buffer_.get(), size);
-        bytes->data_ = bytes->buffer_.get();
-        bytes->size_ = filled;
-        whole = filled == size;
+        bytes->copied_ = file.ReadUpTo(bytes->buffer_.get(), size);
+        bytes->size_ = bytes->copied_;
+        whole = bytes->copied_ == size;
     }
     bytes->reusable_ = whole && bytes->identity_.ModifiedNs < readStart - RacyWindowNs &&
                        bytes->identity_.ChangedNs < readStart - RacyWindowNs;
@@ -80,8 +79,8 @@ std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
         if (known == delimiter)
             return count;
     std::size_t count = 0;
-    if (!large_ || mapping_)
-        count = CountDelimiters(std::string_view(data_, size_), delimiter);
+    if (const auto bytes = InMemory())
+        count = CountDelimiters(*bytes, delimiter);
     else
     {
         InputFile file;
@@ -106,18 +105,29 @@ std::size_t SourceBytes::Occurrences(const std::string& delimiter) const
     return count;
 }
 
+std::optional<std::string_view> SourceBytes::InMemory() const
+{
+    if (!large_)
+        return std::string_view(buffer_ ? buffer_.get() : "", copied_);
+    if (mapping_)
+        return std::string_view(mapping_->Data(), mapping_->Size());
+    return std::nullopt;
+}
+
 std::string_view SourceBytes::View() const
 {
-    if (large_ && !mapping_)
+    if (!InMemory())
     {
         // The file counted before: the same one, unchanged.
-        InputFile file;
-        if (!file.Open(path_) || file.Identity() != identity_)
+        auto file = std::make_unique<InputFile>();
+        if (!file->Open(path_) || file->Identity() != identity_)
             throw ChangedError();
-        // The file stays reachable through the mapping after it is closed here.
-        mapping_ = std::make_unique<FileMapping>(file, size_);
+        mapping_ = std::make_unique<FileMapping>(*file, size_);
+        // Kept open: a run asks after every fragment whether the file changed, and asking
+        // the open file costs less than looking its name up again.
+        mapped_ = std::move(file);
     }
-    return mapping_ ? std::string_view(mapping_->Data(), size_) : std::string_view(data_, size_);
+    return *InMemory();
 }
 
 bool SourceBytes::Changed() const
@@ -128,7 +138,7 @@ bool SourceBytes::Changed() const
         return true;
     // Written in place: a mapping shows the new bytes, a count in pieces read some of them.
     // A file that another one replaced under the same name leaves the mapped one as it was.
-    const auto current = IdentityOfPath(path_);
+    const auto current = mapped_ ? mapped_->IdentityNow() : IdentityOfPath(path_);
     return current && current->IsSameFile(identity_) && *current != identity_;
 }
 

@@ -8,9 +8,10 @@
 // from its file cache faster than it can map the pages, and takes no memory. Its bytes
 // are mapped when a run first walks them (View), and then count once, as the system's
 // file cache.
-#include "FileAccess.h"
+#include "common/FileAccess.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,12 +57,17 @@ public:
 
 private:
     FileError ChangedError() const;
+    // The bytes where they are in memory: copied, or mapped once a run walked them; none
+    // for a large file only counted so far. The one way to the bytes: each holder gives
+    // its own bytes with its own length.
+    std::optional<std::string_view> InMemory() const;
 
     FileBuffer buffer_;
+    std::size_t copied_ = 0; // bytes in buffer_
     mutable std::unique_ptr<FileMapping> mapping_;
+    mutable std::unique_ptr<InputFile> mapped_; // the file mapped, kept open to examine it
     bool large_ = false;
-    const char* data_ = ""; // copied bytes, or the mapping once there is one
-    std::size_t size_ = 0;
+    std::size_t size_ = 0; // as examined; what a large file is counted and mapped to
     std::string path_;
     FileIdentity identity_;
     bool reusable_ = false;

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "SplitRun.h"
 
-#include "Exists.h"
-#include "FileAccess.h"
-#include "FileReplacement.h"
 #include "FragmentNames.h"
 #include "Progress.h"
-#include "TextFile.h"
 #include "UsedNames.h"
+#include "common/Exists.h"
+#include "common/FileAccess.h"
+#include "common/FileReplacement.h"
+#include "common/TargetFolder.h"
+#include "common/TextFile.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -246,6 +248,49 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         [&host](const std::string& question)
         { return host.AskQuestion(question, QuestionStyle::YesNo) == Answer::Yes; });
 
+    // The bytes are read from the source while they are written: a source changed meanwhile
+    // (or cut short, which fails the write itself) must not leave a torn fragment, and the
+    // message names the source.
+    const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
+    // The folder is opened once for the run, when the first fragment goes there (it may be
+    // made then), and new fragments are made relative to it.
+    std::optional<TargetFolder> folder;
+    const std::string listName = base + "_List" + extension;
+    // A new fragment, linked in only when complete and never over anything: nothing looks at
+    // the name beforehand, as a taken name fails the link, which is the answer.
+    const auto writeNew = [&](const std::string& name, std::string_view text)
+    {
+        if (!folder)
+        {
+            try
+            {
+                folder.emplace(target);
+            }
+            catch (const FileError& error)
+            {
+                // Missing folders are made; a file in the way is named by CreateFolderPath.
+                if (error.Number() != ENOENT && error.Number() != ENOTDIR)
+                    throw;
+                CreateFolderPath(target);
+                folder.emplace(target);
+            }
+        }
+        if (!request.KeepLineEnds)
+            text.remove_suffix(FinalLineBreakLength(text));
+        try
+        {
+            return folder->WriteNew(name, text, checkSource);
+        }
+        catch (const FileError&)
+        {
+            checkSource();
+            throw;
+        }
+    };
+    // Set when the fragment before found its name taken: a run over existing fragments
+    // looks at each name once rather than writing first in vain.
+    bool lastFound = false;
+
     struct Finisher
     {
         FragmentList::Cursor& cursor;
@@ -278,48 +323,61 @@ RunEnd RunSplit(const RunRequest& request, const PathParts& source, FragmentList
         }
         const std::string path = target + name;
 
-        // Where the write lands; a link is followed here, once, and asked about when it
-        // leads out of the folder, so nothing swapped in later is followed.
-        bool exists = false;
-        const std::string destination = WriteDestination(path, &exists);
-        const bool isList = fileList && (destination == listPath ||
-                                         (exists && IsSameFile(KeyOf(listPath), destination)));
-        bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
-        std::string question = OverwriteQuestion(path);
-        if (destination != path)
+        // The common case first: a new name, neither the list's nor one this run wrote.
+        bool written = !lastFound && !(fileList && name == listName) &&
+                       !namer.WrittenBefore(name) &&
+                       writeNew(name, text) == TargetFolder::Outcome::Written;
+        bool repeated = false;
+        Answer answer = Answer::Yes;
+        if (!written)
         {
-            const bool inside = IsInsideFolder(destination, target);
-            if (!inside || !exists)
+            // Where the write lands; a link is followed here, once, and asked about when it
+            // leads out of the folder, so nothing swapped in later is followed.
+            bool exists = false;
+            const std::string destination = WriteDestination(path, &exists);
+            const bool isList = fileList && (destination == listPath ||
+                                             (exists && IsSameFile(KeyOf(listPath), destination)));
+            bool mustAsk = isList || (exists && IsSameFile(sourceKey, destination));
+            std::string question = OverwriteQuestion(path);
+            if (destination != path)
             {
-                mustAsk = true;
-                question = LinkQuestion(path, destination, inside, exists);
+                const bool inside = IsInsideFolder(destination, target);
+                if (!inside || !exists)
+                {
+                    mustAsk = true;
+                    question = LinkQuestion(path, destination, inside, exists);
+                }
+            }
+            lastFound = exists || destination != path;
+            repeated = exists && !mustAsk && namer.WrittenBefore(name);
+            if (repeated)
+                answer = host.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
+            else if (mustAsk || (!request.Silent && exists))
+                answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
+            if (answer == Answer::Cancel)
+                break;
+            if (answer == Answer::Yes)
+            {
+                // Nothing there after all: a new file (unless one appeared meanwhile).
+                if (lastFound || writeNew(name, text) != TargetFolder::Outcome::Written)
+                {
+                    try
+                    {
+                        WriteFragment(request, destination, text, checkSource);
+                    }
+                    catch (const FileError&)
+                    {
+                        checkSource();
+                        throw;
+                    }
+                }
+                listReplaced = listReplaced || isList;
+                written = true;
             }
         }
-        const bool repeated = exists && !mustAsk && namer.WrittenBefore(name);
-        Answer answer = Answer::Yes;
-        if (repeated)
-            answer = host.AskRepeatedName(RepeatedNameQuestion(path), path, index + 1);
-        else if (mustAsk || (!request.Silent && exists))
-            answer = host.AskQuestion(question, QuestionStyle::YesNoCancel);
-        if (answer == Answer::Cancel)
-            break;
-        if (answer == Answer::Yes)
+        if (written)
         {
-            // The bytes are read from the source while they are written: a source changed
-            // meanwhile (or cut short, which fails the write itself) must not leave a torn
-            // fragment, and the message names the source.
-            const auto checkSource = [&cursor] { cursor.ThrowIfSourceChanged(); };
-            try
-            {
-                WriteFragment(request, destination, text, checkSource);
-            }
-            catch (const FileError&)
-            {
-                checkSource();
-                throw;
-            }
             namer.Written(name);
-            listReplaced = listReplaced || isList;
             host.FileWritten(path,
                              text.size() - (request.KeepLineEnds ? 0 : FinalLineBreakLength(text)));
         }

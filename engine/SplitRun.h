@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "FragmentList.h"
-#include "PathText.h"
 #include "RunHost.h"
 #include "Workbench.h"
+#include "common/PathText.h"
 
 namespace Kestrin
 {

@@ -5,7 +5,7 @@
 // open-addressed table: a million names cost 16 MiB, where a set of strings would cost a
 // hundred. A false match needs two names with one hash (about 1 in 10^13 for a million
 // names) and then only asks a question too many, or numbers a name that needed none.
-#include "PathText.h"
+#include "common/PathText.h"
 
 #include <cstdint>
 #include <string>

@@ -4,10 +4,10 @@
 #include "FragmentList.h"
 #include "JoinRun.h"
 #include "LineList.h"
-#include "PathText.h"
 #include "Progress.h"
 #include "SourceBytes.h"
 #include "SplitRun.h"
+#include "common/PathText.h"
 
 #include <optional>
 

@@ -3,8 +3,8 @@
 // What the window keeps between events: the prepared lists (Fragments, FileList),
 // the readiness computation that fills them and the run that consumes them.
 // All texts are bytes in the locale encoding; paths are native paths.
-#include "FileAccess.h"
 #include "RunHost.h"
+#include "common/FileAccess.h"
 
 #include <memory>
 #include <string>

@@ -41,9 +41,10 @@ if [ "$(cat "$qt/.unpacked" 2>/dev/null)" != "$stamp" ]; then
 fi
 
 # One X display for the whole run: Qt programs under Wine need one even on the offscreen
-# platform (without it they stop before main with no output).
+# platform (without it they stop before main with no output). -noreset: a program connecting
+# while the server resets after its last client left would be refused.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset >"$build/xvfb.log" 2>&1 &
 xvfb=$!
 read -r -t 30 -u "$displayfd" number || { cat "$build/xvfb.log"; exit 1; }
 export DISPLAY=":$number"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // BrowseBox: focus, the keys of the text fields, the parts' and the surface's mouse events.
 #include "BrowseBoxPrivate.h"
-#include "CodePage.h"
-#include "Exists.h"
 #include "KeyMapping.h"
 #include "PictureButton.h"
+#include "common/CodePage.h"
+#include "common/Exists.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "MainLayout.h"
+#include "app/MainLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "PathFieldRules.h"
+#include "app/PathFieldRules.h"
 
-#include "../support/TempFolder.h"
-#include "LocalText.h"
-#include "QtPrint.h"
+#include "app/LocalText.h"
+#include "tests/support/QtPrint.h"
+#include "tests/support/TempFolder.h"
 
 #include <QClipboard>
 #include <QDir>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "AdvancedDialog.h"
-#include "FileDialog.h"
-#include "Latin1.h"
-#include "MessageBox.h"
-#include "ProgressBar.h"
-#include "QtPrint.h"
-#include "StatusBar.h"
-#include "TabControl.h"
-#include "WindowPlacement.h"
+#include "app/AdvancedDialog.h"
+#include "app/FileDialog.h"
+#include "app/MessageBox.h"
+#include "app/ProgressBar.h"
+#include "app/StatusBar.h"
+#include "app/TabControl.h"
+#include "app/WindowPlacement.h"
+#include "tests/support/Latin1.h"
+#include "tests/support/QtPrint.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -30,9 +30,11 @@ cp "$program" "$work/kestrin"
 settings="$XDG_CONFIG_HOME/Tarrowby/kestrin.dat"
 mkdir -p "${settings%/*}"
 
-# Xvfb picks a free display itself, so parallel runs never meet.
+# Xvfb picks a free display itself, so parallel runs never meet. -noreset: by default the
+# server resets when its last client leaves (xdpyinfo below, the AT-SPI bus launcher), and
+# a program connecting during the reset is refused.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 "${xvfb_screen:-1024x768x24}" -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 "${xvfb_screen:-1024x768x24}" -dpi 96 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 30 -u "$displayfd" number || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$number"

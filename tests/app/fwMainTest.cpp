@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: MIT
-#include "fwMain.h"
+#include "app/fwMain.h"
 
-#include "../support/TempFolder.h"
-#include "FileTraps.h"
-#include "MessageBox.h"
-#include "ProgressBar.h"
-#include "QtPrint.h"
-#include "StatusBar.h"
-#include "TabControl.h"
-#include "Version.h"
+#include "app/MessageBox.h"
+#include "app/ProgressBar.h"
+#include "app/StatusBar.h"
+#include "app/TabControl.h"
+#include "common/Version.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/QtPrint.h"
+#include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -385,23 +386,10 @@ TEST_F(Window, AFileGivenAtStartIsTheSplitSource)
     }
 }
 
-TEST_F(Window, CloseAndReopenRestoresEverything)
+TEST_F(Window, ANewSettingsFileKeepsItsKeysInOrderAndThePosition)
 {
-    const std::string source = temp.Write("in/notes.txt", "a--b--c");
-    const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt");
-    std::filesystem::create_directory(temp / "out");
+    // What the fields restore, a random walk of the window checks (WindowWalk).
     Open();
-    Field("ucSource0")->setText(QString::fromStdString(source));
-    Field("ucTarget0")->setText(QString::fromStdString(temp / "out"));
-    Delimiter(0)->setText(QStringLiteral("--"));
-    Naming(1)->click();
-    Check("chSilent")->click();
-    Check("chFileList")->click();
-    Field("ucSource1")->setText(QString::fromStdString(list));
-    Field("ucTarget1")->setText(QString::fromStdString(temp / "joined.txt"));
-    Delimiter(1)->setText(QStringLiteral("**"));
-    Check("chFileName")->click();
-    Tabs()->SetTab(1);
     window->move(40, 50);
     Close();
 
@@ -419,22 +407,8 @@ TEST_F(Window, CloseAndReopenRestoresEverything)
                                               "ucSource", "ucTarget", "tbDelimiter", "obFileName",
                                               "chSilent", "chFileList", "[&Join Files]", "ucSource",
                                               "ucTarget", "tbDelimiter", "chFileName"}));
-
     Open();
     EXPECT_EQ(window->pos(), QPoint(40, 50));
-    EXPECT_EQ(Tabs()->Tab(), 1);
-    EXPECT_EQ(Field("ucSource0")->Text(), QString::fromStdString(source));
-    EXPECT_EQ(Field("ucTarget0")->Text(), QString::fromStdString(temp / "out"));
-    EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("--"));
-    EXPECT_TRUE(Naming(1)->isChecked());
-    EXPECT_EQ(Check("chSilent")->checkState(), Qt::Checked);
-    EXPECT_EQ(Check("chFileList")->checkState(), Qt::Checked);
-    EXPECT_EQ(Field("ucSource1")->Text(), QString::fromStdString(list));
-    EXPECT_EQ(Field("ucTarget1")->Text(), QString::fromStdString(temp / "joined.txt"));
-    EXPECT_EQ(Delimiter(1)->text(), QStringLiteral("**"));
-    EXPECT_EQ(Check("chFileName")->checkState(), Qt::Checked);
-    EXPECT_TRUE(Start()->isEnabled());
-    EXPECT_EQ(Panel("Total"), QStringLiteral("2"));
 }
 
 TEST_F(Window, AnUnchangedCloseRewritesOnlyEmptyTextsAndZeros)
@@ -488,6 +462,43 @@ TEST_F(Window, TheSettingsFileIsReadOncePerLoadAndWrittenOncePerClose)
     EXPECT_NE(after.find("\r\nchFileList=1\r\n"), std::string::npos);
 }
 
+TEST_F(Window, APastedDelimiterEndsAtItsFirstLineBreakAsUsedAndAsStored)
+{
+    const std::string source = temp.Write("in/s.txt", "one\r\n=====\r\ntwo\r\n=====\r\nthree");
+    WriteSettings(SplitSettings(source, "", ""));
+    Open();
+    struct Case
+    {
+        int Tab;
+        QString Before;
+        int Cursor;
+        QString Pasted;
+        QString After;
+    } cases[] = {
+        {0, QStringLiteral("ab"), 1, QStringLiteral("x\ny"), QStringLiteral("axb")},
+        {0, QStringLiteral("ab"), 2, QStringLiteral("\r\nz"), QStringLiteral("ab")},
+        {0, {}, 0, QStringLiteral("one\rtwo"), QStringLiteral("one")},
+        {1, {}, 0, QStringLiteral("**\r\n**"), QStringLiteral("**")},
+        {0, {}, 0, QStringLiteral("=====\r\ntwo"), QStringLiteral("=====")},
+    };
+    for (const Case& c : cases)
+    {
+        Tabs()->SetTab(c.Tab);
+        QLineEdit* field = Delimiter(c.Tab);
+        field->setText(c.Before);
+        field->setCursorPosition(c.Cursor);
+        QGuiApplication::clipboard()->setText(c.Pasted);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field->text().toStdString(), c.After.toStdString()) << c.Pasted.toStdString();
+    }
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3")); // cut at "=====", not at "=====\r\ntwo"
+    Close();
+    Open();
+    EXPECT_EQ(Delimiter(0)->text(), QStringLiteral("====="));
+    EXPECT_EQ(Delimiter(1)->text(), QStringLiteral("**"));
+    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
+}
+
 TEST_F(Window, SplitIntoEightFragmentsAdvancesTheBarHalvesToEven)
 {
     const std::string source = temp.Write("in/s.txt", "1#2#3#4#5#6#7#8");
@@ -511,70 +522,6 @@ TEST_F(Window, SplitIntoEightFragmentsAdvancesTheBarHalvesToEven)
     ASSERT_EQ(files.size(), 8u);
     EXPECT_EQ(files.at("s_1.txt"), "1");
     EXPECT_EQ(files.at("s_8.txt"), "8");
-
-    // The next change of a field clears "Done." again.
-    Delimiter(0)->setFocus();
-    QTest::keyClick(Delimiter(0), Qt::Key_End);
-    QTest::keyClicks(Delimiter(0), QStringLiteral("x"));
-    EXPECT_EQ(Panel("Info"), QString());
-    EXPECT_EQ(Panel("Total"), QStringLiteral("0"));
-    EXPECT_FALSE(Start()->isEnabled());
-}
-
-TEST_F(Window, CancelAtTheThirdOfFiveExistingFragmentsStopsThere)
-{
-    const std::string source = temp.Write("in/s.txt", "a#b#c#d#e");
-    for (int i = 1; i <= 5; ++i)
-        temp.Write("out/s_" + std::to_string(i) + ".txt", "old");
-    WriteSettings(SplitSettings(source, "#", temp / "out/"));
-    Open();
-    MessageBox::SetNextAnswer(MessageBox::Yes);
-    MessageBox::SetNextAnswer(MessageBox::No);
-    MessageBox::SetNextAnswer(MessageBox::Cancel);
-    Start()->click();
-
-    EXPECT_EQ(MessageBox::ShownCount(), 3);
-    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::YesNoCancelQuestion);
-    EXPECT_EQ(MessageBox::LastText(),
-              QString::fromStdString((temp / "out/s_3.txt") +
-                                     "\r\nA file with this name already exists. Overwrite?"));
-    const auto files = FileTexts(temp / "out");
-    EXPECT_EQ(files, (std::map<std::string, std::string>{{"s_1.txt", "a"},
-                                                         {"s_2.txt", "old"},
-                                                         {"s_3.txt", "old"},
-                                                         {"s_4.txt", "old"},
-                                                         {"s_5.txt", "old"}}));
-    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
-    EXPECT_FALSE(Bar()->isVisible());
-}
-
-TEST_F(Window, ADeclinedJoinOverwriteLeavesInfoAndTheBar)
-{
-    temp.Write("in/a.txt", "A");
-    temp.Write("in/b.txt", "B");
-    const std::string list = temp.Write("in/list.txt", "a.txt\r\nb.txt");
-    WriteSettings("[fwMain]\nssMain=1\n[&Join Files]\nucSource=" + list +
-                  "\nucTarget=" + temp / "joined.txt" + "\ntbDelimiter=##\n");
-    Open();
-    ASSERT_TRUE(Start()->isEnabled());
-    Start()->click(); // the target does not exist yet: no question
-    EXPECT_EQ(MessageBox::ShownCount(), 0);
-    EXPECT_EQ(ReadBytes(temp / "joined.txt"), "\r\n##A\r\n##B");
-    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
-    EXPECT_FALSE(Bar()->isVisible());
-
-    temp.Write("in/a.txt", "changed");
-    MessageBox::SetNextAnswer(MessageBox::No);
-    Start()->click();
-    EXPECT_EQ(MessageBox::ShownCount(), 1);
-    EXPECT_EQ(MessageBox::LastStyle(), MessageBox::YesNoQuestion);
-    EXPECT_EQ(MessageBox::LastText(),
-              QString::fromStdString(temp / "joined.txt" +
-                                     "\r\nA file with this name already exists. Overwrite?"));
-    EXPECT_EQ(ReadBytes(temp / "joined.txt"), "\r\n##A\r\n##B");
-    EXPECT_EQ(Panel("Info"), QStringLiteral("Done."));
-    EXPECT_TRUE(Bar()->isVisible());
-    EXPECT_EQ(Bar()->value(), 100);
 }
 
 TEST_F(Window, TabSwitchShowsOneTabsControls)
@@ -605,22 +552,6 @@ TEST_F(Window, TabSwitchShowsOneTabsControls)
     Tabs()->SetTab(1);
     Tabs()->SetTab(1);
     expectShown(1);
-}
-
-TEST_F(Window, TabSwitchRerunsTheReadinessUpdateForTheNewTab)
-{
-    const std::string source = temp.Write("in/s.txt", "a#b#c");
-    const std::string list = temp.Write("in/list.txt", "x\r\ny");
-    WriteSettings(SplitSettings(source, "#", "") + "[&Join Files]\nucSource=" + list + "\n");
-    Open();
-    EXPECT_TRUE(Start()->isEnabled());
-    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
-    Tabs()->SetTab(1); // two lines, but no target
-    EXPECT_FALSE(Start()->isEnabled());
-    EXPECT_EQ(Panel("Total"), QStringLiteral("2"));
-    Tabs()->SetTab(0);
-    EXPECT_TRUE(Start()->isEnabled());
-    EXPECT_EQ(Panel("Total"), QStringLiteral("3"));
 }
 
 TEST_F(Window, LayoutAtFifteenTwipsPerPixel)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "FileDialog.h"
-#include "MessageBox.h"
+#include "app/FileDialog.h"
+#include "app/MessageBox.h"
 
 #include <QApplication>
 #include <QFont>

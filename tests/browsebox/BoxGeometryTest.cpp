@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "BoxGeometry.h"
+#include "controls/browsebox/BoxGeometry.h"
 
-#include "BrowseGlyph.h"
-#include "OleColorMapping.h"
+#include "controls/browsebox/BrowseGlyph.h"
+#include "controls/browsebox/OleColorMapping.h"
 
 #include <QPalette>
 #include <gtest/gtest.h>

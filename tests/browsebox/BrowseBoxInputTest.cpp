@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
 #include "BoxForm.h"
-#include "QtPrint.h"
+#include "tests/support/QtPrint.h"
+#include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Latin1.h"
 #include "OstrelVersion.h"
-#include "QtPrint.h"
+#include "tests/support/Latin1.h"
+#include "tests/support/QtPrint.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QAccessible>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "BrowseGlyph.h"
-#include "Latin1.h"
+#include "controls/browsebox/BrowseGlyph.h"
+#include "tests/support/Latin1.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QImage>

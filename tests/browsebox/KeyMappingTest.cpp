@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "KeyMapping.h"
+#include "controls/browsebox/KeyMapping.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>

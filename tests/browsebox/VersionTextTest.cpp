@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "VersionText.h"
+#include "controls/browsebox/VersionText.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

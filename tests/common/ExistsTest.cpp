@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Exists.h"
+#include "common/Exists.h"
 
-#include "../support/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "FileReplacement.h"
+#include "common/FileReplacement.h"
 
-#include "../support/TempFolder.h"
-#include "FileError.h"
-#include "FileTraps.h"
+#include "common/FileError.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ProfileFile.h"
+#include "common/ProfileFile.h"
 
 #include <climits>
 #include <cstdint>

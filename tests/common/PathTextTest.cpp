@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PathText.h"
+#include "common/PathText.h"
 
 #include <gtest/gtest.h>
 

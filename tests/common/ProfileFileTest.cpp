@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "ProfileFile.h"
+#include "common/ProfileFile.h"
 
-#include "../support/TempFolder.h"
-#include "ConfigFolders.h"
-#include "FileAccess.h"
-#include "FileTraps.h"
-#include "Version.h"
+#include "common/ConfigFolders.h"
+#include "common/FileAccess.h"
+#include "common/Version.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -559,7 +559,8 @@ TEST(SettingsFilePath, FollowsTheUsersConfigurationFolder)
     const std::string homeBefore = std::getenv("HOME") ? std::getenv("HOME") : "";
     for (const auto& c : cases)
     {
-        KestrinTest::SetEnvironment("XDG_CONFIG_HOME", c.configHome ? c.configHome->c_str() : nullptr);
+        KestrinTest::SetEnvironment("XDG_CONFIG_HOME",
+                                    c.configHome ? c.configHome->c_str() : nullptr);
         KestrinTest::SetEnvironment("HOME", c.home.c_str());
         EXPECT_EQ(SettingsFilePath(c.executable), c.settings)
             << "XDG_CONFIG_HOME=" << c.configHome.value_or("(unset)") << " HOME=" << c.home;

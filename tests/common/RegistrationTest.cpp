@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "Registration.h"
+#include "common/Registration.h"
 
-#include "../support/TempFolder.h"
-#include "Version.h"
+#include "common/Version.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/posix/RegistryHive.h"
+#include "common/platform/posix/RegistryHive.h"
 
 #include <sys/stat.h>
 #endif

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "TextFile.h"
+#include "common/TextFile.h"
 
-#include "../support/TempFolder.h"
-#include "FileError.h"
-#include "FileTraps.h"
+#include "common/FileError.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "TextProcedures.h"
+#include "common/TextProcedures.h"
 
-#include "CodePage.h"
+#include "common/CodePage.h"
 
 #include <clocale>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "DelimiterSearch.h"
+#include "engine/DelimiterSearch.h"
 
-#include "FileCount.h"
+#include "engine/FileCount.h"
 
 #include <gtest/gtest.h>
 #include <random>

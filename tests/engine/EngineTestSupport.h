@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Small conveniences for driving the Workbench as the window does.
-#include "CodePage.h"
 #include "RecordingHost.h"
-#include "Workbench.h"
+#include "common/CodePage.h"
+#include "engine/Workbench.h"
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
-#include "FileError.h"
-#include "FileTraps.h"
+#include "common/FileError.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
-#include "FragmentList.h"
-#include "LineList.h"
+#include "engine/FragmentList.h"
+#include "engine/LineList.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +86,26 @@ TEST(FragmentList, KeptChangesLastUntilTheNextWalkChangesThem)
     }
     EXPECT_EQ(Fragments(copy), (std::vector<std::string>{"1", "2", "3", "dd4"}));
     EXPECT_EQ(Fragments(list), (std::vector<std::string>{"1", "bb2", "3", "dd4"}));
+}
+
+TEST(SourceBytes, CountsWhatTheFileHoldsAlsoOnceARunHasWalkedIt)
+{
+    // A small file is copied; a large one is counted from the file in pieces until a run
+    // walks it (View maps it). A delimiter first typed after that run counts the same bytes.
+    for (const std::size_t blocks : {std::size_t(3), SourceBytes::LargeFrom / 10 * 3})
+    {
+        std::string text;
+        for (std::size_t i = 0; i < blocks; ++i)
+            text += "#rec\na#b\n\n";
+        KestrinTest::TempFolder temp;
+        const auto bytes = SourceBytes::Read(temp.Write("source", text), nullptr);
+        SCOPED_TRACE(text.size());
+        EXPECT_EQ(bytes->Occurrences("#"), 2 * blocks);
+        ASSERT_EQ(bytes->View(), text);
+        EXPECT_EQ(bytes->Occurrences("\n"), 3 * blocks);
+        EXPECT_EQ(bytes->Occurrences("#rec"), blocks);
+        EXPECT_EQ(bytes->Occurrences("#"), 2 * blocks); // remembered
+    }
 }
 
 TEST(LineList, LineEndsPerPathStyle)

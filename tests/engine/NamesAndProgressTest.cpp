@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "FragmentNames.h"
-#include "Progress.h"
 #include "RecordingHost.h"
+#include "engine/FragmentNames.h"
+#include "engine/Progress.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

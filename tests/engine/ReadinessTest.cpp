@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
-#include "FileError.h"
-#include "FileTraps.h"
-#include "PathText.h"
+#include "common/FileError.h"
+#include "common/PathText.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -37,29 +37,6 @@ TEST(Readiness, SplitTabCountsFragmentsAndEnablesStart)
         EXPECT_EQ(readiness.StartEnabled, c.enabled) << c.source << " " << c.delimiter;
         EXPECT_EQ(readiness.Total, c.total) << c.source << " " << c.delimiter;
     }
-}
-
-TEST(Readiness, AnEmptyDelimiterKeepsTheLastListAndOptionClicksFollowIt)
-{
-    TempFolder temp;
-    const auto source = temp.Write("notes.txt", "a#b#c");
-    Workbench bench;
-    // Nothing computed yet.
-    auto readiness = UpdateSplit(bench, source, "");
-    EXPECT_FALSE(readiness.StartEnabled);
-    EXPECT_EQ(readiness.Total, "");
-    EXPECT_FALSE(bench.OptionClickEnablesStart());
-
-    readiness = UpdateSplit(bench, source, "#");
-    EXPECT_EQ(readiness.Total, "3");
-    EXPECT_TRUE(bench.OptionClickEnablesStart());
-    // Cleared delimiter, even another source: the old list stays.
-    readiness = UpdateSplit(bench, temp / "missing.txt", "");
-    EXPECT_TRUE(readiness.StartEnabled);
-    EXPECT_EQ(readiness.Total, "3");
-
-    UpdateSplit(bench, source, "zz");
-    EXPECT_FALSE(bench.OptionClickEnablesStart());
 }
 
 TEST(Readiness, JoinTabCountsLinesAndNeedsATarget)

@@ -2,7 +2,7 @@
 #pragma once
 // The run host of the engine tests: queued answers instead of message boxes, and a record
 // of what the run showed.
-#include "RunHost.h"
+#include "engine/RunHost.h"
 
 #include <deque>
 #include <functional>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <random>

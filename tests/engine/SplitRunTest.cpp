@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "SplitRun.h"
+#include "engine/SplitRun.h"
 
-#include "../support/TempFolder.h"
 #include "EngineTestSupport.h"
-#include "FileAccess.h"
-#include "FileError.h"
-#include "FileTraps.h"
+#include "common/FileAccess.h"
+#include "common/FileError.h"
+#include "tests/support/FileTraps.h"
+#include "tests/support/TempFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "RunningMark.h"
+#include "app/RunningMark.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The locale's multibyte encoding through the C library (mbrtowc, wcrtomb); wchar_t holds
 // one code point. Paths are bytes already.
-#include "CodePage.h"
+#include "common/CodePage.h"
 
 #include <climits>
 #include <cwchar>

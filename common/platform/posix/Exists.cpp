@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Exists.h"
+#include "common/Exists.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "FileAccess.h"
+#include "common/FileAccess.h"
 
-#include "FileReplacement.h"
+#include "common/FileReplacement.h"
 
 #include <algorithm>
 #include <atomic>
@@ -279,6 +279,16 @@ bool InputFile::Open(const std::string& path)
         throw FileError::FromSystem(errno, path);
     identity_ = IdentityOf(info);
     return S_ISREG(info.st_mode);
+}
+
+std::optional<FileIdentity> InputFile::IdentityNow() const
+{
+    struct stat info
+    {
+    };
+    if (native_ < 0 || ::fstat(static_cast<int>(native_), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
 }
 
 std::size_t InputFile::Read(char* into, std::size_t size)

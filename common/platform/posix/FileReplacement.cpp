@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "FileReplacement.h"
+#include "common/FileReplacement.h"
 
-#include "FileAccess.h"
-#include "FileError.h"
+#include "common/FileAccess.h"
+#include "common/FileError.h"
 
 #include <algorithm>
 #include <cerrno>

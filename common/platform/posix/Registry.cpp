@@ -2,13 +2,13 @@
 // The registry layer over a hive file of our own (see RegistryHive.h). Same contract as the
 // Windows registry: reads give the default on any failure, writes compare first and report a
 // non-zero code when they fail, and nothing is ever shown to the user.
-#include "ConfigFolders.h"
-#include "FileError.h"
-#include "FileReplacement.h"
-#include "ProfileDocument.h"
-#include "Registration.h"
-#include "Version.h"
-#include "platform/posix/RegistryHive.h"
+#include "RegistryHive.h"
+#include "common/ConfigFolders.h"
+#include "common/FileError.h"
+#include "common/FileReplacement.h"
+#include "common/ProfileDocument.h"
+#include "common/Registration.h"
+#include "common/Version.h"
 
 #include <cerrno>
 #include <exception>

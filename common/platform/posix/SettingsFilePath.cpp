@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "ConfigFolders.h"
-#include "Exists.h"
-#include "ProfileFile.h"
-#include "Version.h"
+#include "common/ConfigFolders.h"
+#include "common/Exists.h"
+#include "common/ProfileFile.h"
+#include "common/Version.h"
 
 #include <filesystem>
 

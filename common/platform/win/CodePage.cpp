@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The ANSI code page through MultiByteToWideChar and WideCharToMultiByte (CP_ACP).
-#include "CodePage.h"
+#include "common/CodePage.h"
 
 #include <windows.h>
 

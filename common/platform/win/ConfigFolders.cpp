@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "ConfigFolders.h"
+#include "common/ConfigFolders.h"
 
-#include "Version.h"
+#include "common/Version.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,7 +2,7 @@
 // The existence tests on Windows ask the system by the path's bytes in the ANSI code page,
 // as every other file procedure does (std::filesystem would read the bytes as Latin-1 and
 // miss names with, say, a euro sign in Windows-1252).
-#include "Exists.h"
+#include "common/Exists.h"
 
 #include <windows.h>
 

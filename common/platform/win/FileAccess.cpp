@@ -2,10 +2,10 @@
 // Windows counterpart of the file services: handles from CreateFileA, identity from the
 // volume serial number and file index, large buffers from VirtualAlloc. The kernel-side
 // copy is not offered; the caller reads and writes instead.
-#include "FileAccess.h"
+#include "common/FileAccess.h"
 
-#include "FileReplacement.h"
-#include "platform/win/Win32Error.h"
+#include "Win32Error.h"
+#include "common/FileReplacement.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -198,6 +198,14 @@ void FileMapping::Release(std::size_t) const
 bool FileMapping::Damaged() const
 {
     return false;
+}
+
+std::optional<FileIdentity> InputFile::IdentityNow() const
+{
+    FileIdentity identity;
+    if (AsHandle(native_) == INVALID_HANDLE_VALUE || !IdentityOf(AsHandle(native_), identity))
+        return std::nullopt;
+    return identity;
 }
 
 std::size_t InputFile::Read(char* into, std::size_t size)

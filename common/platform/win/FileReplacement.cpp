@@ -11,10 +11,10 @@
 // without sharing deletion, so one that a live writer holds cannot be deleted and stops a
 // second writer; one left by a killed process (the system closed its handle) is removed at
 // the next write of the same target.
-#include "FileReplacement.h"
+#include "common/FileReplacement.h"
 
-#include "FileError.h"
-#include "platform/win/Win32Error.h"
+#include "Win32Error.h"
+#include "common/FileError.h"
 
 #include <cerrno>
 #include <cstdint>

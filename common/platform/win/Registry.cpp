@@ -3,7 +3,7 @@
 // the ANSI code page. Reads and writes go to the system's own view: the 64-bit view for a
 // 32-bit process on 64-bit Windows and for a 64-bit process; the 32-bit view flag otherwise,
 // which 32-bit Windows ignores.
-#include "Registration.h"
+#include "common/Registration.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "CodePage.h"
-#include "ConfigFolders.h"
-#include "Exists.h"
-#include "ProfileFile.h"
+#include "common/CodePage.h"
+#include "common/ConfigFolders.h"
+#include "common/Exists.h"
+#include "common/ProfileFile.h"
 
 #include <filesystem>
 

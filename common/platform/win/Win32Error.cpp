@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/win/Win32Error.h"
+#include "Win32Error.h"
 
 #include <cerrno>
 #include <windows.h>

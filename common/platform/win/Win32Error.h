@@ -3,7 +3,7 @@
 // The one translation of Win32 error codes for the file procedures: the C library's error
 // number, so that callers tell the same kinds of failure apart as on POSIX (a missing
 // folder, access denied, a full disk), with the system's own words as the description.
-#include "FileError.h"
+#include "common/FileError.h"
 
 #include <string>
 

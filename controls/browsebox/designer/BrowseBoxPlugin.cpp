@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "BrowseBoxPlugin.h"
 
-#include "BrowseGlyph.h"
+#include "controls/browsebox/BrowseGlyph.h"
 
 #include <Ostrel/BrowseBox.h>
 #include <QIcon>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The traps on POSIX: the immutable flag, permission bits checked as an ordinary user,
 // tmpfs, FIFOs, fork and exec.
-#include "FileTraps.h"
+#include "tests/support/FileTraps.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <fcntl.h>

@@ -2,9 +2,9 @@
 // The traps on Windows: a handle that shares nothing (a real sharing violation), file
 // attributes, named pipes, CreateProcess. Windows has nothing to mount and no user to
 // switch to from a test; those traps report so.
-#include "FileTraps.h"
+#include "tests/support/FileTraps.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
