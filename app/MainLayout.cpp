@@ -8,7 +8,7 @@ namespace Kestrin
 {
 namespace
 {
-// Pixel constants of the layout.
+// Pixel constants of the layout, in design pixels.
 constexpr double LabelLeftPx = 10;
 constexpr double RunWidthPx = 72;
 constexpr double RunHeightPx = 24;
@@ -31,8 +31,9 @@ constexpr double PanelMinWidthTw = 720;
 
 MainLayout ComputeMainLayout(const MainLayoutInput& in)
 {
-    const double px = in.TwipsPerPixelX;
-    const double py = in.TwipsPerPixelY;
+    // Twips per design pixel.
+    const double px = in.TwipsPerPixelX * in.DesignScaleX;
+    const double py = in.TwipsPerPixelY * in.DesignScaleY;
     MainLayout out;
 
     out.tlSource.Left = LabelLeftPx * px;
@@ -94,12 +95,13 @@ TwipRect ComputeProgressBar(const MainLayoutInput& in, double statusHeight, doub
             statusHeight - 5 * in.TwipsPerPixelY};
 }
 
-double MinimumScaleWidth(double twipsPerPixelX)
+double MinimumScaleWidth(double twipsPerPixelX, double designScaleX)
 {
     // Field width = client width - label width - 2.5 label offsets; both frames must
     // fit side by side within it.
-    const double labelWidth = (LabelLeftPx + RunWidthPx) * twipsPerPixelX;
-    return labelWidth + 2.5 * LabelLeftPx * twipsPerPixelX + 2 * FrameWidthPx * twipsPerPixelX;
+    const double px = twipsPerPixelX * designScaleX;
+    const double labelWidth = (LabelLeftPx + RunWidthPx) * px;
+    return labelWidth + 2.5 * LabelLeftPx * px + 2 * FrameWidthPx * px;
 }
 
 double MinimumScaleHeight(const MainLayout& layout)
@@ -107,5 +109,26 @@ double MinimumScaleHeight(const MainLayout& layout)
     const double framesBottom = layout.ssMain.Top + layout.fbTarget.Top + layout.fbTarget.Height;
     const double tabsBottom = layout.bbRun.Top + layout.bbRun.Height;
     return std::max(framesBottom, tabsBottom) + layout.StatusHeight;
+}
+
+double DesignScale(double fontUnit, double designUnit)
+{
+    return designUnit > 0 ? std::max(1.0, fontUnit / designUnit) : 1.0;
+}
+
+double ScaleToFit(double scale, double neededPixels, double roomDesignPixels)
+{
+    return roomDesignPixels > 0 ? std::max(scale, neededPixels / roomDesignPixels) : scale;
+}
+
+CaptionRooms DesignCaptionRooms()
+{
+    // One twip per pixel and a client wide enough: the widths come out in design pixels.
+    MainLayoutInput in;
+    in.TwipsPerPixelX = in.TwipsPerPixelY = 1;
+    in.ScaleWidth = 10000;
+    const MainLayout l = ComputeMainLayout(in);
+    return {l.tlSource.Width, l.obFileName[0].Width, l.chFileName.Width, l.fbTarget.Width,
+            l.bbRun.Width};
 }
 } // namespace Kestrin

@@ -3,6 +3,7 @@
 
 #include "common/Version.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <deque>
@@ -85,12 +86,17 @@ MessageBox::Button MessageBox::Show(QWidget* parent, const QString& text, Style 
         box.setDefaultButton(QMessageBox::Ok);
         break;
     }
-    // The access keys of the platform's standard buttons: Alt+C cancels, as Escape does.
-    const std::pair<QMessageBox::StandardButton, const char*> accessKeys[] = {
-        {QMessageBox::Yes, "&Yes"}, {QMessageBox::No, "&No"}, {QMessageBox::Cancel, "&Cancel"}};
+    // The access keys of the platform's standard buttons: Alt+C cancels, as Escape does. Yes
+    // and No in Qt's own words (its translations say them in the user's language); Qt's
+    // Cancel has no access key, so ours is translated with the window's texts.
+    const char* const qtButtons = "QPlatformTheme"; // Qt's context, not extracted as ours
+    const std::pair<QMessageBox::StandardButton, QString> accessKeys[] = {
+        {QMessageBox::Yes, QCoreApplication::translate(qtButtons, "&Yes")},
+        {QMessageBox::No, QCoreApplication::translate(qtButtons, "&No")},
+        {QMessageBox::Cancel, QCoreApplication::translate("Kestrin::MessageBox", "&Cancel")}};
     for (const auto& [which, caption] : accessKeys)
         if (QAbstractButton* button = box.button(which))
-            button->setText(QString::fromLatin1(caption));
+            button->setText(caption);
     return FromButton(box.exec());
 }
 

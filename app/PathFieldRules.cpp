@@ -7,6 +7,7 @@
 #include "common/Exists.h"
 
 #include <Ostrel/KeyCodes.h>
+#include <QCoreApplication>
 #include <QDir>
 
 namespace Kestrin
@@ -78,8 +79,10 @@ bool IsUndecipherableName(const QString& path, PathStyle style)
 
 QString UndecipherableNameText(const QString& path)
 {
-    return QStringLiteral("Undecipherable file/folder name:\r\n\r\n") + path +
-           QStringLiteral("\r\n\r\nRename it before opening in this application.");
+    return QCoreApplication::translate("Kestrin::PathFieldRules",
+                                       "Undecipherable file/folder name:\r\n\r\n%1\r\n\r\n"
+                                       "Rename it before opening in this application.")
+        .arg(path);
 }
 
 void ReportUndecipherableName(QWidget* parent, const QString& path)

@@ -23,8 +23,8 @@ void StatusBar::AddPanel(const QString& key, bool spring)
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setIndent(3);
-    // A screen reader says the panel's key with its text: "Total: 433".
-    label->setAccessibleName(key);
+    // A screen reader says the panel's key, in the user's language, with its text: "Total: 433".
+    label->setAccessibleName(tr(key.toUtf8().constData()));
     panels_.push_back({key, label, spring, 0});
     Arrange();
 }
@@ -52,8 +52,9 @@ void StatusBar::SetPanelText(const QString& key, const QString& text)
         if (panel->Label->text() == text)
             return;
         panel->Label->setText(text);
-        panel->Label->setAccessibleName(text.isEmpty() ? key
-                                                       : QStringLiteral("%1: %2").arg(key, text));
+        const QString spoken = tr(key.toUtf8().constData());
+        panel->Label->setAccessibleName(
+            text.isEmpty() ? spoken : tr("%1: %2", "panel name: text").arg(spoken, text));
         Arrange();
     }
 }

@@ -2,13 +2,13 @@
 #include "fwMain.h"
 
 #include "AdvancedDialog.h"
-#include "FormFont.h"
 #include "LocalText.h"
 #include "MainLayout.h"
 #include "MessageBox.h"
 #include "ProgressBar.h"
 #include "StatusBar.h"
 #include "TabControl.h"
+#include "WindowPlacement.h"
 #include "common/Exists.h"
 #include "common/FileError.h"
 #include "common/Fixed4.h"
@@ -26,6 +26,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,6 +34,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -51,24 +53,24 @@ namespace Kestrin
 {
 namespace
 {
-const QString PanelTotal = QStringLiteral("Total");
-const QString PanelInfo = QStringLiteral("Info");
-const QString PanelTime = QStringLiteral("Time");
-
-const QString SourceCaptions[2] = {QStringLiteral("Source &File:"),
-                                   QStringLiteral("Source &File List:")};
-const QString TargetCaptions[2] = {QStringLiteral("&Target Folder:"),
-                                   QStringLiteral("&Target File:")};
-const QString DelimiterCaption = QStringLiteral("&Delimiter:");
-const QString LabelCaptions[] = {SourceCaptions[0], SourceCaptions[1], TargetCaptions[0],
-                                 TargetCaptions[1], DelimiterCaption};
-const QString NamingCaptions[2] = {QStringLiteral("Auto-&numbered"),
-                                   QStringLiteral("First lin&e of fragment")};
-const QString SilentCaption = QStringLiteral("Silent file &overwriting");
-const QString FileListCaption = QStringLiteral("Create File &List");
-const QString OptionCaptions[] = {NamingCaptions[0], NamingCaptions[1], SilentCaption,
-                                  FileListCaption};
-const QString FileNameCaption = QStringLiteral("File name as first lin&e of a fragment");
+// The captions in English, the source language; each is shown through tr().
+const char* const SourceCaptions[2] = {QT_TRANSLATE_NOOP("Kestrin::fwMain", "Source &File:"),
+                                       QT_TRANSLATE_NOOP("Kestrin::fwMain", "Source &File List:")};
+const char* const TargetCaptions[2] = {QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Target Folder:"),
+                                       QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Target File:")};
+const char* const NamingCaptions[2] = {
+    QT_TRANSLATE_NOOP("Kestrin::fwMain", "Auto-&numbered"),
+    QT_TRANSLATE_NOOP("Kestrin::fwMain", "First lin&e of fragment")};
+// The tabs' English captions name their sections of the settings file in every language.
+const char* const TabCaptions[2] = {QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Split File"),
+                                    QT_TRANSLATE_NOOP("Kestrin::fwMain", "&Join Files")};
+// The status panels' keys; a screen reader says them translated (StatusBar).
+const char* const PanelNames[3] = {QT_TRANSLATE_NOOP("Kestrin::StatusBar", "Total"),
+                                   QT_TRANSLATE_NOOP("Kestrin::StatusBar", "Info"),
+                                   QT_TRANSLATE_NOOP("Kestrin::StatusBar", "Time")};
+const QString PanelTotal = QString::fromLatin1(PanelNames[0]);
+const QString PanelInfo = QString::fromLatin1(PanelNames[1]);
+const QString PanelTime = QString::fromLatin1(PanelNames[2]);
 
 constexpr int StartWidthPx = 600;
 constexpr int StartHeightPx = 240;
@@ -166,6 +168,18 @@ QRect PixelRect(const TwipRect& r, double tppx, double tppy)
                  Pixels(r.Height, tppy));
 }
 
+// What a push button's caption needs: the text and the style's margins and frame on both
+// sides (its size hint adds a minimum width that has nothing to do with the caption).
+int RunCaptionWidth(const QPushButton* button)
+{
+    QString caption = button->text();
+    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    const QStyle* style = button->style();
+    const int sides = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                      style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    return button->fontMetrics().horizontalAdvance(caption) + 2 * sides;
+}
+
 // The one place that knows the tabs' order: Split Files, then Join Files.
 Operation OperationOfTab(int tab)
 {
@@ -201,28 +215,27 @@ double fwMain::TwipsPerPixelY() const
 
 void fwMain::CreateControls()
 {
-    ChooseFont();
     ssMain = new TabControl(this);
     ssMain->setObjectName(QStringLiteral("ssMain"));
-    ssMain->AddTab(QStringLiteral("&Split File"));
-    ssMain->AddTab(QStringLiteral("&Join Files"));
+    ssMain->AddTab(tr(TabCaptions[0]));
+    ssMain->AddTab(tr(TabCaptions[1]));
     CreateTabFields();
 
-    fbTarget = new QGroupBox(QStringLiteral(" Names of Target Files "), ssMain);
+    fbTarget = new QGroupBox(tr(" Names of Target Files "), ssMain);
     fbTarget->setObjectName(QStringLiteral("fbTarget"));
-    obFileName[0] = new QRadioButton(NamingCaptions[0], fbTarget);
-    obFileName[1] = new QRadioButton(NamingCaptions[1], fbTarget);
+    obFileName[0] = new QRadioButton(tr(NamingCaptions[0]), fbTarget);
+    obFileName[1] = new QRadioButton(tr(NamingCaptions[1]), fbTarget);
     for (int i = 0; i < 2; ++i)
         NameArrayMember(obFileName[i], QStringLiteral("obFileName"), i);
 
-    fbOptions = new QGroupBox(QStringLiteral(" Options "), ssMain);
+    fbOptions = new QGroupBox(tr(" Options "), ssMain);
     fbOptions->setObjectName(QStringLiteral("fbOptions"));
-    chSilent = new QCheckBox(SilentCaption, fbOptions);
+    chSilent = new QCheckBox(tr("Silent file &overwriting"), fbOptions);
     chSilent->setObjectName(QStringLiteral("chSilent"));
-    chFileList = new QCheckBox(FileListCaption, fbOptions);
+    chFileList = new QCheckBox(tr("Create File &List"), fbOptions);
     chFileList->setObjectName(QStringLiteral("chFileList"));
 
-    chFileName = new QCheckBox(FileNameCaption, ssMain);
+    chFileName = new QCheckBox(tr("File name as first lin&e of a fragment"), ssMain);
     chFileName->setObjectName(QStringLiteral("chFileName"));
 
     CreateStartAndStatus();
@@ -235,6 +248,8 @@ void fwMain::CreateControls()
                               bbRun};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    ChooseDesignScale();
     SetMinimumWindowSize();
 }
 
@@ -243,17 +258,17 @@ void fwMain::CreateTabFields()
 {
     for (int i = 0; i < 2; ++i)
     {
-        tlSource[i] = new QLabel(SourceCaptions[i], ssMain);
+        tlSource[i] = new QLabel(tr(SourceCaptions[i]), ssMain);
         NameArrayMember(tlSource[i], QStringLiteral("tlSource"), i);
         ucSource[i] =
             Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucSource%1").arg(i)), ssMain);
         NameArrayMember(ucSource[i], QStringLiteral("ucSource"), i);
-        tlTarget[i] = new QLabel(TargetCaptions[i], ssMain);
+        tlTarget[i] = new QLabel(tr(TargetCaptions[i]), ssMain);
         NameArrayMember(tlTarget[i], QStringLiteral("tlTarget"), i);
         ucTarget[i] =
             Ostrel::BrowseBox::FromBag(SavedBag(QStringLiteral("ucTarget%1").arg(i)), ssMain);
         NameArrayMember(ucTarget[i], QStringLiteral("ucTarget"), i);
-        tlDelimiter[i] = new QLabel(DelimiterCaption, ssMain);
+        tlDelimiter[i] = new QLabel(tr("&Delimiter:"), ssMain);
         NameArrayMember(tlDelimiter[i], QStringLiteral("tlDelimiter"), i);
         tbDelimiter[i] = new QLineEdit(ssMain);
         tbDelimiter[i]->setValidator(new SingleLineText(tbDelimiter[i]));
@@ -263,13 +278,19 @@ void fwMain::CreateTabFields()
         tlTarget[i]->setBuddy(ucTarget[i]);
         tlDelimiter[i]->setBuddy(tbDelimiter[i]);
     }
-    tlSource[1]->setToolTip(QStringLiteral("One line - one file path"));
+    tlSource[1]->setToolTip(tr("One line - one file path"));
+    // The saved fields carry Ostrel's English tip; shown in the user's language.
+    for (Ostrel::BrowseBox* field : {ucSource[0], ucSource[1], ucTarget[0], ucTarget[1]})
+    {
+        if (field->ToolTipRight() == QLatin1String("Browse..."))
+            field->setToolTipRight(Ostrel::BrowseBox::tr("Browse..."));
+    }
 }
 
 // Start, the status bar and the progress bar over its panel "Info".
 void fwMain::CreateStartAndStatus()
 {
-    bbRun = new QPushButton(QStringLiteral("Sta&rt"), this);
+    bbRun = new QPushButton(tr("Sta&rt"), this);
     bbRun->setObjectName(QStringLiteral("bbRun"));
     // Only the weight is its own; family and size follow the window.
     QFont bold;
@@ -291,56 +312,56 @@ void fwMain::CreateStartAndStatus()
 // The smallest size that keeps every computed size non-negative.
 void fwMain::SetMinimumWindowSize()
 {
-    MainLayoutInput in;
-    in.TwipsPerPixelX = TwipsPerPixelX();
-    in.TwipsPerPixelY = TwipsPerPixelY();
-    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
-    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    const MainLayoutInput in = LayoutInput();
     const MainLayout layout = ComputeMainLayout(in);
-    setMinimumSize(
-        static_cast<int>(std::ceil(MinimumScaleWidth(in.TwipsPerPixelX) / in.TwipsPerPixelX)),
-        static_cast<int>(std::ceil(MinimumScaleHeight(layout) / in.TwipsPerPixelY)));
+    setMinimumSize(static_cast<int>(std::ceil(MinimumScaleWidth(in.TwipsPerPixelX, DesignScaleX) /
+                                              in.TwipsPerPixelX)),
+                   static_cast<int>(std::ceil(MinimumScaleHeight(layout) / in.TwipsPerPixelY)));
 }
 
-void fwMain::ChooseFont()
+void fwMain::ChooseDesignScale()
+{
+    // The layout's pixel constants follow the window's font as a dialog's units do; where a
+    // caption would still not fit its room (a font wider than the average says, another
+    // language), across grows until it does. Measured on the controls themselves, with the
+    // style and font they are shown with.
+    // The average width of the 52 Latin letters, rounded as Windows rounds a dialog's base
+    // unit; a font's own average (its OS/2 table) may count wide glyphs a caption never has.
+    const QFontMetrics metrics(font());
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    double x = DesignScale((letters + 26) / 52, DesignCharWidth);
+    DesignScaleY = DesignScale(metrics.height(), DesignLineHeight);
+    const CaptionRooms room = DesignCaptionRooms();
+    for (int i = 0; i < 2; ++i)
+    {
+        for (const QLabel* label : {tlSource[i], tlTarget[i], tlDelimiter[i]})
+            x = ScaleToFit(x, label->sizeHint().width(), room.Label);
+    }
+    for (const QAbstractButton* option :
+         {static_cast<QAbstractButton*>(obFileName[0]),
+          static_cast<QAbstractButton*>(obFileName[1]), static_cast<QAbstractButton*>(chSilent),
+          static_cast<QAbstractButton*>(chFileList)})
+        x = ScaleToFit(x, option->sizeHint().width(), room.Option);
+    x = ScaleToFit(x, chFileName->sizeHint().width(), room.FileName);
+    for (const QGroupBox* frame : {fbTarget, fbOptions})
+        x = ScaleToFit(x, frame->minimumSizeHint().width(), room.Frame);
+    x = ScaleToFit(x, RunCaptionWidth(bbRun), room.Run);
+    DesignScaleX = x;
+}
+
+MainLayoutInput fwMain::LayoutInput() const
 {
     MainLayoutInput in;
     in.TwipsPerPixelX = TwipsPerPixelX();
     in.TwipsPerPixelY = TwipsPerPixelY();
-    in.ScaleWidth = StartWidthPx * in.TwipsPerPixelX;
-    const MainLayout layout = ComputeMainLayout(in);
-    const int labelWidth = Pixels(layout.tlSource.Width, in.TwipsPerPixelX);
-    const int optionWidth = Pixels(layout.obFileName[0].Width, in.TwipsPerPixelX);
-    const int fileNameWidth = Pixels(layout.chFileName.Width, in.TwipsPerPixelX);
-
-    // Measured with stand-ins before any control exists, so that every control, the path
-    // fields (which fix their height from their font) included, is made with the font.
-    QLabel label;
-    QRadioButton option;
-    QCheckBox check;
-    const auto fits = [&](const QFont& font)
-    {
-        const auto widthOf = [&font](QAbstractButton& probe, const QString& caption)
-        {
-            probe.setFont(font);
-            probe.setText(caption);
-            return probe.sizeHint().width();
-        };
-        label.setFont(font);
-        for (const QString& caption : LabelCaptions)
-        {
-            label.setText(caption);
-            if (label.sizeHint().width() > labelWidth)
-                return false;
-        }
-        for (const QString& caption : OptionCaptions)
-        {
-            if (widthOf(option, caption) > optionWidth || widthOf(check, caption) > optionWidth)
-                return false;
-        }
-        return widthOf(check, FileNameCaption) <= fileNameWidth;
-    };
-    setFont(FitFormFont(QApplication::font(this), fits));
+    in.ScaleWidth = width() * in.TwipsPerPixelX;
+    in.ScaleHeight = height() * in.TwipsPerPixelY;
+    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
+    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    in.DesignScaleX = DesignScaleX;
+    in.DesignScaleY = DesignScaleY;
+    return in;
 }
 
 void fwMain::ConnectEvents()
@@ -392,7 +413,7 @@ void fwMain::ConnectEvents()
 
 QString fwMain::SectionOfTab(int tab) const
 {
-    return ssMain->TabCaption(tab);
+    return QString::fromLatin1(TabCaptions[tab]);
 }
 
 void fwMain::Form_Load(const Startup& startup)
@@ -408,51 +429,43 @@ void fwMain::Form_Load(const Startup& startup)
     // Read once: every key below comes from this one reading.
     const ProfileFile settings(SettingsFileValue);
 
-    // Every start uses the same size; a minimised window keeps its own.
+    // Every start uses the same size, grown with the layout's scale and kept on the screen
+    // (a large font on a small or scaled screen); a minimised window keeps its own.
     if (!(windowState() & Qt::WindowMinimized))
     {
-        if (width() != StartWidthPx)
-            resize(StartWidthPx, height());
-        if (height() != StartHeightPx)
-            resize(width(), StartHeightPx);
+        const QSize size =
+            StartSize(QSize(StartWidthPx, StartHeightPx), DesignScaleX, DesignScaleY,
+                      screen() ? screen()->availableGeometry().size() : QSize(),
+                      QSize(frameGeometry().width() - width(), TitleBarHeightPx()), minimumSize());
+        if (width() != size.width())
+            resize(size.width(), height());
+        if (height() != size.height())
+            resize(width(), size.height());
     }
 
-    const double tppx = TwipsPerPixelX();
-    const double tppy = TwipsPerPixelY();
     const std::string form = LocalBytes(objectName());
-    const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
-    const auto centred = [](int screenStart, int screenPx, int windowPx, double tpp)
-    { return static_cast<int>(std::nearbyint((screenStart + (screenPx - windowPx) / 2.0) * tpp)); };
-    const auto restoreEdge =
-        [&](const char* key, double tpp, int screenStart, int screenPx, int windowPx, bool& centre)
+    PlacementInput place;
+    const auto saved = [&](const char* key)
     {
         bool present = false;
         const Fixed4 stored = settings.ReadNumber(form, key, {}, &present);
-        int twips = 0;
-        // A value too large for the window's coordinates counts as missing.
-        centre = !(present && RestoreEdgeTwips(stored, tpp, twips));
-        return centre ? centred(screenStart, screenPx, windowPx, tpp) : twips;
+        return present ? std::optional<Fixed4>(stored) : std::nullopt;
     };
-    RememberedLeft = restoreEdge("Left", tppx, screenArea.x(), screenArea.width(),
-                                 frameGeometry().width(), CentreFrameLeft);
-    RememberedTop = restoreEdge("Top", tppy, screenArea.y(), screenArea.height(),
-                                frameGeometry().height(), CentreFrameTop);
-    // A stored position is used as it is, off the screen or not, while the user can still
-    // reach the window by its title bar; one that leaves no part of the title bar on any
-    // screen would leave the window out of reach, so it is centred instead.
-    const QRect titleBar(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy),
-                         frameGeometry().width(), TitleBarHeightPx());
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (!screens.isEmpty() &&
-        std::none_of(screens.begin(), screens.end(),
-                     [&](QScreen* s) { return s->geometry().intersects(titleBar); }))
-    {
-        RememberedLeft = centred(screenArea.x(), screenArea.width(), frameGeometry().width(), tppx);
-        RememberedTop =
-            centred(screenArea.y(), screenArea.height(), frameGeometry().height(), tppy);
-        CentreFrameLeft = CentreFrameTop = true;
-    }
-    move(Pixels(RememberedLeft, tppx), Pixels(RememberedTop, tppy));
+    place.Left = saved("Left");
+    place.Top = saved("Top");
+    place.TwipsPerPixelX = TwipsPerPixelX();
+    place.TwipsPerPixelY = TwipsPerPixelY();
+    place.Frame = frameGeometry().size();
+    place.TitleBarHeight = TitleBarHeightPx();
+    place.Screen = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
+    for (const QScreen* s : QGuiApplication::screens())
+        place.Screens.append(s->geometry());
+    const Placement placed = PlaceWindow(place);
+    RememberedLeft = placed.LeftTwips;
+    RememberedTop = placed.TopTwips;
+    CentreFrameLeft = placed.CentreLeft;
+    CentreFrameTop = placed.CentreTop;
+    move(placed.At);
 
     // The tab switch handling runs exactly once, before any field is filled.
     const bool opening = !startup.OpenFile.empty();
@@ -468,8 +481,9 @@ void fwMain::Form_Load(const Startup& startup)
     // would otherwise keep Start disabled); one more makes Start match what is shown.
     ReadinessUpdate();
     if (settings.TooLarge())
-        pbStatus->SetPanelText(PanelInfo, QStringLiteral("Settings not read (file too large): %1")
-                                              .arg(PathText(SettingsFileValue)));
+        pbStatus->SetPanelText(
+            PanelInfo,
+            tr("Settings not read (file too large): %1").arg(PathText(SettingsFileValue)));
 }
 
 void fwMain::Form_Unload()
@@ -635,12 +649,7 @@ void fwMain::CentreFrame()
         return;
     }
     CentredFrameSize = frame.size();
-    const QRect area = screen()->geometry();
-    QPoint at = frame.topLeft();
-    if (CentreFrameLeft)
-        at.setX(area.x() + (area.width() - frame.width()) / 2);
-    if (CentreFrameTop)
-        at.setY(area.y() + (area.height() - frame.height()) / 2);
+    const QPoint at = CentredFrame(frame, screen()->geometry(), CentreFrameLeft, CentreFrameTop);
     RememberedLeft = static_cast<int>(std::nearbyint(at.x() * TwipsPerPixelX()));
     RememberedTop = static_cast<int>(std::nearbyint(at.y() * TwipsPerPixelY()));
     if (at != frame.topLeft())
@@ -689,13 +698,7 @@ void fwMain::Form_Resize()
     }
     const RaisedWhileInScope layingOut(LayingOut);
     LaidOutFieldHeight = ucSource[0]->height();
-    MainLayoutInput in;
-    in.TwipsPerPixelX = TwipsPerPixelX();
-    in.TwipsPerPixelY = TwipsPerPixelY();
-    in.ScaleWidth = width() * in.TwipsPerPixelX;
-    in.ScaleHeight = height() * in.TwipsPerPixelY;
-    in.TabHeight = ssMain->TabHeight() * in.TwipsPerPixelY;
-    in.FieldHeight = ucSource[0]->height() * in.TwipsPerPixelY;
+    const MainLayoutInput in = LayoutInput();
     const MainLayout layout = ComputeMainLayout(in);
     const double px = in.TwipsPerPixelX;
     const double py = in.TwipsPerPixelY;
@@ -824,8 +827,8 @@ void fwMain::bbRun_Click()
         {
             // A join that found none of its files wrote an empty target: say why.
             pbStatus->SetPanelText(PanelInfo, end == RunEnd::Finished
-                                                  ? QStringLiteral("Done.")
-                                                  : QStringLiteral("Done. No listed file found."));
+                                                  ? tr("Done.")
+                                                  : tr("Done. No listed file found."));
             pbProgress->hide();
         }
     }

@@ -30,6 +30,7 @@ namespace Kestrin
 class AdvancedDialog;
 class FileError;
 class ProfileFile;
+struct MainLayoutInput;
 class ProgressBar;
 class StatusBar;
 class TabControl;
@@ -102,7 +103,8 @@ private:
     void CreateTabFields();
     void CreateStartAndStatus();
     void SetMinimumWindowSize();
-    void ChooseFont();
+    void ChooseDesignScale();
+    MainLayoutInput LayoutInput() const;
     void ConnectEvents();
     void Form_Load(const Startup& startup);
     void Form_Unload();
@@ -179,5 +181,8 @@ private:
     QSize CentredFrameSize;
     bool LayingOut = false;
     int LaidOutFieldHeight = -1; // pixels
+    // Pixels per design pixel of the layout, across and down, for the window's font.
+    double DesignScaleX = 1;
+    double DesignScaleY = 1;
 };
 } // namespace Kestrin

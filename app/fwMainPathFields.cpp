@@ -18,9 +18,19 @@ namespace Kestrin
 {
 namespace
 {
-const QString Required = QStringLiteral("<Required.>");
-const QString SameAsSource = QStringLiteral("<Same as Source.>");
-const QString AllFilesFilter = QStringLiteral("All Files (*.*)|*.*|");
+// The fields' messages and the dialogs' filter, in the user's language.
+QString Required()
+{
+    return fwMain::tr("<Required.>");
+}
+QString SameAsSource()
+{
+    return fwMain::tr("<Same as Source.>");
+}
+QString AllFilesFilter()
+{
+    return fwMain::tr("All Files (*.*)|*.*|");
+}
 // Hide read-only, file must exist, share aware.
 constexpr int SourceFileFlags = 20484;
 // Hide read-only, share aware: a file that does not exist yet may be named.
@@ -109,7 +119,7 @@ void fwMain::ucSource_ButtonClick(int Index, short /*Button*/)
     const QString text = field->Text();
     ucCorvane->filename = text;
     ucCorvane->fileflags = SourceFileFlags;
-    ucCorvane->filter = AllFilesFilter;
+    ucCorvane->filter = AllFilesFilter();
     ucCorvane->initdir = text.isEmpty() ? PathText(ProgramFolderValue) : StartFolderFor(text);
     if (ucCorvane->ShowFileDialog() != 1)
         return;
@@ -133,7 +143,7 @@ void fwMain::ucSource_KeyUp(int Index, short /*KeyCode*/, short /*Shift*/)
         return;
     // Only an empty field gets the message; typing never takes one away.
     if (ucSource[Index]->Text().isEmpty())
-        ucSource[Index]->setErrText(Required);
+        ucSource[Index]->setErrText(Required());
     ReadinessUpdate();
 }
 
@@ -143,7 +153,7 @@ void fwMain::ucSource_OLEDragDrop(int Index, const QMimeData* Data, int /*Effect
     // The join tab's fields take no drops.
     if (Index != 0)
         return;
-    DropOnto(*this, ucSource[Index], Data, PathFieldKind::File, Required);
+    DropOnto(*this, ucSource[Index], Data, PathFieldKind::File, Required());
 }
 
 void fwMain::ucTarget_ButtonClick(int Index, short /*Button*/)
@@ -186,11 +196,11 @@ void fwMain::ucTarget_KeyDown(int Index, short KeyCode, short Shift)
         if (Index == 0)
         {
             // An empty target folder is valid: the source's folder takes its place.
-            field->setErrText(SameAsSource);
+            field->setErrText(SameAsSource());
         }
         else
         {
-            field->setErrText(Required);
+            field->setErrText(Required());
             bbRun->setEnabled(false);
         }
         return;
@@ -204,6 +214,6 @@ void fwMain::ucTarget_OLEDragDrop(int Index, const QMimeData* Data, int /*Effect
 {
     if (Index != 0)
         return;
-    DropOnto(*this, ucTarget[Index], Data, PathFieldKind::Folder, SameAsSource);
+    DropOnto(*this, ucTarget[Index], Data, PathFieldKind::Folder, SameAsSource());
 }
 } // namespace Kestrin

@@ -2,6 +2,7 @@
 // Kestrin: split a text file at a delimiter, join listed files into one.
 #include "LocalText.h"
 #include "RunningMark.h"
+#include "Translations.h"
 #include "common/Registration.h"
 #include "common/Version.h"
 #include "fwMain.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
     if (AnsweredWithoutWindow(argc, argv))
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     QApplication application(argc, argv);
+    Kestrin::InstallTranslations(QLocale());
     Kestrin::MarkRunning();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
     // The desktop entry's name, so that a Wayland compositor matches the window to it.

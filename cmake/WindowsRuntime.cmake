@@ -59,4 +59,17 @@ kestrin_copy_runtime(${kestrin_qt_bin}/Qt6Test.dll "" TRUE)
 kestrin_copy_runtime(${kestrin_qt_plugins}/platforms/qwindows.dll platforms FALSE)
 kestrin_copy_runtime(${kestrin_qt_plugins}/platforms/qoffscreen.dll platforms TRUE)
 kestrin_copy_runtime(${kestrin_qt_plugins}/styles/qwindowsvistastyle.dll styles FALSE)
+# Qt's own translations (the message boxes' buttons, the file dialogs) for every language Qt
+# has, into translations/ where the window looks for them: the host's (Debian:
+# qt6-translations-l10n), which are the same for every platform of this Qt version.
+find_path(KESTRIN_QT_TRANSLATIONS qtbase_de.qm
+          HINTS ${QT_HOST_PATH}/share/qt6/translations /usr/share/qt6/translations
+          NO_CMAKE_FIND_ROOT_PATH)
+if(NOT KESTRIN_QT_TRANSLATIONS)
+  message(FATAL_ERROR "Qt's translations (qtbase_de.qm) not found: install qt6-translations-l10n")
+endif()
+file(GLOB kestrin_qt_qm ${KESTRIN_QT_TRANSLATIONS}/qtbase_*.qm)
+foreach(qm ${kestrin_qt_qm})
+  kestrin_copy_runtime(${qm} translations FALSE)
+endforeach()
 add_custom_target(kestrin_windows_runtime ALL DEPENDS ${kestrin_copies})

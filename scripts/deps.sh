@@ -6,7 +6,7 @@ set -euo pipefail
 
 KESTRIN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins qt6-tools-dev
+  qt6-base-dev qt6-qpa-plugins qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-utils imagemagick fonts-dejavu-core
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils file binutils

@@ -55,7 +55,7 @@ packaged=$((SECONDS - started))
 for f in "$zip" "$setup"; do [ -s "$f" ] || { echo "FAIL: $f was not made" >&2; exit 1; }; done
 
 # What the window needs (Qt, its windows platform and style, the compiler's runtime), the
-# two programs, Ostrel and the texts; nothing only the tests use.
+# two programs, Ostrel, Qt's translations and the texts; nothing only the tests use.
 sort >"$work/expected" <<FILES
 LICENSE.txt
 Ostrel.dll
@@ -70,6 +70,7 @@ libstdc++-6.dll
 libwinpthread-1.dll
 platforms/qwindows.dll
 styles/qwindowsvistastyle.dll
+$(cd /usr/share/qt6/translations && ls qtbase_*.qm | sed 's|^|translations/|')
 FILES
 echo "== $name.zip"
 unzip -Z1 "$zip" | grep -v '/$' | sort >"$work/zip-paths"

@@ -145,7 +145,7 @@ void BrowseBox::Private::CreateParts()
 void BrowseBox::Private::InitProperties()
 {
     Appearance = ThreeD;
-    ButtonBox[1]->setToolTip(QStringLiteral("Browse..."));
+    ButtonBox[1]->setToolTip(BrowseBox::tr("Browse..."));
     FieldBack[0] = FieldBack[1] = OleSystemColor(OleColorIndex::Window);
     ApplyColors();
     MustExist = true;
@@ -668,13 +668,12 @@ void BrowseBox::SetAboutPresenter(AboutPresenter presenter)
 
 QString BrowseBox::AboutTitle()
 {
-    return QStringLiteral("About...");
+    return tr("About...");
 }
 
 QString BrowseBox::AboutText()
 {
-    return QString::fromUtf8(OstrelFileDescription) + QStringLiteral("\n\nVersion") +
-           VersionString();
+    return QString::fromUtf8(OstrelFileDescription) + tr("\n\nVersion") + VersionString();
 }
 
 double BrowseBox::Private::TwipsPerPixelX() const

@@ -330,7 +330,7 @@ std::array<BrowseBox::Private::PersistedEntry, 8> BrowseBox::Private::PersistedP
          }},
         {P::ToolTipRight, "ToolTipRight",
          [](const BrowseBox& b) { return QVariant(b.ToolTipRight()); },
-         [] { return QVariant(QStringLiteral("Browse...")); },
+         [] { return QVariant(BrowseBox::tr("Browse...")); },
          [](D& d, const QVariant& v) {
              return LoadAs<QString>(v, ToText,
                                     [&](const QString& t) { d.ButtonBox[1]->setToolTip(t); });

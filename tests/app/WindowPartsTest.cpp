@@ -5,6 +5,7 @@
 #include "app/ProgressBar.h"
 #include "app/StatusBar.h"
 #include "app/TabControl.h"
+#include "app/WindowPlacement.h"
 #include "tests/support/Latin1.h"
 #include "tests/support/QtPrint.h"
 
@@ -219,4 +220,80 @@ TEST(ProgressBar, EachChangedValueIsPaintedOnceAtOnce)
         EXPECT_EQ(bar->PaintCount(), before + 1) << value; // painted before returning
         EXPECT_EQ(bar->value(), value);
     }
+}
+
+// Where the window opens, from its saved edges and the screens: each edge restored or centred
+// on its own; kept while some of the title bar lies on a screen, centred when none does, also
+// when the position was saved at another scale or on a screen since gone.
+TEST(WindowPlacement, EachEdgeRestoredOrCentredAndNeverOutOfReach)
+{
+    constexpr int Centred = std::numeric_limits<int>::min();
+    const QRect big(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 1920, 1080);
+    // The same two screens at scale 2: the window system's pixels are half as many.
+    const QRect bigAt2(0, 0, 960, 540);
+    const QRect rightAt2(960, 0, 960, 540);
+    struct Case
+    {
+        std::optional<double> Left, Top;
+        QList<QRect> Screens;
+        int X, Y; // Centred where centred
+    } cases[] = {
+        {57, std::nullopt, {big}, 57, Centred},
+        {std::nullopt, 33, {big}, Centred, 33},
+        {std::nullopt, std::nullopt, {big}, Centred, Centred},
+        {-20, 500, {big}, -20, 500},     // partly off the screen: used unchanged
+        {1915, 1075, {big}, 1915, 1075}, // a corner of the title bar on the screen
+        {-590, 10, {big}, -590, 10},     // the right end of the title bar still on it
+        {100, -10, {big}, 100, -10},     // the lower part of the title bar on it
+        {2020, 40, {big}, Centred, Centred},
+        {-700, 10, {big}, Centred, Centred},
+        {100, 1104, {big}, Centred, Centred},
+        {100, -60, {big}, Centred, Centred},
+        {-5000, -5000, {big}, Centred, Centred},
+        // Too far for twips counts as missing; 12.5 px is 187.5 twips, 188 (halves to even),
+        // which lies nearer to pixel 13.
+        {9999999999.0, 12.5, {big}, Centred, 13},
+        {2500, 100, {big, right}, 2500, 100}, // on the second screen
+        {2500, 100, {big}, Centred, Centred}, // the second screen is gone
+        // Saved at scale 1, opened at scale 2: off every screen now.
+        {1500, 800, {bigAt2}, Centred, Centred},
+        {2500, 100, {bigAt2, rightAt2}, Centred, Centred},
+        {1500, 100, {bigAt2, rightAt2}, 1500, 100}, // on the second screen still
+        {-590, 10, {bigAt2}, -590, 10},
+    };
+    for (const Case& c : cases)
+    {
+        PlacementInput in;
+        const auto fixed = [](std::optional<double> px)
+        {
+            return px ? std::optional<Fixed4>(Fixed4{static_cast<std::int64_t>(*px * 10000)})
+                      : std::nullopt;
+        };
+        in.Left = fixed(c.Left);
+        in.Top = fixed(c.Top);
+        in.Frame = QSize(600, 240);
+        in.TitleBarHeight = 24;
+        in.Screen = c.Screens.front();
+        in.Screens = c.Screens;
+        const Placement placed = PlaceWindow(in);
+        const QRect& s = in.Screen;
+        const QPoint expected(c.X != Centred ? c.X : s.x() + (s.width() - 600) / 2,
+                              c.Y != Centred ? c.Y : s.y() + (s.height() - 240) / 2);
+        const std::string what =
+            std::to_string(c.Left.value_or(-1)) + "," + std::to_string(c.Top.value_or(-1)) +
+            " on " + std::to_string(c.Screens.size()) + " screen(s) " + std::to_string(s.width());
+        EXPECT_EQ(placed.At, expected) << what;
+        EXPECT_EQ(placed.CentreLeft, c.X == Centred) << what;
+        EXPECT_EQ(placed.CentreTop, c.Y == Centred) << what;
+        // The remembered edges are the position in twips.
+        EXPECT_EQ(std::lround(placed.LeftTwips / 15.0), expected.x()) << what;
+        EXPECT_EQ(std::lround(placed.TopTwips / 15.0), expected.y()) << what;
+    }
+
+    // Once the frame is reported, only the centred edges move.
+    const QRect frame(10, 20, 610, 270);
+    EXPECT_EQ(CentredFrame(frame, big, true, false), QPoint(655, 20));
+    EXPECT_EQ(CentredFrame(frame, big, false, true), QPoint(10, 405));
+    EXPECT_EQ(CentredFrame(frame, right, true, true), QPoint(2575, 405));
 }

@@ -265,6 +265,9 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 shoot dpi-144
 close_window
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null
-[ "${WIDTH}x${HEIGHT}" = 900x360 ] || fail "at 144 DPI the window is ${WIDTH}x${HEIGHT}, not 900x360"
+# The designed 600x240 half as large again at least (more where the font needs it), and on
+# the 1280x1024 screen.
+[ "$WIDTH" -ge 900 ] && [ "$HEIGHT" -ge 360 ] && [ "$WIDTH" -le 1280 ] && [ "$HEIGHT" -le 1024 ] ||
+    fail "at 144 DPI the window is ${WIDTH}x${HEIGHT}, not at least 900x360 on the screen"
 
 echo "window under Wine: split, overwrite question, file and folder dialogs, a dropped file and folder, join, a long run, 144 DPI; screenshots in $shots"

@@ -16,6 +16,11 @@ fail() {
     exit 1
 }
 
+# The window in English, the source language, whatever the caller's locale (Languages.sh
+# chooses its own).
+unset LC_ALL LC_MESSAGES LANGUAGE
+export LANG=C.UTF-8
+
 # The settings and the registration's per-user record stay inside the work folder (the
 # machine-wide record goes to /var/lib/kestrin only where the package made that folder).
 export XDG_CONFIG_HOME="$work/xdg-user"
@@ -29,7 +34,7 @@ mkdir -p "${settings%/*}"
 # server resets when its last client leaves (xdpyinfo below, the AT-SPI bus launcher), and
 # a program connecting during the reset is refused.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 "${xvfb_screen:-1024x768x24}" -dpi 96 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 30 -u "$displayfd" number || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$number"

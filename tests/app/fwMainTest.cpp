@@ -11,6 +11,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <Ostrel/BrowseBox.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
@@ -21,8 +22,11 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -382,72 +386,6 @@ TEST_F(Window, AFileGivenAtStartIsTheSplitSource)
     }
 }
 
-TEST_F(Window, EachEdgeIsRestoredOrCentredOnItsOwn)
-{
-    constexpr int centred = std::numeric_limits<int>::min();
-    struct Case
-    {
-        const char* settings;
-        int left;
-        int top;
-    } cases[] = {
-        {"[fwMain]\nLeft=57\n", 57, centred},
-        {"[fwMain]\nTop=33\n", centred, 33},
-        {"[fwMain]\nLeft=-20\nTop=500\n", -20, 500}, // partly off the screen: used unchanged
-        {"[fwMain]\nLeft=abc\nTop=0\n", 0, 0},       // present but no number reads as 0
-        // Too far for twips counts as missing; 12.5 px is 187.5 twips, 188 (halves to
-        // even), which lies nearer to pixel 13.
-        {"[fwMain]\nLeft=9999999999\nTop=12.5\n", centred, 13},
-        {"[fwmain]\nleft=7\ntop=8\n", 7, 8}, // names match without regard to case
-    };
-    for (const auto& c : cases)
-    {
-        WriteSettings(c.settings);
-        fwMain& w = Open();
-        const auto expected = [&]
-        {
-            const QPoint middle = CentredFrame(w);
-            return QPoint(c.left != centred ? c.left : middle.x(),
-                          c.top != centred ? c.top : middle.y());
-        };
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == expected(); }, 2000))
-            << c.settings << ": " << w.pos() << " instead of " << expected();
-        Close();
-    }
-}
-
-TEST_F(Window, AStoredPositionIsKeptWhileSomeOfTheTitleBarIsOnAScreen)
-{
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const int right = screen.right();
-    const int bottom = screen.bottom();
-    struct Case
-    {
-        int Left, Top;
-        bool Kept;
-    } cases[] = {
-        {57, 33, true},
-        {right - 5, bottom - 5, true}, // a corner of the title bar on the screen
-        {-590, 10, true},              // the right end of the title bar still on it
-        {100, -10, true},              // the lower part of the title bar on it
-        {right + 100, 40, false},
-        {-700, 10, false},
-        {100, bottom + 24, false}, // 682,824 on a screen of 640x512 was seen
-        {100, -60, false},
-        {-5000, -5000, false},
-    };
-    for (const Case& c : cases)
-    {
-        WriteSettings("[fwMain]\nLeft=" + std::to_string(c.Left) +
-                      "\nTop=" + std::to_string(c.Top) + "\n");
-        fwMain& w = Open();
-        const auto expected = [&] { return c.Kept ? QPoint(c.Left, c.Top) : CentredFrame(w); };
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == expected(); }, 2000))
-            << c.Left << "," << c.Top << ": " << w.pos() << " instead of " << expected();
-        Close();
-    }
-}
-
 TEST_F(Window, ANewSettingsFileKeepsItsKeysInOrderAndThePosition)
 {
     // What the fields restore, a random walk of the window checks (WindowWalk).
@@ -700,6 +638,191 @@ TEST_F(Window, RowsFollowTheSourceFieldsHeightAlsoWhenItIsFirstShownLater)
         EXPECT_EQ(target.top(), source.top() + rowHeight + 6) << tab;
         EXPECT_EQ(delimiter.top(), target.top() + rowHeight + 6) << tab;
         EXPECT_EQ(Delimiter(tab)->height(), rowHeight) << tab;
+    }
+}
+
+// A control's rectangle in the window's coordinates.
+QRect InWindow(const QWidget* control)
+{
+    return QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size());
+}
+
+QString WithoutAccessKey(QString caption)
+{
+    return caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+}
+
+// The application font for one test, the tests' own given back afterwards.
+class FontForTest
+{
+public:
+    explicit FontForTest(const QFont& font) : saved_(QApplication::font())
+    {
+        QApplication::setFont(font);
+    }
+    ~FontForTest() { QApplication::setFont(saved_); }
+    FontForTest(const FontForTest&) = delete;
+    FontForTest& operator=(const FontForTest&) = delete;
+
+private:
+    QFont saved_;
+};
+
+// Every desktop font from 8 to 20 points (and two other families at a few sizes): every
+// caption fits its control by its font's metrics, every control lies inside its container
+// and the window, nothing overlaps, and the window lies on the screen. Run at screen scales
+// 1.5 and 2 too (tests/app/CMakeLists.txt), on a screen large enough for the window.
+TEST_F(Window, EveryCaptionFitsAndEveryControlIsInsideAtEveryFontSize)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    if (screen.width() < 1800 || screen.height() < 1000)
+        GTEST_SKIP() << "a screen of " << screen.width() << "x" << screen.height()
+                     << " is too small for a 20-point window; Window.FontsAndScales* run this "
+                        "test on a larger one";
+    std::vector<QFont> fonts;
+    for (int points = 8; points <= 20; ++points)
+    {
+        QFont font = QApplication::font();
+        font.setPointSize(points);
+        fonts.push_back(font);
+    }
+    // Other families at a few sizes; a monospaced font at 20 points needs all of a 1920-pixel
+    // screen (scale 2), which leaves no room for the frame's side borders.
+    for (int points : {8, 14, 20})
+        fonts.emplace_back(QStringLiteral("DejaVu Serif"), points);
+    for (int points : {8, 14, 18})
+        fonts.emplace_back(QStringLiteral("DejaVu Sans Mono"), points);
+
+    for (const QFont& font : fonts)
+    {
+        const FontForTest given(font);
+        SCOPED_TRACE(font.family().toStdString() + " " + std::to_string(font.pointSize()) + " pt");
+        // No position remembered from the window before: each one opens centred.
+        std::filesystem::remove(temp / "kestrin.dat");
+        fwMain& w = Open();
+        ASSERT_EQ(w.font().pointSize(), font.pointSize()) << "the desktop font is not used";
+        const QRect client = w.rect();
+        // The client area, where every control is: the frame's side borders are not known
+        // before the window is shown (two pixels each on the offscreen platform).
+        EXPECT_TRUE(screen.contains(w.geometry()))
+            << w.geometry() << " is not within the screen " << screen;
+
+        const QStyle* style = w.style();
+        const auto fits = [&](const QWidget* control, int textWidth, int textHeight)
+        {
+            const QString name = control->objectName();
+            EXPECT_LE(textWidth, control->width()) << name.toStdString() << " cuts its caption";
+            EXPECT_LE(textHeight, control->height()) << name.toStdString() << " is too low";
+        };
+        const auto inside = [](const QWidget* control, const QRect& container, const char* of)
+        {
+            EXPECT_TRUE(container.contains(InWindow(control)))
+                << control->objectName().toStdString() << " " << InWindow(control)
+                << " is not inside " << of << " " << container;
+        };
+        auto* status = Get<StatusBar>(QStringLiteral("pbStatus"));
+        const QRect tabs = InWindow(Tabs());
+        inside(Tabs(), client, "the window");
+        inside(Start(), client, "the window");
+        inside(status, client, "the window");
+        EXPECT_LE(tabs.bottom(), InWindow(status).top()) << "the status bar covers the tabs";
+        // The page below the tab strip, and the strip's tabs clear of Start.
+        const QRect page = tabs.adjusted(0, Tabs()->TabHeight(), 0, 0);
+        auto* bar = Tabs()->Bar();
+        for (int i = 0; i < bar->count(); ++i)
+        {
+            const QRect tab = bar->tabRect(i).translated(InWindow(bar).topLeft());
+            EXPECT_TRUE(InWindow(bar).contains(tab)) << "tab " << i << " is cut";
+            EXPECT_FALSE(tab.intersects(InWindow(Start()))) << "tab " << i << " lies under Start";
+            EXPECT_LE(bar->fontMetrics().horizontalAdvance(WithoutAccessKey(bar->tabText(i))),
+                      tab.width());
+        }
+        const QFontMetrics bold(Start()->font());
+        fits(Start(),
+             bold.horizontalAdvance(WithoutAccessKey(Start()->text())) +
+                 2 * style->pixelMetric(QStyle::PM_ButtonMargin),
+             bold.height());
+
+        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                              style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+        const QFontMetrics metrics(w.font());
+        for (int tab : {0, 1})
+        {
+            Tabs()->SetTab(tab);
+            QCoreApplication::processEvents();
+            const QWidget* above = nullptr;
+            for (const char* row : {"Source", "Target", "Delimiter"})
+            {
+                auto* label =
+                    Get<QLabel>(QStringLiteral("tl%1%2").arg(QLatin1String(row)).arg(tab));
+                const QWidget* field = Get<QWidget>(
+                    QStringLiteral("%1%2%3")
+                        .arg(QLatin1String(row[0] == 'D' ? "tb" : "uc"), QLatin1String(row))
+                        .arg(tab));
+                fits(label, metrics.horizontalAdvance(WithoutAccessKey(label->text())),
+                     metrics.height());
+                inside(label, page, "the tab page");
+                inside(field, page, "the tab page");
+                EXPECT_LE(InWindow(label).right(), InWindow(field).left())
+                    << label->objectName().toStdString() << " runs into its field";
+                if (above)
+                {
+                    EXPECT_GE(InWindow(field).top(), InWindow(above).bottom())
+                        << field->objectName().toStdString() << " overlaps the row above";
+                }
+                above = field;
+            }
+            std::vector<std::pair<const QGroupBox*, std::vector<const QAbstractButton*>>> frames;
+            if (tab == 0)
+            {
+                frames.push_back(
+                    {Get<QGroupBox>(QStringLiteral("fbTarget")), {Naming(0), Naming(1)}});
+                frames.push_back({Get<QGroupBox>(QStringLiteral("fbOptions")),
+                                  {Check("chSilent"), Check("chFileList")}});
+                EXPECT_LT(InWindow(frames[0].first).right(), InWindow(frames[1].first).left())
+                    << "the frames overlap";
+            }
+            else
+            {
+                const QCheckBox* fileName = Check("chFileName");
+                fits(fileName,
+                     indicator + metrics.horizontalAdvance(WithoutAccessKey(fileName->text())),
+                     metrics.height());
+                inside(fileName, page, "the tab page");
+                EXPECT_GE(InWindow(fileName).top(), InWindow(above).bottom());
+            }
+            for (const auto& [frame, options] : frames)
+            {
+                inside(frame, page, "the tab page");
+                EXPECT_GE(InWindow(frame).top(), InWindow(above).bottom())
+                    << frame->objectName().toStdString() << " overlaps the delimiter row";
+                QStyleOptionGroupBox box;
+                box.initFrom(frame);
+                box.text = frame->title();
+                box.subControls = QStyle::SC_GroupBoxLabel;
+                const QRect title = style->subControlRect(QStyle::CC_GroupBox, &box,
+                                                          QStyle::SC_GroupBoxLabel, frame);
+                // The spaces around the title are a margin, not ink.
+                EXPECT_LE(metrics.horizontalAdvance(WithoutAccessKey(frame->title()).trimmed()),
+                          title.width());
+                EXPECT_TRUE(frame->rect().contains(title))
+                    << frame->objectName().toStdString() << " cuts its title " << title;
+                for (const QAbstractButton* option : options)
+                {
+                    fits(option,
+                         indicator + metrics.horizontalAdvance(WithoutAccessKey(option->text())),
+                         metrics.height());
+                    inside(option, InWindow(frame), "its frame");
+                    // The caption, centred in its row, stays below the frame's title.
+                    const int textTop = option->y() + (option->height() - metrics.height()) / 2;
+                    EXPECT_GE(textTop, title.bottom())
+                        << option->objectName().toStdString() << " runs into the frame's title";
+                }
+            }
+        }
+        for (const char* key : {"Total", "Info", "Time"})
+            inside(status->findChild<QLabel*>(QString::fromLatin1(key)), client, "the window");
+        Close();
     }
 }
 
