@@ -330,7 +330,8 @@ void fwMain::ChooseDesignScale()
     const QFontMetrics metrics(font());
     const int letters = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    double x = DesignScale((letters + 26) / 52, DesignCharWidth);
+    const int averageWidth = (letters + 26) / 52; // whole pixels, rounded to nearest
+    double x = DesignScale(averageWidth, DesignCharWidth);
     DesignScaleY = DesignScale(metrics.height(), DesignLineHeight);
     const CaptionRooms room = DesignCaptionRooms();
     for (int i = 0; i < 2; ++i)
