@@ -105,7 +105,7 @@ namespace
     throw UsageError(reason);
 }
 
-// The commands, as bits of OptionSpec::Commands.
+// The commands, as bits of OptionRow::Commands.
 constexpr unsigned SplitCommand = 1, JoinCommand = 2, CountSplitCommand = 4, CountJoinCommand = 8,
                    AnyCommand = 15;
 
@@ -148,7 +148,7 @@ enum class Takes
     Alone // --help and --version: answer by themselves and end the reading where they stand
 };
 
-struct OptionSpec
+struct OptionRow
 {
     const char* Long; // without "--"
     char Short;       // 0: none
@@ -160,7 +160,7 @@ struct OptionSpec
 // Every option, one row each: its names, whether it takes a value, the commands that allow
 // it, and what it sets.
 using L = CommandLine; // keeps the rows short
-const OptionSpec Options[] = {
+const OptionRow Options[] = {
     {"delimiter", 'd', Takes::Value, SplitCommand | JoinCommand | CountSplitCommand,
      TakeGiven<&L::Delimiter, &L::HasDelimiter>},
     {"escapes", 'e', Takes::Nothing, SplitCommand | JoinCommand | CountSplitCommand,
@@ -189,21 +189,21 @@ const OptionSpec Options[] = {
 // An option as given: what it is, how it was spelled (for messages), its value.
 struct Given
 {
-    const OptionSpec* Spec;
+    const OptionRow* Row;
     std::string Spelled;
     std::string Value;
 };
 
 // A long option by its name or an abbreviation that names one option only.
-const OptionSpec& LongOption(const std::string& argument, const std::string& name)
+const OptionRow& LongOption(const std::string& argument, const std::string& name)
 {
-    std::vector<const OptionSpec*> found;
-    for (const auto& spec : Options)
+    std::vector<const OptionRow*> found;
+    for (const auto& row : Options)
     {
-        if (name == spec.Long)
-            return spec;
-        if (std::string(spec.Long).compare(0, name.size(), name) == 0)
-            found.push_back(&spec);
+        if (name == row.Long)
+            return row;
+        if (std::string(row.Long).compare(0, name.size(), name) == 0)
+            found.push_back(&row);
     }
     if (found.empty())
         Fail("unrecognized option '" + argument + "'");
@@ -211,18 +211,18 @@ const OptionSpec& LongOption(const std::string& argument, const std::string& nam
         if (other->Set != found.front()->Set)
         {
             std::string reason = "option '" + argument + "' is ambiguous; possibilities:";
-            for (const auto* spec : found)
-                reason += std::string(" '--") + spec->Long + "'";
+            for (const auto* row : found)
+                reason += std::string(" '--") + row->Long + "'";
             Fail(reason);
         }
     return *found.front();
 }
 
-const OptionSpec& ShortOption(char letter)
+const OptionRow& ShortOption(char letter)
 {
-    for (const auto& spec : Options)
-        if (spec.Short == letter)
-            return spec;
+    for (const auto& row : Options)
+        if (row.Short == letter)
+            return row;
     Fail(std::string("invalid option -- '") + letter + "'");
 }
 
@@ -231,9 +231,9 @@ Given ReadLongOption(const std::vector<std::string>& arguments, std::size_t& at)
 {
     const std::string& argument = arguments[at];
     const auto equals = argument.find('=');
-    const auto& spec = LongOption(argument, argument.substr(2, equals - 2));
-    Given given{&spec, std::string("--") + spec.Long, {}};
-    const bool takesValue = spec.What == Takes::Value;
+    const auto& row = LongOption(argument, argument.substr(2, equals - 2));
+    Given given{&row, std::string("--") + row.Long, {}};
+    const bool takesValue = row.What == Takes::Value;
     if (equals != std::string::npos)
     {
         if (!takesValue)
@@ -256,9 +256,9 @@ void ReadShortOptions(const std::vector<std::string>& arguments, std::size_t& at
     const std::string& argument = arguments[at];
     for (std::size_t letter = 1; letter < argument.size(); ++letter)
     {
-        const auto& spec = ShortOption(argument[letter]);
-        Given given{&spec, std::string("-") + argument[letter], {}};
-        if (spec.What == Takes::Value)
+        const auto& row = ShortOption(argument[letter]);
+        Given given{&row, std::string("-") + argument[letter], {}};
+        if (row.What == Takes::Value)
         {
             // The rest of the word, or the next argument whatever it looks like.
             if (letter + 1 < argument.size())
@@ -292,7 +292,7 @@ void ReadArguments(const std::vector<std::string>& arguments, std::vector<Given>
                 options.push_back(ReadLongOption(arguments, at));
             else
                 ReadShortOptions(arguments, at, options);
-            if (options.back().Spec->What == Takes::Alone)
+            if (options.back().Row->What == Takes::Alone)
                 return;
         }
     }
@@ -301,7 +301,7 @@ void ReadArguments(const std::vector<std::string>& arguments, std::vector<Given>
 struct Command
 {
     CommandLine::Action What;
-    unsigned Bit; // in OptionSpec::Commands
+    unsigned Bit; // in OptionRow::Commands
     std::string Name;
 };
 
@@ -331,9 +331,9 @@ void ApplyOptions(const std::vector<Given>& options, const Command& command, Com
 {
     for (const auto& given : options)
     {
-        if (!(given.Spec->Commands & command.Bit))
+        if (!(given.Row->Commands & command.Bit))
             Fail("option '" + given.Spelled + "' is not for " + command.Name);
-        given.Spec->Set(line, given.Value);
+        given.Row->Set(line, given.Value);
     }
 }
 
@@ -427,9 +427,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     std::vector<Given> options;
     std::vector<std::string> operands;
     ReadArguments(arguments, options, operands);
-    if (!options.empty() && options.back().Spec->What == Takes::Alone)
+    if (!options.empty() && options.back().Row->What == Takes::Alone)
     {
-        options.back().Spec->Set(line, {});
+        options.back().Row->Set(line, {});
         return line;
     }
     std::size_t at = 0;

@@ -7,19 +7,7 @@
 # validation message shown. The tree dumps go to the folder given as the second argument.
 #   Accessibility.sh PROGRAM [DUMP_FOLDER]
 set -euo pipefail
-# A session bus of its own, which ends with this script.
-if [ -z "${KESTRIN_ATSPI_SESSION:-}" ]; then
-    exec env KESTRIN_ATSPI_SESSION=1 dbus-run-session -- bash "$0" "$@"
-fi
-program=$1
-shots=${2:-}
-here=$(cd "$(dirname "$0")" && pwd)
-
-source "$here/XvfbSession.sh"
-
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
-pids+=($!)
+source "$(dirname "$0")/AtspiSession.sh"
 
 mkdir -p "$work/in" "$work/out"
 printf 'one##two##three' >"$work/in/notes.txt"

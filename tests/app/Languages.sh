@@ -7,18 +7,7 @@
 # generated system locale is needed. Screenshots and tree dumps go to the folder given.
 #   Languages.sh PROGRAM [SCREENSHOT_FOLDER]
 set -euo pipefail
-if [ -z "${KESTRIN_ATSPI_SESSION:-}" ]; then
-    exec env KESTRIN_ATSPI_SESSION=1 dbus-run-session -- bash "$0" "$@"
-fi
-program=$1
-shots=${2:-}
-here=$(cd "$(dirname "$0")" && pwd)
-
-source "$here/XvfbSession.sh"
-
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
-pids+=($!)
+source "$(dirname "$0")/AtspiSession.sh"
 dumps=${shots:-$work}
 mkdir -p "$dumps"
 
